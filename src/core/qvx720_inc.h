@@ -1,0 +1,210 @@
+// The program-wide state shared by the link, the setting procedures, the
+// dialogs and the displays. One object is made at start and handed by
+// reference to whoever needs it; tests make their own.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include "bounded.h"
+
+namespace qvx {
+
+inline constexpr int kChannels = 95;  // channel index 0..94, shown as 1..95
+inline constexpr int kItems = 67;     // item index 0..66
+
+// Item indexes (columns of ParaData).
+namespace Item {
+inline constexpr int PV = 0;
+inline constexpr int MV = 1;
+inline constexpr int CoolMV = 2;
+inline constexpr int Status = 3;
+inline constexpr int HeaterCurrent1 = 4;
+inline constexpr int HeaterCurrent2 = 5;
+inline constexpr int MonitorValue = 6;
+inline constexpr int OptionWord = 7;
+inline constexpr int TypeWord = 8;
+inline constexpr int NoCode = 9;
+inline constexpr int FirstSetting = 10;
+inline constexpr int SV = 10;
+inline constexpr int AutoTuning = 11;
+inline constexpr int ManualReset = 18;
+inline constexpr int ScalingHigh = 29;
+inline constexpr int ScalingLow = 30;
+inline constexpr int ControlOutputOff = 49;
+inline constexpr int InputType = 54;
+inline constexpr int OutputStatusAbnormal = 63;
+inline constexpr int LastSetting = 63;
+inline constexpr int AlarmCommand = 64;
+inline constexpr int Unit = 65;
+inline constexpr int DecimalPoint = 66;
+}  // namespace Item
+
+// Status word bits (item 3).
+namespace StatusBit {
+inline constexpr quint16 MainOutput = 0x1;
+inline constexpr quint16 CoolingOutput = 0x2;
+inline constexpr quint16 Alarm1 = 0x4;
+inline constexpr quint16 Alarm2 = 0x8;
+inline constexpr quint16 Alarm3 = 0x10;
+inline constexpr quint16 Alarm4 = 0x20;
+inline constexpr quint16 HeaterBurnout1 = 0x40;
+inline constexpr quint16 LoopBreak = 0x80;
+inline constexpr quint16 Overscale = 0x100;
+inline constexpr quint16 Underscale = 0x200;
+inline constexpr quint16 ActuatorShort1 = 0x400;
+inline constexpr quint16 AutoTuningRunning = 0x800;
+inline constexpr quint16 HeaterBurnout2 = 0x1000;
+inline constexpr quint16 ActuatorShort2 = 0x2000;
+inline constexpr quint16 ReRead = 0x8000;
+}  // namespace StatusBit
+
+// Option word bits (item 7).
+namespace OptionBit {
+inline constexpr quint16 Alarm1 = 0x1;
+inline constexpr quint16 Alarm2 = 0x2;
+inline constexpr quint16 Alarm3 = 0x4;
+inline constexpr quint16 Alarm4 = 0x8;
+inline constexpr quint16 LoopBreak = 0x10;
+inline constexpr quint16 HeaterBurnout1 = 0x20;
+inline constexpr quint16 HeaterBurnout2 = 0x40;
+inline constexpr quint16 SmallHeaterRange = 0x80;
+inline constexpr quint16 HeatingCooling = 0x100;
+inline constexpr quint16 ScanMerge = 0x600;  // bits merged from the "a" frame
+}  // namespace OptionBit
+
+// Type word (item 8): item 63 exists when (type & TypeMask) == TypeItem63.
+namespace TypeBit {
+inline constexpr quint16 TypeMask = 0x18;
+inline constexpr quint16 TypeItem63 = 0x10;
+}  // namespace TypeBit
+
+// States of the link state machine (values of Com_State).
+enum ComState : qint16 {
+    Com_FirstRead = 0,
+    Com_Monitor = 1,
+    Com_WriteOne = 2,
+    Com_WriteAll = 3,
+    Com_WriteSelect = 4,
+    Com_ReRead = 5,
+    Com_Reopen = 6,
+};
+
+// Per-channel values polled or read in the start-up scan.
+struct MonitorData {
+    Table1<qint16, kChannels> PvData;
+    Table1<qint16, kChannels> MvData;
+    Table1<qint16, kChannels> CoolMvData;
+    Table1<qint16, kChannels> StatusData;
+    Table1<qint16, kChannels> Ct1Data;
+    Table1<qint16, kChannels> Ct2Data;
+    Table1<qint16, kChannels> OptionData;
+    Table1<qint16, kChannels> TypeData;
+    Table1<qint16, kChannels> Connect_Code;
+};
+
+// What the opener of a setting dialog hands to it.
+struct EditContext {
+    qint16 Set_Item = 0;
+    qint16 Set_Ch = 0;
+    qint16 Set_Max = 0;
+    qint16 Set_Min = 0;
+    bool Set_Dec1 = false;
+};
+
+// The single request slot through which dialogs and buttons ask the link for
+// work. The item index of a single write travels with the request.
+struct WriteRequest {
+    qint16 Com_State = Com_FirstRead;
+    qint16 Com_Ch = 0;
+    QString Com_Code;       // item code of a single write
+    qint16 Com_Item = 0;    // item index of a single write
+    bool Para_chgflg = false;
+    qint16 ReRead_Ch = 0;
+    bool AllSend_flg = false;
+};
+
+struct PollCursor {
+    qint16 Poll_Ch = 0;
+    qint16 Poll_Phase = 0;
+};
+
+// Values of the all-channels setting page (one value per item).
+struct AllPageData {
+    Table1<qint16, kItems> AllParaData;
+    QString AllUnitText;
+};
+
+// Alarm lamp colours, red in the low byte.
+struct AlarmColor {
+    qint32 AlmColor1 = 0xFF;
+    qint32 AlmColor2 = 0xFF;
+    qint32 AlmColor3 = 0xFF;
+    qint32 AlmColor4 = 0xFF;
+    qint32 AlmColorOther = 0xFF;
+};
+
+inline constexpr int kHistoryRows = 100;
+inline constexpr int kAlarmSlots = 12;
+inline constexpr int kAlarmOldChannels = 320;
+
+// This run's alarm history: rows 1..100 of date, time, channel name, message.
+struct HistoryTable {
+    Table2<QString, 4, kHistoryRows + 1> History_Data;  // [column][row], row 0 unused
+    qint16 History_Row = 1;
+    QString History_Path;
+};
+
+// Logging clock: hour, minute, second.
+struct LogClock {
+    Table1<qint16, 3> LogNext;
+    Table1<qint16, 3> LogItv;
+    Table1<qint16, 3> LogNow;
+};
+
+class QVX720_INC {
+public:
+    QVX720_INC();
+
+    Table2<qint16, kChannels, kItems> ParaData;
+    Table1<QString, kItems> ParaAddr;
+    MonitorData Monitor_Data;
+    Table1<qint16, kChannels> NoConnect;  // 1 = no controller at this address
+    Table1<QString, kChannels> UnitText;
+    Table1<qint16, kChannels> DecimalData;
+
+    EditContext Edit_Context;
+    WriteRequest Write_Request;
+    PollCursor Poll_Cursor;
+
+    bool NoReply_flg = false;
+    bool CommDisp_flg = false;
+    QString Com_Adr = QStringLiteral(" ");
+    QString Com_SubAdr = QStringLiteral(" ");
+
+    Table1<bool, kChannels> Mode1_flg;
+    Table2<bool, kAlarmSlots, kAlarmOldChannels> Alarm_Old;
+    HistoryTable History_Table;
+    AllPageData AllPage_Data;
+    AlarmColor Alarm_Color;
+    qint16 Time_Count = 2;
+    LogClock Log_Clock;
+    qint16 Prn_No = 0;
+
+    // Handy bounds-checked shortcuts.
+    bool present(int ch) const { return NoConnect(ch) == 0; }
+};
+
+// The item code of item index k (4 upper-case hex digits; "" for item 9).
+QString itemCode(int k);
+// Item index of a code, or -1 when no item has it.
+int itemOfCode(const QString& code);
+// Fills ParaAddr from the item-code table, k = 0..66 in order, skipping 9.
+void fillParaAddr(QVX720_INC& s);
+
+// Time-out choice 1..14 to milliseconds; 0 for a choice outside.
+int timeoutMs(int choice);
+inline constexpr int kTimeoutChoices = 14;
+inline constexpr int kDefaultTimeoutChoice = 2;
+
+}  // namespace qvx

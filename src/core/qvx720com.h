@@ -1,0 +1,73 @@
+// The communication object: every exchange with the controllers goes through
+// one of these. It never throws; a transaction that fails or cannot be made
+// returns the empty text (reply class none).
+#pragma once
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "transport.h"
+
+namespace qvx {
+
+class QVX720Com {
+public:
+    using LineFactory = std::function<std::unique_ptr<Transport>()>;
+    using DeviceFactory = std::function<std::unique_ptr<Transport>(const QString& device)>;
+
+    QVX720Com();
+    ~QVX720Com();
+    QVX720Com(const QVX720Com&) = delete;
+    QVX720Com& operator=(const QVX720Com&) = delete;
+
+    // One request and its reply: address character, second address, command
+    // (" " read, "P" write, "a", "q"), item code, data, mode. Returns the
+    // 12-character reply text, a text led by ESC for a corrupt reply, or "".
+    QString Comm_Transact(const QString& adr, const QString& subAdr, const QString& cmd,
+                          const QString& item, const QString& data, qint16 mode);
+    // Field 1 is the data field of a reply (characters 9..12), "" when shorter.
+    QString Comm_GetData(const QString& reply, qint32 field) const;
+    void Comm_SetTimeOut(qint32 ms);
+    void Comm_SetPort(const QString& port);
+    void Comm_SetSpeed(const QString& speed);
+    qint16 Comm_PortOpen();
+    void Comm_PortClose();
+    void Comm_PreRead1();
+    void Comm_PreRead2();
+    void Comm_SetOption(bool on);
+
+    // Where the ports lead. "COMn" maps to $QVX720_COMn when set (a device path
+    // or the word "sim"), else to /dev/ttyS<n-1>.
+    static QString deviceForPort(const QString& port,
+                                 const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+    // The built-in simulated line, used for "sim" and when every port is simulated.
+    void setSimulatedLine(LineFactory factory) { simLine_ = std::move(factory); }
+    void setSimulateAllPorts(bool on) { simulateAll_ = on; }
+    // How a device path becomes a transport (tests substitute their own).
+    void setDeviceFactory(DeviceFactory factory) { deviceFactory_ = std::move(factory); }
+
+    int timeOut() const { return timeoutMs_; }
+    const QString& port() const { return port_; }
+    const QString& speed() const { return speed_; }
+    bool option() const { return option_; }
+    bool isOpen() const;
+    // Number of transactions made since creation (for statistics and tests).
+    quint64 transactions() const { return transactions_; }
+
+private:
+    std::unique_ptr<Transport> makeTransport() const;
+
+    std::unique_ptr<Transport> line_;
+    LineFactory simLine_;
+    DeviceFactory deviceFactory_;
+    bool simulateAll_ = false;
+    QString port_ = QStringLiteral("COM1");
+    QString speed_ = QStringLiteral("9600");
+    int timeoutMs_ = 200;
+    bool option_ = false;
+    quint64 transactions_ = 0;
+};
+
+}  // namespace qvx
