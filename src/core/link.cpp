@@ -1,0 +1,441 @@
+#include "link.h"
+
+#include <QDateTime>
+
+#include "pv_logging.h"
+
+namespace qvx {
+
+const std::array<int, 53> kWriteAllChain = {
+    54, 29, 30, 39, 40, 58, 59, 10, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+    22, 23, 62, 24, 25, 26, 27, 28, 31, 32, 33, 34, 35, 36, 37, 38, 41, 42,
+    43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 60, 61, 55, 56, 57, 63};
+
+const std::array<int, 51> kWriteSelectChain = {
+    29, 30, 39, 40, 58, 59, 10, 12, 13, 14, 15, 16, 17, 19, 20, 21, 22,
+    23, 62, 24, 25, 26, 27, 28, 31, 32, 33, 34, 35, 36, 37, 38, 41, 42,
+    43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 55, 56, 57, 60, 61, 63};
+
+namespace {
+const QString kRead = QStringLiteral(" ");
+const QString kWrite = QStringLiteral("P");
+const QString kOk = QStringLiteral("OK");
+const QString kNg = QStringLiteral("NG");
+const QString kNak = QStringLiteral("NAK");
+const QString kChksum = QStringLiteral("CHKSUM");
+
+bool has(qint16 word, quint16 bits) { return (static_cast<quint16>(word) & bits) == bits; }
+
+// Guards the tick against re-entry from nested event loops.
+class TickGuard {
+public:
+    explicit TickGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TickGuard() { flag_ = false; }
+
+private:
+    bool& flag_;
+};
+}  // namespace
+
+int pollItem(int phase, qint16 opt) {
+    switch (phase) {
+    case 0: return Item::PV;
+    case 1: return Item::Status;
+    case 2: return Item::AutoTuning;
+    case 3: return Item::MV;
+    case 4: return has(opt, OptionBit::HeatingCooling) ? Item::CoolMV : Item::PV;
+    case 5: return has(opt, OptionBit::HeaterBurnout1) ? Item::HeaterCurrent1 : Item::MV;
+    case 6: return has(opt, OptionBit::HeaterBurnout2) ? Item::HeaterCurrent2 : Item::PV;
+    default: return Item::PV;
+    }
+}
+
+std::vector<int> bulkReadItems(qint16 opt, qint16 type) {
+    std::vector<int> items;
+    items.reserve(54);
+    const bool cooling = has(opt, OptionBit::HeatingCooling);
+    const bool hb1 = has(opt, OptionBit::HeaterBurnout1);
+    const bool hb2 = has(opt, OptionBit::HeaterBurnout2);
+    const bool item63 = (static_cast<quint16>(type) & TypeBit::TypeMask) == TypeBit::TypeItem63;
+    for (int k = Item::FirstSetting; k <= Item::LastSetting; ++k) {
+        switch (k) {
+        case 13: case 17: case 28: case 35: case 36: case 37: case 38:
+            if (!cooling) continue;
+            break;
+        case 23:
+            if (!hb1) continue;
+            break;
+        case 62:
+            if (!hb2) continue;
+            break;
+        case 63:
+            if (!item63) continue;
+            break;
+        default: break;
+        }
+        items.push_back(k);
+    }
+    return items;
+}
+
+Link::Link(QVX720_INC& s, QVX720Com& com, SettingsStore& store, const StringTable& strings, LinkView& view,
+           HistorySink& history)
+    : s_(s), com_(com), store_(store), strings_(strings), view_(view), history_(history) {}
+
+// ---------------------------------------------------------------- set-up
+
+QString Link::Link_start() {
+    QString speed = store_.read(QStringLiteral("Speed"), QStringLiteral("9600"));
+    if (speed != QLatin1String("9600") && speed != QLatin1String("19200")) {
+        speed = QStringLiteral("9600");
+        store_.save(QStringLiteral("Speed"), speed);
+        view_.setCommDialogSpeed(speed);
+    }
+    QString port = store_.read(QStringLiteral("Port"), QStringLiteral("COM1"));
+    bool portOk = false;
+    for (int n = 1; n <= 8 && !portOk; ++n) portOk = port == QStringLiteral("COM%1").arg(n);
+    if (!portOk) {
+        port = QStringLiteral("COM1");
+        store_.save(QStringLiteral("Port"), port);
+        view_.setCommDialogPort(port);
+    }
+    return Link_open(port, speed);
+}
+
+QString Link::Link_open(const QString& port, const QString& speed) {
+    QString result;
+    QString reply;
+    com_.Comm_PortClose();
+    if (s_.Time_Count >= 1 && s_.Time_Count <= kTimeoutChoices) {
+        view_.checkTimeoutMenu(s_.Time_Count);
+        com_.Comm_SetTimeOut(timeoutMs(s_.Time_Count));
+    }
+    com_.Comm_SetPort(port);
+    com_.Comm_SetSpeed(speed);
+    if (!s_.CommDisp_flg) {
+        com_.Comm_PortOpen();
+        reply = com_.Comm_Transact(QStringLiteral(" "), QStringLiteral(" "), kRead, itemCode(Item::PV),
+                                   QString(), 2);
+    }
+    if (replyClassOf(reply) == ReplyClass::Ack) {
+        result = QStringLiteral("ok");
+    } else if (!s_.CommDisp_flg) {
+        view_.setCommDialogPort(store_.read(QStringLiteral("Port"), QStringLiteral("COM1")));
+        view_.setCommDialogSpeed(store_.read(QStringLiteral("Speed"), QStringLiteral("9600")));
+        s_.CommDisp_flg = true;
+        com_.Comm_PortClose();
+        view_.showCommDialog();
+    }
+    return result;
+}
+
+void Link::commDialogOk(const QString& port, const QString& speed, int timeoutChoice) {
+    s_.CommDisp_flg = false;
+    store_.save(QStringLiteral("Port"), port);
+    store_.save(QStringLiteral("Speed"), speed);
+    s_.Time_Count = static_cast<qint16>(timeoutChoice);
+    store_.save(QStringLiteral("Time_Count"), QString::number(timeoutChoice));
+}
+
+// ---------------------------------------------------------------- state machine
+
+void Link::Timer4_Timer() {
+    if (inTick_) return;
+    TickGuard guard(inTick_);
+    WriteRequest& w = s_.Write_Request;
+    switch (w.Com_State) {
+    case Com_FirstRead:
+        Setdata_read();
+        // Requests made while the window's first message boxes are open must survive.
+        w.Com_State = Com_Monitor;
+        view_.startUpScanDone();
+        resumeLogging();
+        break;
+    case Com_Monitor:
+        Monitor_read();
+        view_.SelectDispItem();
+        break;
+    case Com_WriteOne:
+        OneData_write();
+        if (w.Para_chgflg) {
+            w.ReRead_Ch = w.Com_Ch;
+            w.Com_State = Com_ReRead;
+        } else {
+            w.Com_State = Com_Monitor;
+        }
+        break;
+    case Com_WriteAll:
+        AllData_write();
+        w.Com_State = Com_Monitor;
+        break;
+    case Com_WriteSelect:
+        SelectData_write();
+        w.Com_State = Com_Monitor;
+        break;
+    case Com_ReRead:
+        ReadPara_setflg();
+        w.Com_State = Com_Monitor;
+        break;
+    case Com_Reopen:
+        if (!Link_start().isEmpty())
+            w.Com_State = Com_FirstRead;
+        else
+            view_.processEvents();
+        break;
+    default:
+        w.Com_State = Com_Monitor;
+        break;
+    }
+}
+
+// ---------------------------------------------------------------- transactions
+
+QString Link::transact(int ch, const QString& cmd, const QString& item, const QString& data, qint16 mode) {
+    s_.Com_Adr = channelAddress(ch);
+    s_.Com_SubAdr = QStringLiteral(" ");
+    const QString reply = com_.Comm_Transact(s_.Com_Adr, s_.Com_SubAdr, cmd, item, data, mode);
+    s_.NoReply_flg = false;
+    return reply;
+}
+
+ReplyClass Link::judge(const QString& reply, int ch, int storeItem, bool keyCheck) {
+    const ReplyClass c = replyClassOf(reply);
+    switch (c) {
+    case ReplyClass::Ack:
+        if (storeItem >= 0) ReadDataSet(reply, ch, storeItem);
+        view_.setStatusPanel(1, kOk);
+        break;
+    case ReplyClass::Nak:
+        view_.setStatusPanel(1, kNg);
+        if (keyCheck && reply.size() >= 3 && reply.at(2) == QLatin1Char('5'))
+            view_.showKeyOperationMessage();
+        else
+            history_.History_Write(kNak, ch, 0);
+        break;
+    case ReplyClass::ChecksumError:
+        history_.History_Write(kChksum, ch, 0);
+        break;
+    case ReplyClass::None:
+        view_.setCommErrorVisible(true);
+        s_.NoReply_flg = true;
+        break;
+    }
+    return c;
+}
+
+// ---------------------------------------------------------------- poll
+
+void Link::Monitor_read() {
+    PollCursor& cur = s_.Poll_Cursor;
+    s_.Com_SubAdr = QStringLiteral(" ");
+    const int ch = cur.Poll_Ch;
+    const int item = pollItem(cur.Poll_Phase, s_.Monitor_Data.OptionData(ch));
+    view_.setStatusPanel(1, QString());
+    bool freshStatus = false;
+    if (s_.NoConnect(ch) == 0) {
+        const QString reply = transact(ch, kRead, s_.ParaAddr(item), QString(), 2);
+        const ReplyClass c = judge(reply, ch, item, false);
+        freshStatus = item == Item::Status && c == ReplyClass::Ack;
+    }
+    if (item == Item::Status || item == Item::AutoTuning) statecomchk(ch, freshStatus);
+
+    // Advance to the next present channel; at most one full pass.
+    for (int n = 0; n < kChannels; ++n) {
+        if (++cur.Poll_Ch > kChannels - 1) {
+            cur.Poll_Ch = 0;
+            if (++cur.Poll_Phase > 6) cur.Poll_Phase = 0;
+        }
+        if (s_.NoConnect(cur.Poll_Ch) == 0) {
+            view_.setChartMaxCh(kChannels);
+            return;
+        }
+    }
+}
+
+void Link::ReadDataSet(const QString& reply, int ch, int item) {
+    const auto v = parseHex4(com_.Comm_GetData(reply, 1));
+    if (!v) return;  // not a number: keep the last good value
+    MonitorData& m = s_.Monitor_Data;
+    switch (item) {
+    case Item::PV: m.PvData(ch) = *v; break;
+    case Item::MV: m.MvData(ch) = *v; break;
+    case Item::CoolMV: m.CoolMvData(ch) = *v; break;
+    case Item::Status:
+        m.StatusData(ch) = *v;
+        history_.AlarmChk(ch);
+        break;
+    case Item::HeaterCurrent1: m.Ct1Data(ch) = *v; break;
+    case Item::HeaterCurrent2: m.Ct2Data(ch) = *v; break;
+    case Item::OptionWord: m.OptionData(ch) = *v; break;
+    case Item::TypeWord: m.TypeData(ch) = *v; break;
+    default: s_.ParaData(ch, item) = *v; break;
+    }
+}
+
+void Link::statecomchk(int ch, bool freshStatus) {
+    WriteRequest& w = s_.Write_Request;
+    // Only a status word acknowledged in this tick asks for a re-read: a bit
+    // left over from a channel that has gone silent must not ask every cycle.
+    if (freshStatus && has(s_.Monitor_Data.StatusData(ch), StatusBit::ReRead)) {
+        w.Com_State = Com_ReRead;
+        w.ReRead_Ch = static_cast<qint16>(ch);
+    }
+    if (s_.ParaData(ch, Item::AutoTuning) == 1) {
+        s_.Mode1_flg(ch) = true;
+    } else if (s_.Mode1_flg(ch)) {
+        s_.Mode1_flg(ch) = false;
+        w.ReRead_Ch = static_cast<qint16>(ch);
+        w.Com_State = Com_ReRead;
+    }
+}
+
+// ---------------------------------------------------------------- scan, re-read, clear
+
+void Link::bulkRead(int ch) {
+    const auto items = bulkReadItems(s_.Monitor_Data.OptionData(ch), s_.Monitor_Data.TypeData(ch));
+    for (int k : items) {
+        const QString reply = transact(ch, kRead, s_.ParaAddr(k), QString(), 2);
+        judge(reply, ch, k, false);
+    }
+}
+
+void Link::Setdata_read() {
+    s_.Com_Adr = QStringLiteral(" ");
+    s_.Com_SubAdr = QStringLiteral(" ");
+    com_.Comm_PreRead1();
+    com_.Comm_PreRead2();
+    int count = 0;
+    MonitorData& m = s_.Monitor_Data;
+    for (int ch = 0; ch < kChannels; ++ch) {
+        const QString probe = transact(ch, kRead, QString::fromLatin1(kProbeItem), QString(), 1);
+        s_.NoConnect(ch) = 0;
+        if (probe.isEmpty()) {
+            s_.NoConnect(ch) = 1;
+            // A controller that no longer answers has no unit: the displays
+            // must not show its last values as live.
+            m.Connect_Code(ch) = 0;
+            view_.setScanProgress(++count);
+            continue;
+        }
+        m.Connect_Code(ch) = Hex4_Value(com_.Comm_GetData(probe, 1));
+        judge(transact(ch, kRead, s_.ParaAddr(Item::TypeWord), QString(), 2), ch, Item::TypeWord, false);
+        judge(transact(ch, kRead, s_.ParaAddr(Item::OptionWord), QString(), 2), ch, Item::OptionWord, false);
+        judge(transact(ch, kWrite, QString::fromLatin1(kProbeItem), QString::fromLatin1(kScanCode), 2), ch, -1,
+              false);
+        const QString a = transact(ch, QStringLiteral("a"), QString(), QString(), 2);
+        if (judge(a, ch, -1, false) == ReplyClass::Ack) {
+            const qint16 v = Hex4_Value(com_.Comm_GetData(a, 1));
+            m.OptionData(ch) = static_cast<qint16>(m.OptionData(ch) | (v & OptionBit::ScanMerge));
+        }
+        judge(transact(ch, QStringLiteral("q"), QString::fromLatin1(kProbeItem), QStringLiteral("0000"), 2), ch,
+              -1, false);
+        bulkRead(ch);
+        s_.UnitText(ch) = store_.read(QStringLiteral("UNIT") + channelKey3(ch), QStringLiteral("%"));
+        bool ok = false;
+        const int dec = store_.read(QStringLiteral("Decimalpoint") + channelKey3(ch), QStringLiteral("0")).toInt(&ok);
+        s_.DecimalData(ch) = static_cast<qint16>(ok && dec >= -32768 && dec <= 32767 ? dec : 0);
+        s_.ParaData(ch, Item::DecimalPoint) = s_.DecimalData(ch);
+        ++count;
+    }
+    view_.setScanProgress(count);
+}
+
+void Link::ReadPara_setflg() {
+    WriteRequest& w = s_.Write_Request;
+    s_.Com_SubAdr = QStringLiteral(" ");
+    com_.Comm_PreRead1();
+    com_.Comm_PreRead2();
+    view_.setStatusPanel(4, strings_.text(454));
+    bulkRead(w.ReRead_Ch);
+    view_.setStatusPanel(4, QString());
+    w.Para_chgflg = false;
+}
+
+void Link::mnuClear_Click() {
+    if (!view_.confirmDataClear()) return;
+    com_.Comm_SetTimeOut(500);
+    for (int ch = 0; ch < kChannels; ++ch) {
+        if (s_.NoConnect(ch) != 0) continue;
+        const QString reply = transact(ch, kWrite, QString::fromLatin1(kProbeItem), QString::fromLatin1(kClearCode), 3);
+        judge(reply, ch, -1, true);
+    }
+    com_.Comm_SetTimeOut(100);
+    Setdata_read();
+}
+
+// ---------------------------------------------------------------- writes
+
+void Link::OneData_write() {
+    const WriteRequest& w = s_.Write_Request;
+    const int ch = w.Com_Ch;
+    const int item = w.Com_Item;
+    const QString data = Hex4_Text(s_.ParaData(ch, item));
+    if (s_.NoConnect(ch) != 0) return;
+    judge(transact(ch, kWrite, w.Com_Code, data, 2), ch, -1, true);
+    if (w.Com_Code == QLatin1String(kAlarmCommandCode)) return;
+    judge(transact(ch, kRead, w.Com_Code, QString(), 2), ch, item, false);
+}
+
+void Link::sendChainLink(int ch, int k) {
+    judge(transact(ch, kWrite, s_.ParaAddr(k), Hex4_Text(s_.ParaData(ch, k)), 2), ch, -1, false);
+}
+
+void Link::AllData_write() {
+    WriteRequest& w = s_.Write_Request;
+    const int ch = w.Com_Ch;
+    if (s_.NoConnect(ch) == 0)
+        for (int k : kWriteAllChain) sendChainLink(ch, k);
+    view_.setStatusPanel(4, QString());
+    w.AllSend_flg = false;
+}
+
+void Link::SelectData_write() {
+    WriteRequest& w = s_.Write_Request;
+    const int ch = w.Com_Ch;
+    if (s_.NoConnect(ch) == 0)
+        for (int k : kWriteSelectChain)
+            if (OptionChk(s_.ParaAddr(k)) == 1) sendChainLink(ch, k);
+    view_.setStatusPanel(4, QString());
+    w.AllSend_flg = false;
+}
+
+qint16 Link::OptionChk(const QString& code) const {
+    const int k = itemOfCode(code);
+    if (k < 0) return 0;
+    for (int c : kWriteSelectChain)
+        if (c == k) return view_.optionCheckValue(k - Item::FirstSetting) == 1 ? 1 : 0;
+    return 0;
+}
+
+// ---------------------------------------------------------------- logging resume
+
+void Link::resumeLogging() {
+    bool ok = false;
+    const bool resume = store_.read(QStringLiteral("log_start"), QStringLiteral("0")).toInt(&ok) == 1 && ok;
+    if (resume) {
+        const int check1 = store_.read(QStringLiteral("Check1"), QStringLiteral("0")).toInt();
+        QString name;
+        if (store_.contains(QStringLiteral("Log_Filename")))
+            name = store_.read(QStringLiteral("Log_Filename"), QString());
+        else
+            name = check1 == 1 ? LogFile_Name(programFolder_, QDateTime::currentDateTime()) : QStringLiteral("0");
+        view_.setLogFileCaption(name);
+    }
+    for (int ch = 0; ch < kChannels; ++ch) {
+        if (s_.NoConnect(ch) == 1) {
+            view_.setLogBoxEnabled(ch, false);
+            view_.setLogBoxChecked(ch, false);
+        } else {
+            view_.setLogBoxEnabled(ch, true);
+        }
+    }
+    if (!resume) return;
+    for (int ch = 0; ch < kChannels; ++ch) {
+        if (!view_.logBoxChecked(ch)) continue;
+        Monitor_read();
+        view_.SelectDispItem();
+    }
+    view_.startLogging();
+}
+
+}  // namespace qvx

@@ -1,0 +1,96 @@
+// The instrument link: link set-up, the link state machine, the poll, the
+// start-up scan, re-reads, writes and data clear. The main window owns one
+// and its handlers (Timer4_Timer, Monitor_read, mnuClear_Click ...) call in.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <vector>
+
+#include "link_view.h"
+#include "qvx720_inc.h"
+#include "qvx720com.h"
+#include "reply.h"
+#include "settings_store.h"
+#include "string_table.h"
+
+namespace qvx {
+
+// Item of poll phase 0..6 for a channel with option word opt.
+int pollItem(int phase, qint16 opt);
+// Settings items 10..63 that a bulk read sends for the option and type words, in order.
+std::vector<int> bulkReadItems(qint16 opt, qint16 type);
+
+// The write-all chain (53 items, input type first) and the write-selected
+// chain (51 items, without 18 and 54).
+extern const std::array<int, 53> kWriteAllChain;
+extern const std::array<int, 51> kWriteSelectChain;
+
+inline constexpr const char* kScanCode = "9865";
+inline constexpr const char* kClearCode = "9346";
+inline constexpr const char* kProbeItem = "0000";
+inline constexpr const char* kAlarmCommandCode = "0051";
+
+class Link {
+public:
+    Link(QVX720_INC& s, QVX720Com& com, SettingsStore& store, const StringTable& strings, LinkView& view,
+         HistorySink& history);
+
+    // Link set-up: validates the stored port and speed, then opens and checks.
+    // "ok" when the link check got an acknowledge, else "".
+    QString Link_start();
+    QString Link_open(const QString& port, const QString& speed);
+
+    // One tick of the link state machine. A tick never starts while another runs.
+    void Timer4_Timer();
+    bool inTick() const { return inTick_; }
+
+    // The poll: at most one transaction.
+    void Monitor_read();
+    // Stores the value of an acknowledged reply for item of channel ch.
+    void ReadDataSet(const QString& reply, int ch, int item);
+    // Re-read trigger after a status word or auto-tuning flag poll.
+    // freshStatus: the channel's status word was acknowledged in this tick.
+    void statecomchk(int ch, bool freshStatus = true);
+
+    // Start-up scan of all 95 addresses; re-read of ReRead_Ch; data clear.
+    void Setdata_read();
+    void ReadPara_setflg();
+    void mnuClear_Click();
+
+    // Writes.
+    void OneData_write();
+    void AllData_write();
+    void SelectData_write();
+    qint16 OptionChk(const QString& code) const;
+
+    // Start-up state, step 5: resume logging when it ran at the last exit.
+    void resumeLogging();
+
+    // Communication-condition dialog OK: stores port, speed and time-out choice.
+    void commDialogOk(const QString& port, const QString& speed, int timeoutChoice);
+
+    // Program folder, for the automatic logging file name.
+    void setProgramFolder(const QString& folder) { programFolder_ = folder; }
+
+private:
+    // One transaction to channel ch; NoReply_flg := false once it returns.
+    QString transact(int ch, const QString& cmd, const QString& item, const QString& data, qint16 mode);
+    // Acts on a reply by its class; on acknowledge stores item (when >= 0)
+    // before the panel says "OK". keyCheck: a NAK with error "5" shows the
+    // key-operation message instead of a history entry.
+    ReplyClass judge(const QString& reply, int ch, int storeItem, bool keyCheck);
+    void bulkRead(int ch);
+    void sendChainLink(int ch, int k);
+
+    QVX720_INC& s_;
+    QVX720Com& com_;
+    SettingsStore& store_;
+    const StringTable& strings_;
+    LinkView& view_;
+    HistorySink& history_;
+    QString programFolder_;
+    bool inTick_ = false;
+};
+
+}  // namespace qvx

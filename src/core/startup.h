@@ -1,0 +1,30 @@
+// Start-up chores that need no window: the program's folder, its sub-folders
+// and this run's alarm-history file.
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+namespace qvx {
+
+// The folder that holds Logging, History, Setdata and the chart files: the
+// given data folder when set, else the executable's folder when it is
+// writable, else the user's data folder. Always an absolute path.
+QString resolveProgramFolder(const QString& dataDirOption, const QString& executableFolder,
+                             const QString& userDataFolder);
+
+// Creates Logging, History and Setdata below folder where missing. False when
+// one of them could not be made.
+bool createProgramFolders(const QString& folder);
+
+// One line of the program's text files: each field in double quotes (a quote
+// inside doubled), separated by commas, ended by CR LF.
+QByteArray quotedLine(const QStringList& fields);
+
+// Writes the two header lines of this run's alarm-history file. A file of the
+// same name (a start in the same minute) is appended to, never replaced, so
+// the earlier run's history is kept.
+bool createHistoryFile(const QString& path, const QDate& startDate, const QLocale& locale = QLocale::system());
+
+}  // namespace qvx

@@ -1,0 +1,634 @@
+#include <gtest/gtest.h>
+
+#include "link_fixture.h"
+
+using namespace qvx;
+using namespace qvx::test;
+
+namespace {
+std::vector<int> itemsOf(const std::vector<Sent>& sent) {
+    std::vector<int> v;
+    for (const auto& x : sent) v.push_back(itemOfCode(QString::fromStdString(x.req.item)));
+    return v;
+}
+}  // namespace
+
+// ------------------------------------------------------------------ poll
+
+TEST(Poll, PhaseTableByOptionWord) {
+    const struct { qint16 opt; std::vector<int> items; } table[] = {
+        {0x000, {0, 3, 11, 1, 0, 1, 0}},
+        {0x160, {0, 3, 11, 1, 2, 4, 5}},
+        {0x100, {0, 3, 11, 1, 2, 1, 0}},
+        {0x020, {0, 3, 11, 1, 0, 4, 0}},
+        {0x040, {0, 3, 11, 1, 0, 1, 5}},
+    };
+    for (const auto& row : table) {
+        std::vector<int> got;
+        for (int phase = 0; phase < 7; ++phase) got.push_back(pollItem(phase, row.opt));
+        EXPECT_EQ(got, row.items) << "opt " << row.opt;
+    }
+}
+
+TEST(Poll, OrderOverPresentChannelsAndPhases) {
+    LinkRig r;
+    r.markPresent({0, 5});
+    std::vector<std::pair<int, int>> cursor;
+    for (int i = 0; i < 15; ++i) {
+        cursor.emplace_back(r.s.Poll_Cursor.Poll_Ch, r.s.Poll_Cursor.Poll_Phase);
+        r.link.Monitor_read();
+    }
+    const std::vector<std::pair<int, int>> expected = {{0, 0}, {5, 0}, {0, 1}, {5, 1}, {0, 2}, {5, 2}, {0, 3}, {5, 3},
+                                                       {0, 4}, {5, 4}, {0, 5}, {5, 5}, {0, 6}, {5, 6}, {0, 0}};
+    EXPECT_EQ(cursor, expected);
+    EXPECT_EQ(itemsOf(r.sent), (std::vector<int>{0, 0, 3, 3, 11, 11, 1, 1, 0, 0, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(r.view.chartMaxChSets, 15);
+}
+
+TEST(Poll, AbsentStartChannelSendsNothingButStillAdvances) {
+    LinkRig r;
+    r.markPresent({7});
+    r.link.Monitor_read();
+    EXPECT_TRUE(r.sent.empty());
+    EXPECT_EQ(r.s.Poll_Cursor.Poll_Ch, 7);
+    r.link.Monitor_read();
+    ASSERT_EQ(r.sent.size(), 1u);
+    EXPECT_EQ(r.sent[0].key(), "7   0080");
+}
+
+TEST(Poll, NoPresentChannelEndsAfterOnePass) {
+    LinkRig r;
+    r.markPresent({});
+    r.link.Monitor_read();
+    EXPECT_TRUE(r.sent.empty());
+    EXPECT_EQ(r.view.chartMaxChSets, 0);
+}
+
+TEST(Poll, ReplyClassesAndTheirEffects) {
+    struct Case {
+        const char* name;
+        std::function<std::string(const proto::Request&)> reply;
+        QString panel;
+        bool commError;
+        bool noReply;
+        const char* historyKind;  // nullptr: none
+        int pv;
+    };
+    const Case cases[] = {
+        {"ack", [](const proto::Request& q) { return ack(q, "FF38"); }, "OK", false, false, nullptr, -200},
+        {"nak", [](const proto::Request& q) { return nak(q, '5'); }, "NG", false, false, "NAK", 0},
+        {"chksum", [](const proto::Request& q) { return esc(q); }, "", false, false, "CHKSUM", 0},
+        {"corrupt", [](const proto::Request& q) { auto f = ack(q, "0001"); f[13] ^= 1; return f; }, "", false, false,
+         "CHKSUM", 0},
+        {"silence", [](const proto::Request&) { return std::string(); }, "", true, true, nullptr, 0},
+        {"garbage", [](const proto::Request&) { return std::string("\x7f\x01zz"); }, "", true, true, nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        LinkRig r;
+        r.markPresent({3});
+        r.s.Poll_Cursor.Poll_Ch = 3;
+        r.view.panel[1] = "stale";
+        r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> { return c.reply(q); };
+        r.link.Monitor_read();
+        EXPECT_EQ(r.view.panel[1], c.panel) << c.name;
+        EXPECT_EQ(r.view.commError, c.commError) << c.name;
+        EXPECT_EQ(r.s.NoReply_flg, c.noReply) << c.name;
+        EXPECT_EQ(r.s.Monitor_Data.PvData(3), c.pv) << c.name;
+        if (c.historyKind) {
+            ASSERT_EQ(r.view.history.size(), 1u) << c.name;
+            EXPECT_EQ(std::get<0>(r.view.history[0]), QString::fromLatin1(c.historyKind));
+            EXPECT_EQ(std::get<1>(r.view.history[0]), 3);
+            EXPECT_EQ(std::get<2>(r.view.history[0]), 0);
+        } else {
+            EXPECT_TRUE(r.view.history.empty()) << c.name;
+        }
+        EXPECT_EQ(r.view.keyMessages, 0) << c.name << ": a poll never shows the key-operation message";
+    }
+}
+
+TEST(Poll, NoReplyFlagClearedByNextReply) {
+    LinkRig r;
+    r.markPresent({0});
+    bool silent = true;
+    r.bank.override_ = [&](const proto::Request&) -> std::optional<std::string> {
+        if (silent) return std::string();
+        return std::nullopt;
+    };
+    r.link.Monitor_read();
+    EXPECT_TRUE(r.s.NoReply_flg);
+    silent = false;
+    r.link.Monitor_read();
+    EXPECT_FALSE(r.s.NoReply_flg);
+}
+
+TEST(Poll, StoresByItem) {
+    LinkRig r;
+    r.markPresent({0});
+    r.s.Monitor_Data.OptionData(0) = 0x160;
+    const int16_t values[] = {250, 0x0804, 1, 500, -1, 32767, -32768};
+    const char* codes[] = {"0080", "0085", "0003", "0081", "0082", "0088", "0089"};
+    for (int i = 0; i < 7; ++i) r.bank.values[{0, codes[i]}] = values[i];
+    for (int i = 0; i < 7; ++i) r.link.Monitor_read();
+    const auto& m = r.s.Monitor_Data;
+    EXPECT_EQ(m.PvData(0), 250);
+    EXPECT_EQ(m.StatusData(0), 0x0804);
+    EXPECT_EQ(r.s.ParaData(0, 11), 1);
+    EXPECT_EQ(m.MvData(0), 500);
+    EXPECT_EQ(m.CoolMvData(0), -1);
+    EXPECT_EQ(m.Ct1Data(0), 32767);
+    EXPECT_EQ(m.Ct2Data(0), -32768);
+    EXPECT_EQ(r.view.alarmChecks, std::vector<int>{0});
+}
+
+// ------------------------------------------------------------------ re-read triggers
+
+TEST(ReRead, StatusBitAsksForReRead) {
+    LinkRig r;
+    r.markPresent({0, 4});
+    r.s.Write_Request.Com_State = Com_Monitor;
+    r.bank.values[{4, "0085"}] = static_cast<int16_t>(0x8000);
+    r.s.Poll_Cursor = {4, 1};
+    r.link.Monitor_read();
+    EXPECT_EQ(r.s.Write_Request.Com_State, Com_ReRead);
+    EXPECT_EQ(r.s.Write_Request.ReRead_Ch, 4);
+}
+
+TEST(ReRead, StaleStatusBitOfSilentChannelAsksNothing) {
+    LinkRig r;
+    r.markPresent({4});
+    r.s.Write_Request.Com_State = Com_Monitor;
+    r.s.Monitor_Data.StatusData(4) = static_cast<qint16>(0x8000);  // left over from before
+    r.bank.override_ = [](const proto::Request&) -> std::optional<std::string> { return std::string(); };
+    r.s.Poll_Cursor = {4, 1};
+    r.link.Monitor_read();
+    EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
+    // A negative acknowledge is no fresh status word either.
+    r.bank.override_ = [](const proto::Request& q) -> std::optional<std::string> { return nak(q, '2'); };
+    r.s.Poll_Cursor = {4, 1};
+    r.link.Monitor_read();
+    EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
+}
+
+TEST(ReRead, AutoTuningEndGivesExactlyOneReRead) {
+    const struct { std::vector<int16_t> flags; int rereads; } table[] = {
+        {{1, 0}, 1}, {{0, 0, 0}, 0}, {{1, 1, 1, 0, 0}, 1}, {{1, 0, 1, 0}, 2}};
+    for (const auto& row : table) {
+        LinkRig r;
+        r.markPresent({2});
+        int rereads = 0;
+        for (int16_t f : row.flags) {
+            r.s.Write_Request.Com_State = Com_Monitor;
+            r.bank.values[{2, "0003"}] = f;
+            r.s.Poll_Cursor = {2, 2};
+            r.link.Monitor_read();
+            if (r.s.Write_Request.Com_State == Com_ReRead) ++rereads;
+        }
+        EXPECT_EQ(rereads, row.rereads);
+    }
+}
+
+// ------------------------------------------------------------------ scan
+
+TEST(Scan, BulkItemsByOptionAndTypeWords) {
+    const struct { qint16 opt, type; size_t count; std::vector<int> absent; } table[] = {
+        {0, 0, 44, {13, 17, 23, 28, 35, 36, 37, 38, 62, 63}},
+        {0x160, 0x10, 54, {}},
+        {0x160, 0x18, 53, {63}},
+        {0, 0x08, 44, {63}},
+        {0x100, 0, 51, {23, 62, 63}},
+        {0x020, 0, 45, {13, 62, 63}},
+    };
+    for (const auto& row : table) {
+        const auto items = bulkReadItems(row.opt, row.type);
+        EXPECT_EQ(items.size(), row.count) << row.opt << "/" << row.type;
+        EXPECT_TRUE(std::is_sorted(items.begin(), items.end()));
+        for (int k : row.absent) EXPECT_EQ(std::count(items.begin(), items.end(), k), 0) << k;
+        EXPECT_EQ(items.front(), 10);
+    }
+}
+
+TEST(Scan, FrameTranscriptOfOnePresentChannel) {
+    LinkRig r;
+    r.bank.present = {1};
+    r.bank.values[{1, "00A2"}] = 0x10;
+    r.bank.values[{1, "00A1"}] = 0x160;
+    r.bank.override_ = [](const proto::Request& q) -> std::optional<std::string> {
+        if (q.command == 'a' && proto::channelOfAddress(q.address) == 1) return ack(q, "0600");
+        return std::nullopt;
+    };
+    r.link.Setdata_read();
+    std::vector<std::string> k = r.keys();
+    // channel 0 probe, then channel 1's sequence, then probes of 2..94
+    ASSERT_EQ(k.size(), 95u + 5 + 54);
+    EXPECT_EQ(k[0], "0   0000");
+    const std::vector<std::string> head = {"1   0000", "1   00A2", "1   00A1", "1 P 0000 9865", "1 a ", "1 q 0000 0000",
+                                           "1   0001"};
+    EXPECT_EQ(std::vector<std::string>(k.begin() + 1, k.begin() + 8), head);
+    EXPECT_EQ(k[1 + 6 + 53], "1   0050");
+    EXPECT_EQ(k[1 + 6 + 54], "2   0000");
+    EXPECT_EQ(r.s.NoConnect(1), 0);
+    EXPECT_EQ(r.s.NoConnect(0), 1);
+    EXPECT_EQ(r.s.Monitor_Data.Connect_Code(1), 0x0720);
+    EXPECT_EQ(r.s.Monitor_Data.TypeData(1), 0x10);
+    EXPECT_EQ(r.s.Monitor_Data.OptionData(1), 0x760);
+    // every probe carries mode 1 (not on the line), the rest mode 2: nothing to see
+}
+
+TEST(Scan, ExtensionWordOnlyAddsBits) {
+    const struct { const char* a; qint16 option; qint16 expected; } table[] = {
+        {"0600", 0x0001, 0x0601}, {"F9FF", 0x0001, 0x0001}, {"0200", 0x0400, 0x0600}, {"FFFF", 0, 0x0600}};
+    for (const auto& row : table) {
+        LinkRig r;
+        r.bank.present = {0};
+        r.bank.values[{0, "00A1"}] = row.option;
+        r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+            if (q.command == 'a') return ack(q, row.a);
+            return std::nullopt;
+        };
+        r.link.Setdata_read();
+        EXPECT_EQ(r.s.Monitor_Data.OptionData(0), row.expected) << row.a;
+    }
+}
+
+TEST(Scan, ProbeNakCountsAsPresentAndAbsentLosesItsUnit) {
+    LinkRig r;
+    r.bank.present = {0};
+    r.s.Monitor_Data.Connect_Code(3) = 0x55;  // an earlier scan found a unit here
+    r.bank.override_ = [](const proto::Request& q) -> std::optional<std::string> {
+        if (proto::channelOfAddress(q.address) == 0 && q.item == "0000" && q.command == ' ') {
+            proto::Reply rep{proto::NAK, q.address, '2', ' ', "0000", "0042"};
+            return proto::encodeReply(rep);
+        }
+        return std::nullopt;
+    };
+    r.link.Setdata_read();
+    EXPECT_EQ(r.s.NoConnect(0), 0);
+    EXPECT_EQ(r.s.Monitor_Data.Connect_Code(0), 0x42);
+    EXPECT_EQ(r.s.NoConnect(3), 1);
+    EXPECT_EQ(r.s.Monitor_Data.Connect_Code(3), 0);
+}
+
+TEST(Scan, ProgressMovesAtAbsentAddressesAndEndsAt95) {
+    {
+        LinkRig r;
+        r.link.Setdata_read();
+        std::vector<int> expected;
+        for (int i = 1; i <= 95; ++i) expected.push_back(i);
+        expected.push_back(95);
+        EXPECT_EQ(r.view.progress, expected);
+    }
+    {
+        LinkRig r;
+        for (int ch = 0; ch < 95; ++ch) r.bank.present.insert(ch);
+        r.link.Setdata_read();
+        EXPECT_EQ(r.view.progress, std::vector<int>{95});
+    }
+    {
+        LinkRig r;
+        r.bank.present = {0, 1, 3};
+        r.link.Setdata_read();
+        EXPECT_EQ(std::vector<int>(r.view.progress.begin(), r.view.progress.begin() + 2), (std::vector<int>{3, 5}));
+    }
+}
+
+TEST(Scan, UnitAndDecimalFromStore) {
+    LinkRig r;
+    r.bank.present = {0, 4};
+    r.store.save("UNIT005", "degC");
+    r.store.save("Decimalpoint005", "2");
+    r.store.save("Decimalpoint001", "x");
+    r.link.Setdata_read();
+    EXPECT_EQ(r.s.UnitText(4), "degC");
+    EXPECT_EQ(r.s.DecimalData(4), 2);
+    EXPECT_EQ(r.s.UnitText(0), "%");
+    EXPECT_EQ(r.s.DecimalData(0), 0);
+}
+
+TEST(ReRead, ReadsItemsOfOneChannelAndClearsFlag) {
+    LinkRig r;
+    r.markPresent({6});
+    r.s.Write_Request.ReRead_Ch = 6;
+    r.s.Write_Request.Para_chgflg = true;
+    r.bank.values[{6, "0001"}] = 123;
+    r.link.ReadPara_setflg();
+    EXPECT_EQ(r.sent.size(), 44u);
+    EXPECT_EQ(r.s.ParaData(6, 10), 123);
+    EXPECT_FALSE(r.s.Write_Request.Para_chgflg);
+    EXPECT_EQ(r.view.panel[4], "");
+    EXPECT_EQ(r.view.panel[1], "OK");
+}
+
+// ------------------------------------------------------------------ data clear
+
+TEST(DataClear, NoSendsNothing) {
+    LinkRig r;
+    r.markPresent({0, 1});
+    r.view.answerYes = false;
+    r.com.Comm_SetTimeOut(700);
+    r.link.mnuClear_Click();
+    EXPECT_TRUE(r.sent.empty());
+    EXPECT_EQ(r.com.timeOut(), 700);
+}
+
+TEST(DataClear, YesClearsPresentChannelsThenScansAt100ms) {
+    LinkRig r;
+    r.markPresent({2, 10, 94});
+    r.link.mnuClear_Click();
+    ASSERT_GE(r.sent.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(r.sent[i].req.command, 'P');
+        EXPECT_EQ(r.sent[i].req.data, "9346");
+        EXPECT_EQ(r.sent[i].timeoutMs, 500);
+    }
+    EXPECT_EQ(r.sent[0].key(), "2 P 0000 9346");
+    EXPECT_EQ(r.sent[2].key(), "94 P 0000 9346");
+    EXPECT_EQ(r.sent[3].key(), "0   0000");  // the scan follows
+    EXPECT_EQ(r.sent[3].timeoutMs, 100);
+    EXPECT_EQ(r.com.timeOut(), 100);
+}
+
+TEST(DataClear, RefusalsByErrorCode) {
+    const struct { char code; int keyMessages; int history; } table[] = {{'5', 1, 0}, {'4', 0, 1}, {'1', 0, 1}};
+    for (const auto& row : table) {
+        LinkRig r;
+        r.markPresent({0});
+        r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+            if (q.data == "9346") return nak(q, row.code);
+            return std::nullopt;
+        };
+        r.link.mnuClear_Click();
+        EXPECT_EQ(r.view.keyMessages, row.keyMessages) << row.code;
+        EXPECT_EQ(static_cast<int>(r.view.history.size()), row.history) << row.code;
+    }
+}
+
+// ------------------------------------------------------------------ link set-up
+
+TEST(LinkSetup, InvalidPortAndSpeedAreCorrectedAndSaved) {
+    const struct { const char* port; const char* speed; const char* wantPort; const char* wantSpeed; } table[] = {
+        {"COM3", "19200", "COM3", "19200"}, {"COM9", "9600", "COM1", "9600"}, {"COM2", "14400", "COM2", "9600"},
+        {"com2", "19200 ", "COM1", "9600"}, {"", "", "COM1", "9600"}};
+    for (const auto& row : table) {
+        LinkRig r;
+        r.store.save("Port", row.port);
+        r.store.save("Speed", row.speed);
+        r.markPresent({0});
+        EXPECT_EQ(r.link.Link_start(), "ok") << row.port;
+        EXPECT_EQ(r.com.port(), row.wantPort);
+        EXPECT_EQ(r.com.speed(), row.wantSpeed);
+        EXPECT_EQ(r.store.read("Port", "?"), row.wantPort);
+        EXPECT_EQ(r.store.read("Speed", "?"), row.wantSpeed);
+    }
+}
+
+TEST(LinkSetup, TimeoutChoiceAndMenuCheck) {
+    for (int choice = 0; choice <= 15; ++choice) {
+        LinkRig r;
+        r.markPresent({0});
+        r.com.Comm_SetTimeOut(1);
+        r.s.Time_Count = static_cast<qint16>(choice);
+        r.link.Link_open("COM1", "9600");
+        if (choice >= 1 && choice <= 14) {
+            EXPECT_EQ(r.com.timeOut(), timeoutMs(choice));
+            EXPECT_EQ(r.view.checkedTimeout, choice);
+        } else {
+            EXPECT_EQ(r.com.timeOut(), 1) << choice;
+            EXPECT_EQ(r.view.checkedTimeout, 0) << choice;
+        }
+    }
+}
+
+TEST(LinkSetup, CheckReadsPvOfChannelZero) {
+    LinkRig r;
+    r.markPresent({0});
+    ASSERT_EQ(r.link.Link_open("COM1", "9600"), "ok");
+    ASSERT_EQ(r.sent.size(), 1u);
+    EXPECT_EQ(r.sent[0].key(), "0   0080");
+}
+
+TEST(LinkSetup, FailingCheckShowsDialogOnceAndRetriesAfterOk) {
+    LinkRig r;
+    r.store.save("Port", "COM4");
+    r.markPresent({});
+    r.s.Write_Request.Com_State = Com_Reopen;
+    EXPECT_EQ(r.link.Link_start(), "");
+    EXPECT_EQ(r.view.dialogShown, 1);
+    EXPECT_TRUE(r.s.CommDisp_flg);
+    EXPECT_EQ(r.view.dialogPort, "COM4");
+    EXPECT_EQ(r.view.dialogSpeed, "9600");
+    EXPECT_FALSE(r.com.isOpen());
+    const size_t frames = r.sent.size();
+    for (int i = 0; i < 5; ++i) r.link.Timer4_Timer();  // waiting for the operator
+    EXPECT_EQ(r.sent.size(), frames);
+    EXPECT_EQ(r.view.dialogShown, 1);
+    EXPECT_FALSE(r.com.isOpen());
+    EXPECT_EQ(r.s.Write_Request.Com_State, Com_Reopen);
+    // Still failing after OK: the dialog comes again.
+    r.link.commDialogOk("COM2", "19200", 3);
+    r.link.Timer4_Timer();
+    EXPECT_EQ(r.view.dialogShown, 2);
+    EXPECT_EQ(r.store.read("Time_Count", ""), "3");
+    // The controller answers now.
+    r.bank.present.insert(0);
+    r.link.commDialogOk("COM2", "19200", 3);
+    r.link.Timer4_Timer();
+    EXPECT_EQ(r.s.Write_Request.Com_State, Com_FirstRead);
+    EXPECT_EQ(r.com.port(), "COM2");
+    EXPECT_EQ(r.com.speed(), "19200");
+    EXPECT_EQ(r.com.timeOut(), 300);
+    r.link.Timer4_Timer();  // the start-up state: scan, then monitoring
+    EXPECT_EQ(r.view.scanDone, 1);
+    EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
+    EXPECT_EQ(r.s.NoConnect(0), 0);
+}
+
+// ------------------------------------------------------------------ state machine
+
+TEST(StateMachine, TransitionsPerState) {
+    const struct { qint16 state; bool chg; qint16 next; } table[] = {
+        {Com_Monitor, false, Com_Monitor}, {Com_WriteOne, false, Com_Monitor}, {Com_WriteOne, true, Com_ReRead},
+        {Com_WriteAll, false, Com_Monitor}, {Com_WriteSelect, false, Com_Monitor}, {Com_ReRead, true, Com_Monitor},
+        {7, false, Com_Monitor}, {-3, false, Com_Monitor}};
+    for (const auto& row : table) {
+        LinkRig r;
+        r.markPresent({1});
+        r.s.Write_Request.Com_State = row.state;
+        r.s.Write_Request.Com_Ch = 1;
+        r.s.Write_Request.Com_Item = 10;
+        r.s.Write_Request.Com_Code = "0001";
+        r.s.Write_Request.Para_chgflg = row.chg;
+        r.link.Timer4_Timer();
+        EXPECT_EQ(r.s.Write_Request.Com_State, row.next) << row.state;
+        if (row.state == Com_WriteOne && row.chg) {
+            EXPECT_EQ(r.s.Write_Request.ReRead_Ch, 1);
+        }
+        if (row.state == Com_Monitor) {
+            EXPECT_EQ(r.view.refreshes, 1);
+        }
+    }
+}
+
+TEST(StateMachine, WriteRequestReplacesPendingReRead) {
+    LinkRig r;
+    r.markPresent({0, 1});
+    r.s.Write_Request.Com_State = Com_ReRead;
+    r.s.Write_Request.ReRead_Ch = 0;
+    // a request written before the next tick
+    r.s.ParaData(1, 10) = 300;
+    r.s.Write_Request.Com_Item = 10;
+    r.s.Write_Request.Com_Code = "0001";
+    r.s.Write_Request.Com_Ch = 1;
+    r.s.Write_Request.Com_State = Com_WriteOne;
+    r.link.Timer4_Timer();
+    EXPECT_EQ(r.keys(), (std::vector<std::string>{"1 P 0001 012C", "1   0001"}));
+    EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
+}
+
+// ------------------------------------------------------------------ writes
+
+TEST(Writes, SingleWriteThenReadBack) {
+    LinkRig r;
+    r.markPresent({1});
+    r.s.ParaData(1, 10) = -200;
+    r.s.Write_Request.Com_Ch = 1;
+    r.s.Write_Request.Com_Item = 10;
+    r.s.Write_Request.Com_Code = "0001";
+    r.bank.values[{1, "0001"}] = 0;
+    r.bank.override_ = [](const proto::Request& q) -> std::optional<std::string> {
+        if (q.command == ' ') return ack(q, "0064");  // the controller holds 100
+        return std::nullopt;
+    };
+    r.link.OneData_write();
+    EXPECT_EQ(r.keys(), (std::vector<std::string>{"1 P 0001 FF38", "1   0001"}));
+    EXPECT_EQ(r.s.ParaData(1, 10), 100);
+}
+
+TEST(Writes, AlarmCommandHasNoReadBack) {
+    LinkRig r;
+    r.markPresent({0});
+    r.s.ParaData(0, 64) = 2;
+    r.s.Write_Request.Com_Item = 64;
+    r.s.Write_Request.Com_Code = "0051";
+    r.link.OneData_write();
+    EXPECT_EQ(r.keys(), (std::vector<std::string>{"0 P 0051 0002"}));
+}
+
+TEST(Writes, KeyOperationRefusalStillReadsBack) {
+    LinkRig r;
+    r.markPresent({0});
+    r.s.ParaData(0, 10) = 50;
+    r.s.Write_Request.Com_Item = 10;
+    r.s.Write_Request.Com_Code = "0001";
+    r.bank.values[{0, "0001"}] = 40;
+    r.bank.override_ = [](const proto::Request& q) -> std::optional<std::string> {
+        if (q.command == 'P') return nak(q, '5');
+        return std::nullopt;
+    };
+    r.link.OneData_write();
+    EXPECT_EQ(r.view.keyMessages, 1);
+    EXPECT_TRUE(r.view.history.empty());
+    EXPECT_EQ(r.sent.size(), 2u);
+    EXPECT_EQ(r.s.ParaData(0, 10), 40);  // the controller's value came back
+}
+
+TEST(Writes, AbsentChannelGetsNothingButChainsClearHandshake) {
+    LinkRig r;
+    r.markPresent({});
+    r.s.Write_Request.Com_Ch = 3;
+    r.s.Write_Request.AllSend_flg = true;
+    r.view.panel[4] = "busy";
+    r.link.OneData_write();
+    r.link.AllData_write();
+    EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
+    r.s.Write_Request.AllSend_flg = true;
+    r.link.SelectData_write();
+    EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
+    EXPECT_TRUE(r.sent.empty());
+    EXPECT_EQ(r.view.panel[4], "");
+}
+
+TEST(Writes, WriteAllChainSends53FramesInOrder) {
+    LinkRig r;
+    r.markPresent({0});
+    for (int k = 10; k <= 63; ++k) r.s.ParaData(0, k) = static_cast<qint16>(k * 3 - 100);
+    r.s.Write_Request.AllSend_flg = true;
+    r.bank.override_ = [](const proto::Request& q) -> std::optional<std::string> {
+        if (q.item == "0018") return nak(q, '5');  // refusals inside a chain are plain NAKs
+        return std::nullopt;
+    };
+    r.link.AllData_write();
+    ASSERT_EQ(r.sent.size(), 53u);
+    EXPECT_EQ(r.sent.front().req.item, "0044");
+    EXPECT_EQ(r.sent.back().req.item, "0050");
+    for (const auto& x : r.sent) {
+        EXPECT_NE(x.req.item, "0003");
+        const int k = itemOfCode(QString::fromStdString(x.req.item));
+        EXPECT_EQ(x.req.data, proto::hex4(static_cast<int16_t>(k * 3 - 100)));
+    }
+    EXPECT_EQ(r.view.keyMessages, 0);
+    EXPECT_EQ(r.view.history.size(), 1u);
+    EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
+}
+
+TEST(Writes, WriteSelectedChainFollowsTheBoxes) {
+    LinkRig r;
+    r.markPresent({0});
+    r.view.optionBoxes = {{0, 1}, {19, 1}, {20, 2}, {53, 1}, {44, 1}, {8, 1}, {1, 1}, {52, 0}};
+    r.link.SelectData_write();
+    EXPECT_EQ(itemsOf(r.sent), (std::vector<int>{29, 10, 63}));
+    EXPECT_EQ(r.link.OptionChk("0044"), 0);
+    EXPECT_EQ(r.link.OptionChk("000A"), 0);
+    EXPECT_EQ(r.link.OptionChk("0003"), 0);
+    EXPECT_EQ(r.link.OptionChk("0001"), 1);
+    EXPECT_EQ(r.link.OptionChk("0019"), 0);  // greyed
+}
+
+TEST(Writes, ChainTables) {
+    std::vector<int> all(kWriteAllChain.begin(), kWriteAllChain.end());
+    std::vector<int> sel(kWriteSelectChain.begin(), kWriteSelectChain.end());
+    std::vector<int> sortedAll = all;
+    std::sort(sortedAll.begin(), sortedAll.end());
+    std::vector<int> expected;
+    for (int k = 10; k <= 63; ++k)
+        if (k != 11) expected.push_back(k);
+    EXPECT_EQ(sortedAll, expected);
+    std::vector<int> sortedSel = sel;
+    std::sort(sortedSel.begin(), sortedSel.end());
+    expected.erase(std::remove_if(expected.begin(), expected.end(), [](int k) { return k == 18 || k == 54; }),
+                   expected.end());
+    EXPECT_EQ(sortedSel, expected);
+    EXPECT_EQ(std::vector<int>(all.end() - 7, all.end()), (std::vector<int>{53, 60, 61, 55, 56, 57, 63}));
+    EXPECT_EQ(std::vector<int>(sel.end() - 7, sel.end()), (std::vector<int>{53, 55, 56, 57, 60, 61, 63}));
+}
+
+// ------------------------------------------------------------------ logging resume
+
+TEST(StartUp, ResumeLoggingIntoNewAutomaticFile) {
+    LinkRig r;
+    r.markPresent({0, 2});
+    r.store.save("log_start", "1");
+    r.store.save("Check1", "1");
+    r.view.logChecked = {{0, true}, {1, true}, {2, true}};
+    r.link.setProgramFolder(r.dir.path());
+    r.link.resumeLogging();
+    EXPECT_TRUE(r.view.logCaption.startsWith(r.dir.path() + "/Logging/"));
+    EXPECT_TRUE(r.view.logCaption.endsWith(".csv"));
+    EXPECT_FALSE(r.view.logChecked[1]);  // absent: unchecked and disabled
+    EXPECT_FALSE(r.view.logEnabled[1]);
+    EXPECT_TRUE(r.view.logEnabled[2]);
+    EXPECT_EQ(r.view.refreshes, 2);  // one poll step and refresh per logged channel
+    EXPECT_EQ(r.sent.size(), 2u);
+    EXPECT_EQ(r.view.loggingStarts, 1);
+}
+
+TEST(StartUp, NoResumeOnlyFixesTheBoxes) {
+    LinkRig r;
+    r.markPresent({0});
+    r.store.save("Log_Filename", "/tmp/keep.csv");
+    r.view.logChecked = {{0, true}, {5, true}};
+    r.link.resumeLogging();
+    EXPECT_EQ(r.view.loggingStarts, 0);
+    EXPECT_EQ(r.view.logCaption, "");
+    EXPECT_FALSE(r.view.logChecked[5]);
+    EXPECT_TRUE(r.sent.empty());
+}
