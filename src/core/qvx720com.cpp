@@ -26,7 +26,15 @@ bool toAscii(const QString& s, std::string& out) {
 }  // namespace
 
 QVX720Com::QVX720Com()
-    : deviceFactory_([](const QString& device) { return std::make_unique<SerialTransport>(device); }) {}
+    : deviceFactory_([](const QString& device) { return std::make_unique<SerialTransport>(device); }),
+      clock_([] {
+          static QElapsedTimer t = [] {
+              QElapsedTimer e;
+              e.start();
+              return e;
+          }();
+          return t.elapsed();
+      }) {}
 
 QVX720Com::~QVX720Com() { Comm_PortClose(); }
 
@@ -104,11 +112,10 @@ QString QVX720Com::Comm_Transact(const QString& adr, const QString& subAdr, cons
     if (!line_->send(QByteArray::fromRawData(frame.data(), static_cast<qsizetype>(frame.size()))))
         return {};
 
-    QElapsedTimer clock;
-    clock.start();
+    const qint64 start = clock_();
     proto::ReplyScanner scanner;
     for (;;) {
-        const qint64 left = timeoutMs_ - clock.elapsed();
+        const qint64 left = timeoutMs_ - (clock_() - start);
         if (left <= 0 || !line_->isOpen()) return {};
         const QByteArray bytes = line_->receive(static_cast<int>(left));
         if (bytes.isEmpty()) continue;

@@ -16,6 +16,8 @@ class QVX720Com {
 public:
     using LineFactory = std::function<std::unique_ptr<Transport>()>;
     using DeviceFactory = std::function<std::unique_ptr<Transport>(const QString& device)>;
+    // Monotonic milliseconds; tests substitute a virtual clock.
+    using Clock = std::function<qint64()>;
 
     QVX720Com();
     ~QVX720Com();
@@ -47,6 +49,7 @@ public:
     void setSimulateAllPorts(bool on) { simulateAll_ = on; }
     // How a device path becomes a transport (tests substitute their own).
     void setDeviceFactory(DeviceFactory factory) { deviceFactory_ = std::move(factory); }
+    void setClock(Clock clock) { clock_ = std::move(clock); }
 
     int timeOut() const { return timeoutMs_; }
     const QString& port() const { return port_; }
@@ -62,6 +65,7 @@ private:
     std::unique_ptr<Transport> line_;
     LineFactory simLine_;
     DeviceFactory deviceFactory_;
+    Clock clock_;
     bool simulateAll_ = false;
     QString port_ = QStringLiteral("COM1");
     QString speed_ = QStringLiteral("9600");

@@ -29,8 +29,8 @@ struct Sent {
 class ScriptedLine final : public Transport {
 public:
     using Responder = std::function<std::string(const proto::Request&)>;
-    ScriptedLine(std::vector<Sent>& log, Responder r, const QVX720Com*& com)
-        : log_(log), responder_(std::move(r)), com_(com) {}
+    ScriptedLine(std::vector<Sent>& log, Responder r, const QVX720Com*& com, qint64& now)
+        : log_(log), responder_(std::move(r)), com_(com), now_(now) {}
     bool open(int) override { open_ = true; return true; }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
@@ -41,10 +41,11 @@ public:
         pending_ = responder_(parsed.request);
         return true;
     }
-    QByteArray receive(int) override {
+    QByteArray receive(int timeoutMs) override {
         QByteArray b = QByteArray::fromStdString(pending_);
         pending_.clear();
-        return b;  // silence returns at once; the time-out of 1 ms runs out
+        if (b.isEmpty()) now_ += timeoutMs;  // silence: the whole wait passes on the virtual clock
+        return b;
     }
     void discardInput() override {}
 
@@ -52,6 +53,7 @@ private:
     std::vector<Sent>& log_;
     Responder responder_;
     const QVX720Com*& com_;
+    qint64& now_;
     std::string pending_;
     bool open_ = false;
 };
@@ -164,6 +166,7 @@ struct LinkRig {
     FakeBank bank;
     std::vector<Sent> sent;
     const QVX720Com* comPtr = nullptr;
+    qint64 now = 0;  // virtual milliseconds of the line
     QVX720Com com;
     SettingsStore store{dir.filePath("settings.ini")};
     StringTable strings = StringTable::parse("454\tData is being read now.\n", StringTable::Language::English);
@@ -172,15 +175,15 @@ struct LinkRig {
 
     LinkRig() {
         comPtr = &com;
+        com.setClock([this] { return now; });
         fillParaAddr(s);
         com.setSimulateAllPorts(true);
         com.setSimulatedLine([this] {
-            return std::make_unique<ScriptedLine>(sent, [this](const proto::Request& r) { return bank(r); }, comPtr);
+            return std::make_unique<ScriptedLine>(sent, [this](const proto::Request& r) { return bank(r); }, comPtr, now);
         });
         com.Comm_SetOption(true);
-        com.Comm_SetTimeOut(1);
         com.Comm_PortOpen();
-        s.Time_Count = 0;  // keep the 1 ms time-out unless a test sets a choice
+        s.Time_Count = 0;  // keep the object's own time-out unless a test sets a choice
     }
     void markPresent(std::initializer_list<int> chs) {
         for (int ch = 0; ch < kChannels; ++ch) s.NoConnect(ch) = 1;
