@@ -1,0 +1,42 @@
+// The start procedure of the QVX-720 monitor.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QStandardPaths>
+
+#include "program.h"
+#include "realistic_mix.h"
+#include "startup.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("QVX-720 Monitor"));
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption simulate(QStringLiteral("simulate"),
+                                      QStringLiteral("Put every COM port on the built-in simulated controller line."));
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"),
+                                     QStringLiteral("Folder for Logging, History, Setdata and the chart files."),
+                                     QStringLiteral("folder"));
+    const QCommandLineOption settings(QStringLiteral("settings"),
+                                      QStringLiteral("Settings file to use instead of the user's own."),
+                                      QStringLiteral("file"));
+    parser.addOption(simulate);
+    parser.addOption(dataDir);
+    parser.addOption(settings);
+    parser.process(app);
+
+    qvx::ProgramOptions options;
+    options.programFolder = qvx::resolveProgramFolder(
+        parser.value(dataDir), QCoreApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    options.settingsPath = parser.isSet(settings) ? parser.value(settings) : qvx::SettingsStore::defaultPath();
+    options.simulatedLine = qvx::sim::realisticSimulatedLine();
+    options.simulateAllPorts = parser.isSet(simulate);
+
+    qvx::QtUiSeam ui;
+    qvx::Program program(options, qvx::StringTable::forLocale(), ui);
+    program.Main();
+    return QApplication::exec();
+}

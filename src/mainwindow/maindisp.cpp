@@ -1,0 +1,601 @@
+#include "maindisp.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "bargr.h"
+#include "korvel_chartctl.h"
+#include "lamp.h"
+#include "opuningdisp.h"
+#include "preferences.h"
+#include "setting_items.h"
+#include "subdisp_alarm.h"
+#include "subdisp_saveload.h"
+
+namespace qvx {
+
+MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, const QString& programFolder,
+                   QWidget* parent)
+    : QMainWindow(parent), m_state(state), m_strings(strings), m_ui(ui), m_programFolder(programFolder) {
+    setObjectName(QStringLiteral("MainDisp"));
+    m_itemNames = itemNameTexts(m_strings);
+
+    buildMenus();
+    m_central = new QWidget(this);
+    m_central->setObjectName(QStringLiteral("centralArea"));
+    setCentralWidget(m_central);
+    auto* outer = new QVBoxLayout(m_central);
+    outer->setContentsMargins(6, 6, 6, 0);
+    SSTab2 = new QTabWidget(m_central);
+    SSTab2->setObjectName(QStringLiteral("SSTab2"));
+    SSTab2->setDocumentMode(false);
+    outer->addWidget(SSTab2);
+    QWidget* pages[6];
+    for (QWidget*& page : pages) {
+        page = new QWidget;
+        SSTab2->addTab(page, QString());
+    }
+    buildMainDisplay(pages[0]);
+    buildOneChannel(pages[1]);
+    buildSettingDisplay(pages[2]);
+    {
+        auto* l = new QVBoxLayout(pages[3]);
+        l->setContentsMargins(6, 6, 6, 6);
+        Korvel_ChartCtl1 = new Korvel_ChartCtl(pages[3]);
+        Korvel_ChartCtl1->setObjectName(QStringLiteral("Korvel_ChartCtl1"));
+        l->addWidget(Korvel_ChartCtl1);
+    }
+    buildLogging(pages[4]);
+    buildAllChannels(pages[5]);
+    buildStatusBar();
+
+    // The two message boxes float over the tab control.
+    Text_readmsg2 = new QLabel(m_central);
+    Text_readmsg2->setObjectName(QStringLiteral("Text_readmsg2"));
+    Text_readmsg2->setAlignment(Qt::AlignCenter);
+    Text_readmsg2->setAutoFillBackground(true);
+    Text_readmsg2->setFrameShape(QFrame::Box);
+    {
+        QPalette pal = Text_readmsg2->palette();
+        pal.setColor(QPalette::Window, QColor(0xc6, 0x28, 0x28));
+        pal.setColor(QPalette::WindowText, Qt::white);
+        Text_readmsg2->setPalette(pal);
+        QFont f = Text_readmsg2->font();
+        f.setBold(true);
+        Text_readmsg2->setFont(f);
+    }
+    Text_readmsg2->hide();
+    Text_readmsg3 = new QLabel(m_central);
+    Text_readmsg3->setObjectName(QStringLiteral("Text_readmsg3"));
+    Text_readmsg3->setAlignment(Qt::AlignCenter);
+    Text_readmsg3->setWordWrap(true);
+    Text_readmsg3->setAutoFillBackground(true);
+    Text_readmsg3->setFrameShape(QFrame::Box);
+    {
+        QPalette pal = Text_readmsg3->palette();
+        pal.setColor(QPalette::Window, QColor(0xff, 0xe0, 0x82));
+        pal.setColor(QPalette::WindowText, QColor(0x3a, 0x2a, 0x00));
+        Text_readmsg3->setPalette(pal);
+        QFont f = Text_readmsg3->font();
+        f.setBold(true);
+        Text_readmsg3->setFont(f);
+    }
+    Text_readmsg3->hide();
+    m_central->installEventFilter(this);
+
+    // Target of the window capture for printing; never shown.
+    Picture2 = new QLabel(this);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    Picture2->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(200);
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName(QStringLiteral("Timer3"));
+    Timer3->setInterval(2000);
+    Timer4 = new QTimer(this);
+    Timer4->setObjectName(QStringLiteral("Timer4"));
+    Timer4->setTimerType(Qt::PreciseTimer);
+    Timer4->setInterval(1);
+
+    // Design-time channel labels, until the names are read from the store.
+    TabStrip1_Click();
+    Option1_Click(0);
+    for (int ch = 0; ch < kChannels; ++ch) {
+        log_Check1[ch]->setText(channelName(ch));
+        BarGr1[ch]->setNrPM(quint8(ch + 1));
+        BarGr1[ch]->setTipText(channelName(ch));
+        BarGr1[ch]->setAlarmColors(&m_state.Alarm_Color);
+        tb3_CHName->addItem(channelName(ch));
+    }
+
+    connectHandlers();
+    resize(1280, 800);
+    Form_Load();
+}
+
+MainDisp::~MainDisp() = default;
+
+void MainDisp::Form_Load() {
+    // 1. The communication object, kept for the whole run.
+    m_com = std::make_unique<QVX720Com>();
+    // 2. The help file that matches the language of the string table.
+    m_helpFilePath = helpFilePath(m_programFolder, m_strings.text(2));
+    // 3. The item-code table; 4. the first poll reads channel 0, phase 0.
+    fillParaAddr(m_state);
+    m_state.Poll_Cursor.Poll_Ch = 0;
+    m_state.Poll_Cursor.Poll_Phase = 0;
+
+    // 5. Captions.
+    setWindowTitle(m_strings.text(1));
+    mnuFile->setTitle(m_strings.text(3));
+    mnuEnd->setText(m_strings.text(4));
+    mnuSetting->setTitle(m_strings.text(5));
+    mnuCHname->setText(m_strings.text(6));
+    mnuUser->setTitle(m_strings.text(7));
+    mnuSave->setTitle(m_strings.text(8));
+    mnuSave_CH->setText(m_strings.text(9));
+    mnuSave_ALL->setText(m_strings.text(10));
+    numhelp->setTitle(m_strings.text(11));
+    numhelp2->setText(m_strings.text(12));
+    numabout->setText(m_strings.text(13));
+    numhyst->setText(m_strings.text(15));
+    mnupsel->setText(m_strings.text(33));
+    mnuFilePrint->setText(m_strings.text(34));
+    mnuClear->setText(m_strings.text(36));
+    mnuColor->setText(m_strings.text(47));
+    mnuTime->setTitle(m_strings.text(48));
+
+    Select_Command->clear();
+    Select_Command->addItems(m_itemNames);
+    Select_Command->setCurrentRow(0);  // raises Select_Command_Click
+
+    SSTab2->setTabText(0, m_strings.text(300));
+    SSTab2->setTabText(1, m_strings.text(301));
+    SSTab2->setTabText(2, m_strings.text(302));
+    SSTab2->setTabText(3, m_strings.text(303));
+    SSTab2->setTabText(4, m_strings.text(304));
+    SSTab2->setTabText(5, m_strings.text(560));
+    Frame7->setTitle(m_strings.text(51));
+    Option1[0]->setText(m_strings.text(27));
+    Option1[1]->setText(m_strings.text(28));
+    Option1[2]->setText(m_strings.text(29));
+    Option1[3]->setText(m_strings.text(30));
+    Option1[4]->setText(m_strings.text(31));
+    Frame6->setTitle(m_strings.text(52));
+    Option2[0]->setText(m_strings.text(23));
+    Option2[1]->setText(m_strings.text(24));
+    Option2[2]->setText(m_strings.text(25));
+    Option2[3]->setText(m_strings.text(26));
+    Label15->setText(m_strings.text(305));
+    Frame1->setTitle(m_strings.text(306));
+    Label12->setText(m_strings.text(307));
+    Label13->setText(m_strings.text(308));
+    Cmd_Alm[0]->setText(m_strings.text(157));
+    Cmd_Alm[1]->setText(m_strings.text(158));
+    Frame2->setTitle(m_strings.text(309));
+    Label_mv->setText(m_strings.text(310));
+    Label_mvb->setText(m_strings.text(311));
+    Label_atm->setText(m_strings.text(312));
+    Label19[0]->setText(m_strings.text(124));
+    Label19[1]->setText(m_strings.text(125));
+    Label19[2]->setText(m_strings.text(128));
+    Label19[3]->setText(m_strings.text(129));
+    SSTab1->setTabText(0, m_strings.text(321));
+    SSTab1->setTabText(1, m_strings.text(322));
+    Label_notConnect->setText(m_strings.text(329));
+    Frame_Alarm1->setTitle(m_strings.text(323));
+    Label_Alm1[0]->setText(m_strings.text(110));
+    Label_Alm1[1]->setText(m_strings.text(135));
+    Label_Alm1[2]->setText(m_strings.text(139));
+    Label_Alm1[3]->setText(m_strings.text(145));
+    Label_Alm1[4]->setText(m_strings.text(131));
+    Label_Alm1[5]->setText(m_strings.text(146));
+    Frame_Alarm2->setTitle(m_strings.text(324));
+    Label_Alm2[0]->setText(m_strings.text(111));
+    Label_Alm2[1]->setText(m_strings.text(136));
+    Label_Alm2[2]->setText(m_strings.text(140));
+    Label_Alm2[3]->setText(m_strings.text(147));
+    Label_Alm2[4]->setText(m_strings.text(132));
+    Frame_Alarm3->setTitle(m_strings.text(194));
+    Label_Alm3[0]->setText(m_strings.text(112));
+    Label_Alm3[1]->setText(m_strings.text(137));
+    Label_Alm3[2]->setText(m_strings.text(141));
+    Label_Alm3[3]->setText(m_strings.text(148));
+    Label_Alm3[4]->setText(m_strings.text(133));
+    Frame_Alarm4->setTitle(m_strings.text(195));
+    Label_Alm4[0]->setText(m_strings.text(113));
+    Label_Alm4[1]->setText(m_strings.text(138));
+    Label_Alm4[2]->setText(m_strings.text(142));
+    Label_Alm4[3]->setText(m_strings.text(149));
+    Label_Alm4[4]->setText(m_strings.text(134));
+    Frame_HB->setTitle(m_strings.text(325));
+    Label_Alm_HB[0]->setText(m_strings.text(168));
+    Label_Alm_HB[1]->setText(m_strings.text(169));
+    Label_Alm_HB[2]->setText(m_strings.text(166));
+    Label_Alm_HB[3]->setText(m_strings.text(167));
+    Frame_LP->setTitle(m_strings.text(326));
+    Label_Alm_LP[0]->setText(m_strings.text(116));
+    Label_Alm_LP[1]->setText(m_strings.text(117));
+    Frame_Other->setTitle(m_strings.text(322));
+    const QString others[17] = {
+        m_strings.text(118), m_strings.text(103), m_strings.text(105), m_strings.text(106), m_strings.text(107),
+        m_strings.text(153), m_strings.text(121), m_strings.text(122), m_strings.text(119), m_strings.text(123),
+        m_strings.text(126), m_strings.text(156), m_strings.text(109), m_strings.text(144), m_strings.text(152),
+        m_strings.text(154), m_strings.text(155)};
+    for (int j = 0; j < 17; ++j) Label_oth[j]->setText(others[j]);
+    Frame_Cool->setTitle(m_strings.text(327));
+    Label_cool[0]->setText(m_strings.text(127));
+    Label_cool[1]->setText(m_strings.text(104));
+    Label_cool[2]->setText(m_strings.text(108));
+    Label_cool[3]->setText(m_strings.text(130));
+    Label_cool[4]->setText(m_strings.text(120));
+    for (int j : {0, 1, 4, 5, 6, 8, 9, 10, 13}) Label1[j]->setText(m_strings.text(374));
+    Label1[3]->setText(m_strings.text(371));
+    for (QPushButton* b : Command_OUT) b->setText(m_strings.text(313));
+
+    Logging_time->clear();
+    Logging_time->addItems(loggingIntervalTexts(m_strings));
+    Logging_time->setCurrentIndex(0);
+    Label10->setText(m_strings.text(550));
+    Label57->setText(m_strings.text(551));
+    Label61[1]->setText(m_strings.text(552));
+    Label1[80]->setText(m_strings.text(553));
+    Check1->setText(m_strings.text(554));
+    setStatusPanel(2, m_strings.text(18));
+    setStatusPanel(3, m_strings.text(20));
+    Command1[0]->setText(m_strings.text(330));
+    Command1[1]->setText(m_strings.text(331));
+    Command1[2]->setText(m_strings.text(334));
+    for (int i = 0; i < kAllPageIndexes; ++i)
+        if (Cmd_change2[i]) Cmd_change2[i]->setText(itemName(m_itemNames, i + 10));
+    Command2[0]->setText(m_strings.text(562));
+    Command2[1]->setText(m_strings.text(563));
+    Command2[2]->setText(m_strings.text(564));
+    Text_readmsg2->setText(m_strings.text(451));
+    Text_readmsg3->setText(m_strings.text(452));
+    placeMessageBoxes();
+}
+
+void MainDisp::connectHandlers() {
+    connect(SSTab2, &QTabWidget::currentChanged, this, [this](int) { SSTab2_Click(0); });
+    connect(Select_Command, &QListWidget::currentRowChanged, this, [this](int) { Select_Command_Click(); });
+    connect(Select_Command, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { Select_Command_Click(); });
+    connect(TabStrip1, &QTabBar::currentChanged, this, [this](int) { TabStrip1_Click(); });
+    for (int i = 0; i < 4; ++i)
+        connect(Option2[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on) Option2_Click(i);
+        });
+    for (int i = 0; i < 5; ++i)
+        connect(Option1[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on) Option1_Click(i);
+        });
+    for (int i = 0; i < kAllPageIndexes; ++i)
+        if (Option_Check[i]) connect(Option_Check[i], &QCheckBox::stateChanged, this, [this, i](int) {
+                Option_Check_Click(i);
+            });
+    connect(Timer3, &QTimer::timeout, this, &MainDisp::Timer3_Timer);
+    connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
+    connect(tb3_CHName, QOverload<int>::of(&QComboBox::activated), this, [this](int) { tb3_CHName_Click(); });
+
+    connect(mnupsel, &QAction::triggered, this, &MainDisp::mnupsel_Click);
+    connect(mnuFilePrint, &QAction::triggered, this, &MainDisp::mnuFilePrint_Click);
+    connect(mnuEnd, &QAction::triggered, this, &MainDisp::mnuEnd_Click);
+    connect(mnuCHname, &QAction::triggered, this, &MainDisp::mnuCHname_Click);
+    connect(mnuColor, &QAction::triggered, this, &MainDisp::mnuColor_Click);
+    connect(mnuClear, &QAction::triggered, this, &MainDisp::mnuClear_Click);
+    for (int n = 1; n <= kTimeoutChoices; ++n)
+        connect(mnuTime1[n], &QAction::triggered, this, [this, n] { mnuTime1_Click(n); });
+    connect(mnuSave_CH, &QAction::triggered, this, &MainDisp::mnuSave_CH_Click);
+    connect(mnuSave_ALL, &QAction::triggered, this, &MainDisp::mnuSave_ALL_Click);
+    connect(numhyst, &QAction::triggered, this, &MainDisp::numhyst_Click);
+    connect(numhelp2, &QAction::triggered, this, &MainDisp::numhelp2_Click);
+    connect(numabout, &QAction::triggered, this, &MainDisp::numabout_Click);
+}
+
+// ---- neighbours ------------------------------------------------------------------
+
+void MainDisp::setCommAcceptHandler(SubDisp_comm::AcceptHandler handler) {
+    onCommAccept_ = std::move(handler);
+    if (m_comm) m_comm->setAcceptHandler(onCommAccept_);
+}
+
+QString MainDisp::channelName(int ch) const {
+    return m_store ? qvx::channelName(*m_store, ch) : defaultChannelName(ch);
+}
+
+OpuningDisp* MainDisp::opening() {
+    if (!m_opening) m_opening = std::make_unique<OpuningDisp>(m_strings);
+    return m_opening.get();
+}
+
+SubDisp_comm* MainDisp::commDialog() {
+    if (!m_comm) {
+        const QString def = QString::number(kDefaultTimeoutChoice);
+        const QString stored = m_store ? m_store->read(QLatin1String(PrefKey::Time_Count), def) : def;
+        m_comm = new SubDisp_comm(m_state, m_strings, m_ui, stored, this);
+        m_comm->setWindowFlag(Qt::Window);
+        m_comm->setAcceptHandler(onCommAccept_);
+    }
+    return m_comm;
+}
+
+SubDisp_Alarm* MainDisp::alarmDialog() {
+    if (!m_alarm) m_alarm = new SubDisp_Alarm(m_strings, this);
+    return m_alarm;
+}
+
+SubDisp_SaveLoad* MainDisp::saveLoadDialog() {
+    if (!m_saveLoad) m_saveLoad = new SubDisp_SaveLoad(m_strings, this);
+    return m_saveLoad;
+}
+
+void MainDisp::system_init() {
+    // The chart settings files come with the full chart; until then the chart
+    // keeps its own defaults and Chart_Run stays as it is.
+}
+
+// ---- LinkView ----------------------------------------------------------------------
+
+void MainDisp::setStatusPanel(int panel, const QString& text) {
+    if (panel < 1 || panel > 4) return;
+    if (StatusPanel[panel]->text() != text) StatusPanel[panel]->setText(text);
+}
+
+QString MainDisp::statusPanelText(int panel) const {
+    if (panel < 1 || panel > 4) return {};
+    return StatusPanel[panel]->text();
+}
+
+void MainDisp::setCommErrorVisible(bool visible) {
+    if (Text_readmsg2->isVisibleTo(m_central) == visible) return;
+    Text_readmsg2->setVisible(visible);
+    if (visible) Text_readmsg2->raise();
+}
+
+void MainDisp::showKeyOperationMessage() {
+    Timer3->start();
+    Text_readmsg3->show();
+    Text_readmsg3->raise();
+    m_ui.beep();
+}
+
+void MainDisp::Timer3_Timer() {
+    Text_readmsg3->hide();
+    Timer3->stop();
+}
+
+void MainDisp::setScanProgress(int value) {
+    if (m_opening) m_opening->setProgress(value);
+}
+
+void MainDisp::setChartMaxCh(int n) { Korvel_ChartCtl1->setChartMaxCh(qint16(n)); }
+
+void MainDisp::SelectDispItem() {
+    // Refresh of the visible tab: filled in with the displays.
+}
+
+void MainDisp::startUpScanDone() {
+    if (m_opening) {
+        m_opening->close();
+        m_opening.reset();
+    }
+    show();
+    if (Chart_Run != 0) Korvel_ChartCtl1->auto_run();
+}
+
+void MainDisp::setCommDialogPort(const QString& port) { commDialog()->setPortText(port); }
+
+void MainDisp::setCommDialogSpeed(const QString& speed) { commDialog()->setSpeedText(speed); }
+
+void MainDisp::showCommDialog() {
+    SubDisp_comm* d = commDialog();
+    d->show();
+    d->raise();
+}
+
+void MainDisp::checkTimeoutMenu(int choice) {
+    if (choice < 1 || choice > kTimeoutChoices) return;
+    for (int n = 1; n <= kTimeoutChoices; ++n) mnuTime1[n]->setChecked(n == choice);
+}
+
+int MainDisp::optionCheckValue(int box) const {
+    if (!allPageHasRow(box)) return 0;
+    switch (Option_Check[box]->checkState()) {
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    default: return 0;
+    }
+}
+
+void MainDisp::setOptionCheckValue(int box, int value) {
+    if (!allPageHasRow(box)) return;
+    Option_Check[box]->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+bool MainDisp::logBoxChecked(int ch) const {
+    return ch >= 0 && ch < kChannels && log_Check1[ch]->isChecked();
+}
+
+void MainDisp::setLogBoxEnabled(int ch, bool enabled) {
+    if (ch >= 0 && ch < kChannels) log_Check1[ch]->setEnabled(enabled);
+}
+
+void MainDisp::setLogBoxChecked(int ch, bool checked) {
+    if (ch >= 0 && ch < kChannels) log_Check1[ch]->setChecked(checked);
+}
+
+void MainDisp::setLogFileCaption(const QString& path) { Savename_text->setText(path); }
+
+void MainDisp::startLogging() {
+    // The logging start of the logging tab comes later; the state is shown now.
+    setStatusPanel(2, m_strings.text(19));
+}
+
+bool MainDisp::confirmDataClear() {
+    return m_ui.messageBox(this, m_strings.text(60), QString(), UiSeam::Icon::Question, UiSeam::Buttons::YesNo) ==
+           UiSeam::Answer::Yes;
+}
+
+void MainDisp::processEvents() { QCoreApplication::processEvents(); }
+
+// ---- closing -----------------------------------------------------------------------
+
+void MainDisp::Form_Unload(bool& Cancel) {
+    if (onUnload_) onUnload_(Cancel);
+}
+
+void MainDisp::closeEvent(QCloseEvent* event) {
+    if (m_unloadAccepted) {
+        event->accept();
+        return;
+    }
+    bool cancel = false;
+    Form_Unload(cancel);
+    if (cancel) {
+        event->ignore();
+        return;
+    }
+    m_unloadAccepted = true;
+    event->accept();
+}
+
+void MainDisp::mnuEnd_Click() {
+    bool cancel = false;
+    Form_Unload(cancel);
+    if (cancel) return;
+    m_unloadAccepted = true;
+    close();
+}
+
+// ---- menus -------------------------------------------------------------------------
+
+void MainDisp::mnuTime1_Click(int Index) {
+    if (Index < 1 || Index > kTimeoutChoices) return;
+    for (int n = 1; n <= kTimeoutChoices; ++n) mnuTime1[n]->setChecked(n == Index);
+    m_state.Time_Count = qint16(Index);
+    if (m_com) m_com->Comm_SetTimeOut(timeoutMs(Index));
+}
+
+void MainDisp::mnuColor_Click() {
+    m_ui.beep();
+    SubDisp_Alarm* d = alarmDialog();
+    d->show();
+    d->raise();
+}
+
+void MainDisp::mnuSave_CH_Click() {
+    SubDisp_SaveLoad* d = saveLoadDialog();
+    for (QComboBox* list : d->SaveLoad_CHname)
+        if (list->count() > 0) list->setCurrentIndex(0);
+    d->show();
+    d->raise();
+}
+
+// ---- pages, tabs and the setting item ----------------------------------------------
+
+int MainDisp::tabStripPageBase() const { return TabStrip1->currentIndex() * 20; }
+
+void MainDisp::TabStrip1_Click() {
+    const int base = tabStripPageBase();
+    const int rows = base == 80 ? 15 : kPanels;
+    for (int i = 0; i < rows; ++i) Frame_All[i]->setTitle(channelName(base + i));
+}
+
+void MainDisp::Option2_Click(int) {
+    if (Option2[0]->isChecked()) {
+        const int base = tabStripPageBase();
+        TabStrip1->setVisible(true);
+        const int rows = base == 80 ? 15 : kPanels;
+        for (int i = 0; i < rows; ++i) Frame_All[i]->setVisible(m_state.NoConnect(base + i) != 1);
+        Frame3->hide();
+        Frame4->hide();
+        Frame5->hide();
+        return;
+    }
+    QGroupBox* page = Option2[1]->isChecked()   ? Frame3
+                      : Option2[2]->isChecked() ? Frame4
+                      : Option2[3]->isChecked() ? Frame5
+                                                : nullptr;
+    if (!page) return;
+    TabStrip1->setVisible(false);
+    for (QGroupBox* f : Frame_All) f->hide();
+    for (QGroupBox* f : {Frame3, Frame4, Frame5}) f->setVisible(f == page);
+}
+
+void MainDisp::Option1_Click(int) {
+    int base = 0;
+    for (int n = 0; n < 5; ++n)
+        if (Option1[n]->isChecked()) {
+            base = 20 * n;
+            break;
+        }
+    m_settingPageBase = base;
+    const int rows = base == 80 ? 15 : kPanels;
+    for (int i = 0; i < rows; ++i) label_setdata[i]->setText(channelName(base + i));
+}
+
+void MainDisp::Option_Check_Click(int Index) {
+    if (!allPageHasRow(Index)) return;
+    const bool on = Option_Check[Index]->checkState() == Qt::Checked;
+    Cmd_change2[Index]->setEnabled(on);
+    Setdata_Para2[Index]->setEnabled(on);
+}
+
+void MainDisp::Select_Command_Click() {
+    const int row = Select_Command->currentRow();
+    const int item = settingItemOfRow(row);
+    if (item >= 0) {
+        m_state.Edit_Context.Set_Item = qint16(item);
+        Frame_main->setTitle(m_itemNames.value(row));
+    }
+    for (int n = 0; n < 3; ++n) {
+        Frame_sub1[n]->hide();
+        Frame_sub2[n]->hide();
+    }
+    const int pair = entryPairOfItem(m_state.Edit_Context.Set_Item);
+    Frame_sub1[pair]->show();
+    Frame_sub2[pair]->show();
+}
+
+void MainDisp::SSTab2_Click(int) { Select_Command_Click(); }
+
+// ---- message boxes over the tab control ----------------------------------------------
+
+bool MainDisp::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_central && event->type() == QEvent::Resize) placeMessageBoxes();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainDisp::placeMessageBoxes() {
+    if (!Text_readmsg2 || !m_central) return;
+    const QRect area = m_central->rect();
+    // The error badge sits at the right end of the tab row; the key-operation
+    // message just below it, over the page.
+    const int tabRowHeight = SSTab2->tabBar()->sizeHint().height();
+    const QFontMetrics fm(Text_readmsg2->font());
+    const int w2 = fm.horizontalAdvance(Text_readmsg2->text()) + 40;
+    Text_readmsg2->setGeometry(area.right() - 10 - w2, 6, w2, tabRowHeight - 2);
+    const int w3 = qMin(460, area.width() - 40);
+    const int h3 = QFontMetrics(Text_readmsg3->font()).boundingRect(QRect(0, 0, w3 - 24, 200), Qt::TextWordWrap,
+                                                                    Text_readmsg3->text()).height() + 20;
+    Text_readmsg3->setGeometry(area.right() - 10 - w3, 6 + tabRowHeight + 8, w3, h3);
+}
+
+}  // namespace qvx

@@ -1,0 +1,325 @@
+// MainDisp: the program's main window and the owner of the communication
+// object. It is built hidden, shown by the link once the start-up scan is
+// done, and lives until the program ends.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "link_view.h"
+#include "preferences.h"
+#include "qvx720_inc.h"
+#include "qvx720com.h"
+#include "settings_store.h"
+#include "string_table.h"
+#include "subdisp_comm.h"
+#include "ui_seam.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTabBar;
+class QTabWidget;
+class QTimer;
+
+namespace qvx {
+
+class BarGr;
+class Link;
+class Korvel_ChartCtl;
+class Lamp;
+class MV_BerGraph;
+class OpuningDisp;
+class SubDisp_Alarm;
+class SubDisp_SaveLoad;
+
+class MainDisp : public QMainWindow, public LinkView {
+    Q_OBJECT
+public:
+    static constexpr int kPanels = 20;
+
+    // Builds the window and runs its load (hidden). programFolder is the
+    // folder of the program, without a trailing separator.
+    MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, const QString& programFolder,
+             QWidget* parent = nullptr);
+    ~MainDisp() override;
+
+    // ---- hooks for the start-up and link code --------------------------------
+    // The settings store that channel names and the stored time-out come from
+    // (none: every key reads its default).
+    void setSettingsStore(SettingsStore* store) { m_store = store; }
+    // Closing the window or File > End: saves the settings and asks whether to
+    // end; sets cancel to keep the window.
+    using UnloadHandler = std::function<void(bool& cancel)>;
+    void setUnloadHandler(UnloadHandler handler) { onUnload_ = std::move(handler); }
+    // OK of the communication-condition dialog (port, speed, time-out choice).
+    void setCommAcceptHandler(SubDisp_comm::AcceptHandler handler);
+
+    // The link that the window's link handlers (data clear) call.
+    void setLink(Link* link) { m_link = link; }
+
+    // Settings store: the window's part of the start-up load (regRead) and of
+    // the exit save, and the channel names of every control.
+    void regRead(const Preferences& p);
+    void gatherExitPreferences(Preferences& p) const;
+    void Chname_Read();
+    void Check1_Click();
+    void tb3_CHName_Click();
+
+    // The communication object (created by the load, released at shut-down).
+    QVX720Com* comm() { return m_com.get(); }
+    void releaseComm() { m_com.reset(); }
+    const QString& HelpFile_Path() const { return m_helpFilePath; }
+    // Channel name from the settings store ("Chname" + NN, default "Ch" + NN).
+    QString channelName(int ch) const;
+
+    // Windows that belong to the main window; each is created hidden on first use.
+    OpuningDisp* opening();
+    SubDisp_comm* commDialog();
+    SubDisp_Alarm* alarmDialog();
+    SubDisp_SaveLoad* saveLoadDialog();
+    bool openingExists() const { return m_opening != nullptr; }
+
+    // Loads and creates the chart settings and hands them to the chart.
+    void system_init();
+
+    // ---- LinkView --------------------------------------------------------------
+    void setStatusPanel(int panel, const QString& text) override;
+    void setCommErrorVisible(bool visible) override;
+    void showKeyOperationMessage() override;
+    void setScanProgress(int value) override;
+    void setChartMaxCh(int n) override;
+    void SelectDispItem() override;
+    void startUpScanDone() override;
+    void setCommDialogPort(const QString& port) override;
+    void setCommDialogSpeed(const QString& speed) override;
+    void showCommDialog() override;
+    void checkTimeoutMenu(int choice) override;
+    int optionCheckValue(int box) const override;
+    bool logBoxChecked(int ch) const override;
+    void setLogBoxEnabled(int ch, bool enabled) override;
+    void setLogBoxChecked(int ch, bool checked) override;
+    void setLogFileCaption(const QString& path) override;
+    void startLogging() override;
+    bool confirmDataClear() override;
+    void processEvents() override;
+
+    // Value (0 clear, 1 checked, 2 greyed) of all-channels page box n.
+    void setOptionCheckValue(int box, int value);
+    QString statusPanelText(int panel) const;
+
+    // ---- handlers --------------------------------------------------------------
+    void Form_Unload(bool& Cancel);
+    void TabStrip1_Click();
+    void Option2_Click(int Index);
+    void Option1_Click(int Index);
+    void Option_Check_Click(int Index);
+    void Select_Command_Click();
+    void SSTab2_Click(int PreviousTab);
+    void Timer3_Timer();
+
+    void mnupsel_Click() {}
+    void mnuFilePrint_Click() {}
+    void mnuEnd_Click();
+    void mnuCHname_Click() {}
+    void mnuColor_Click();
+    void mnuClear_Click();
+    void mnuTime1_Click(int Index);
+    void mnuSave_CH_Click();
+    void mnuSave_ALL_Click() {}
+    void numhyst_Click() {}
+    void numhelp2_Click() {}
+    void numabout_Click() {}
+
+    // ---- shared fields -----------------------------------------------------------
+    bool End_flg = false;
+    // Chart recording ran at the last exit (record 195 of the chart files).
+    qint16 Chart_Run = 0;
+
+    // ---- menus -------------------------------------------------------------------
+    QMenu* mnuFile = nullptr;
+    QAction* mnupsel = nullptr;
+    QAction* mnuFilePrint = nullptr;
+    QAction* numlin1 = nullptr;
+    QAction* mnuEnd = nullptr;
+    QMenu* mnuSetting = nullptr;
+    QAction* mnuCHname = nullptr;
+    QAction* mnuColor = nullptr;
+    QAction* mnuClear = nullptr;
+    QMenu* mnuTime = nullptr;
+    std::array<QAction*, kTimeoutChoices + 1> mnuTime1{};  // 1..14
+    QMenu* mnuUser = nullptr;
+    QMenu* mnuSave = nullptr;
+    QAction* mnuSave_CH = nullptr;
+    QAction* mnuSave_ALL = nullptr;
+    QAction* numlin2 = nullptr;
+    QAction* numhyst = nullptr;
+    QMenu* numhelp = nullptr;
+    QAction* numhelp2 = nullptr;
+    QAction* numlin3 = nullptr;
+    QAction* numabout = nullptr;
+
+    // ---- main tab and tab 0, main display ---------------------------------------
+    QTabWidget* SSTab2 = nullptr;
+    QGroupBox* Frame6 = nullptr;
+    std::array<QRadioButton*, 4> Option2{};
+    QTabBar* TabStrip1 = nullptr;
+    std::array<QGroupBox*, kPanels> Frame_All{};
+    std::array<QLabel*, kPanels> DispPv{}, DispSv{}, Label_Unit{}, Label_PV{}, Label_SV{};
+    std::array<Lamp*, kPanels> Label_A1{}, Label_A2{}, Label_A3{}, Label_A4{}, Label_HB{}, Label_LP{}, Label_SB{},
+        Label_at{};
+    QGroupBox* Frame3 = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    QGroupBox* Frame5 = nullptr;
+    std::array<BarGr*, kChannels> BarGr1{};
+
+    // ---- tab 1, one-channel display ------------------------------------------------
+    QLabel* Label15 = nullptr;
+    QComboBox* tb3_CHName = nullptr;
+    QLabel* Label_notConnect = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLabel* Text_PV = nullptr;
+    QLabel* Text_SV = nullptr;
+    std::array<QLabel*, 2> Text_MV{};
+    QLabel* Label11 = nullptr;
+    std::array<QLabel*, 18> Label_CF{};
+    std::array<QLabel*, 81> Label1{};  // sparse: 0..6, 8..11, 13 units, 80 logging
+    QLabel* Label12 = nullptr;
+    QLabel* Label13 = nullptr;
+    Lamp* Lamp_up = nullptr;
+    Lamp* Lamp_down = nullptr;
+    std::array<Lamp*, 2> Lamp_CONT{};
+    Lamp* Lamp_AT = nullptr;
+    QLabel* Label_HEETCOOL = nullptr;
+    QLabel* Label_OUTOFF = nullptr;
+    QPushButton* tb3_OUTOFF = nullptr;
+    QPushButton* Cmd_AT = nullptr;
+    QPushButton* Command_1channe_sv = nullptr;
+    std::array<QPushButton*, 2> Cmd_Alm{};
+    QLabel* Label_mv = nullptr;
+    QLabel* Label_mvb = nullptr;
+    QLabel* Label_atm = nullptr;
+    QLabel* Label58 = nullptr;
+    std::array<QLabel*, 4> Label19{}, Label21{};
+    QLabel* Text_ohl = nullptr;
+    QLabel* Text_oll = nullptr;
+    QLabel* Text_ohlb = nullptr;
+    QLabel* Text_ollb = nullptr;
+    MV_BerGraph* MV_BerGraph1 = nullptr;
+    MV_BerGraph* MV_BerGraph2 = nullptr;
+    QTabWidget* SSTab1 = nullptr;
+    QGroupBox* Frame_Alarm1 = nullptr;
+    QGroupBox* Frame_Alarm2 = nullptr;
+    QGroupBox* Frame_Alarm3 = nullptr;
+    QGroupBox* Frame_Alarm4 = nullptr;
+    Lamp* Lamp_Alm1 = nullptr;
+    Lamp* Lamp_Alm2 = nullptr;
+    Lamp* Lamp_Alm3 = nullptr;
+    Lamp* Lamp_Alm4 = nullptr;
+    std::array<QLabel*, 6> Label_Alm1{}, Label_A1val{};
+    std::array<QLabel*, 5> Label_Alm2{}, Label_A2val{}, Label_Alm3{}, Label_A3val{}, Label_Alm4{}, Label_A4val{};
+    QGroupBox* Frame_HB = nullptr;
+    std::array<Lamp*, 4> Lamp_Alm_HB{};
+    std::array<QLabel*, 4> Label_Alm_HB{};
+    std::array<QLabel*, 2> Label_HBval{}, Label_CT1{}, Label_CT2{}, Lbl_CT1{};
+    QGroupBox* Frame_LP = nullptr;
+    Lamp* Lamp_Alm_LP = nullptr;
+    std::array<QLabel*, 2> Label_Alm_LP{}, Label_LPval{};
+    QGroupBox* Frame_Other = nullptr;
+    std::array<QLabel*, 17> Label_oth{}, Label_othval{};
+    QGroupBox* Frame_Cool = nullptr;
+    std::array<QLabel*, 5> Label_cool{}, Label_coolval{};
+
+    // ---- tab 2, setting display ------------------------------------------------------
+    QGroupBox* Frame7 = nullptr;
+    std::array<QRadioButton*, 5> Option1{};
+    QListWidget* Select_Command = nullptr;
+    QGroupBox* Frame_main = nullptr;
+    std::array<QFrame*, 3> Frame_sub1{}, Frame_sub2{};
+    std::array<QLabel*, kPanels> label_setdata{}, Setdata_Para{}, Select_comand{}, settin_inf{};
+    std::array<QPushButton*, kPanels> Command_change{}, Command_change2{}, Command_AT{}, Command_OUT{};
+    std::array<Lamp*, kPanels> Shape_AT{}, Shape_OUT{};
+
+    // ---- tab 3, chart ----------------------------------------------------------------
+    Korvel_ChartCtl* Korvel_ChartCtl1 = nullptr;
+
+    // ---- tab 4, logging --------------------------------------------------------------
+    QGroupBox* Frame_logging = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Label57 = nullptr;
+    std::array<QLabel*, 2> Label61{};
+    QComboBox* Logging_time = nullptr;
+    QLabel* Savename_text = nullptr;
+    QCheckBox* Check1 = nullptr;
+    std::array<QPushButton*, 3> Command1{};
+    std::array<QCheckBox*, kChannels> log_Check1{};
+
+    // ---- tab 5, all channels -------------------------------------------------------
+    // Indexed 0..53; no element at 1, 8 and 44.
+    std::array<QCheckBox*, 54> Option_Check{};
+    std::array<QPushButton*, 54> Cmd_change2{};
+    std::array<QLabel*, 54> Setdata_Para2{};
+    std::array<QPushButton*, 3> Command2{};
+
+    // ---- frame of the window ---------------------------------------------------------
+    QStatusBar* StatusBar1 = nullptr;
+    std::array<QLabel*, 5> StatusPanel{};  // panels 1..4
+    QLabel* Text_readmsg2 = nullptr;
+    QLabel* Text_readmsg3 = nullptr;
+    QLabel* Picture2 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer3 = nullptr;
+    QTimer* Timer4 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Load();
+    void buildMenus();
+    void buildMainDisplay(QWidget* page);
+    void buildOneChannel(QWidget* page);
+    void buildSettingDisplay(QWidget* page);
+    void buildLogging(QWidget* page);
+    void buildAllChannels(QWidget* page);
+    void buildStatusBar();
+    void connectHandlers();
+    void placeMessageBoxes();
+    int tabStripPageBase() const;
+
+    QVX720_INC& m_state;
+    const StringTable& m_strings;
+    UiSeam& m_ui;
+    QString m_programFolder;
+    QString m_helpFilePath;
+    std::unique_ptr<QVX720Com> m_com;
+    QStringList m_itemNames;
+    SettingsStore* m_store = nullptr;
+    UnloadHandler onUnload_;
+    SubDisp_comm::AcceptHandler onCommAccept_;
+    bool m_unloadAccepted = false;
+    int m_settingPageBase = 0;
+    Link* m_link = nullptr;
+
+    std::unique_ptr<OpuningDisp> m_opening;
+    QPointer<SubDisp_comm> m_comm;
+    QPointer<SubDisp_Alarm> m_alarm;
+    QPointer<SubDisp_SaveLoad> m_saveLoad;
+    QWidget* m_central = nullptr;
+};
+
+}  // namespace qvx

@@ -1,0 +1,38 @@
+// OpuningDisp: the opening form shown while the start-up scan runs. Its
+// progress bar counts the scanned addresses (0..95).
+#pragma once
+
+#include <QWidget>
+
+#include "string_table.h"
+
+class QLabel;
+class QProgressBar;
+
+namespace qvx {
+
+class OpuningDisp : public QWidget {
+    Q_OBJECT
+public:
+    explicit OpuningDisp(const StringTable& strings, QWidget* parent = nullptr);
+
+    // Sets the progress and repaints at once, so that it moves during a
+    // scan that blocks the event loop.
+    void setProgress(int value);
+
+    QLabel* Image1 = nullptr;
+    QLabel* Label1 = nullptr;  // maker's name
+    QLabel* Label2 = nullptr;  // "QVX-52B Monitoring Software"
+    QLabel* Label3 = nullptr;  // "Wait for a moment."
+    QLabel* Label4 = nullptr;  // "PWS-QVX07R"
+    QProgressBar* ProgressBar1 = nullptr;
+
+private:
+    void Form_Load();
+    const StringTable& m_strings;
+};
+
+// The opening picture, drawn at the given size.
+QPixmap openingPicture(const QSize& size);
+
+}  // namespace qvx

@@ -1,0 +1,106 @@
+#include "program.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "opuningdisp.h"
+#include "pv_logging.h"
+#include "startup.h"
+
+namespace qvx {
+
+Program::Program(ProgramOptions options, StringTable strings, UiSeam& ui)
+    : options_(std::move(options)), strings_(std::move(strings)), ui_(ui), store_(options_.settingsPath) {}
+
+Program::~Program() {
+    if (window_) {
+        window_->Timer4->stop();
+        if (window_->comm()) window_->comm()->Comm_PortClose();
+    }
+}
+
+void Program::Main() {
+    // 1. The edited item.
+    state_.Edit_Context.Set_Item = Item::SV;
+    // 2./3. The first channel page and the 20-channel display; building the
+    // window runs its load (communication object, item codes, captions).
+    window_ = std::make_unique<MainDisp>(state_, strings_, ui_, options_.programFolder);
+    window_->setSettingsStore(&store_);
+    if (QVX720Com* com = window_->comm()) {
+        com->setSimulatedLine(options_.simulatedLine);
+        com->setSimulateAllPorts(options_.simulateAllPorts);
+    }
+    window_->Option1[0]->setChecked(true);
+    window_->Option2[0]->setChecked(true);
+    // 4.
+    state_.History_Table.History_Row = 1;
+    state_.CommDisp_flg = false;
+    // 5.-8. Folders and this run's alarm-history file.
+    createProgramFolders(options_.programFolder);
+    const QDateTime start = QDateTime::currentDateTime();
+    state_.History_Table.History_Path = HistoryFile_Name(options_.programFolder, start);
+    createHistoryFile(state_.History_Table.History_Path, start.date());
+
+    history_ = std::make_unique<AlarmHistory>(
+        state_, store_, strings_, [] { return QDateTime::currentDateTime(); },
+        [this](const QString& text) {
+            ui_.messageBox(window_.get(), text, strings_.text(1), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
+        });
+    link_ = std::make_unique<Link>(state_, *window_->comm(), store_, strings_, *window_, *history_);
+    link_->setProgramFolder(options_.programFolder);
+    window_->setLink(link_.get());
+    window_->setUnloadHandler([this](bool& cancel) { Form_Unload(cancel); });
+    window_->setCommAcceptHandler([this](const QString& port, const QString& speed, int choice) {
+        link_->commDialogOk(port, speed, choice);
+    });
+
+    // 9. The opening form, painted at once.
+    OpuningDisp* opening = window_->opening();
+    opening->show();
+    opening->repaint();
+    QCoreApplication::processEvents();
+    // 10. The settings store into the windows and the shared state.
+    const Preferences prefs = loadPreferences(store_);
+    applyPreferences(prefs, state_);
+    window_->regRead(prefs);
+    // 11. The chart settings.
+    window_->system_init();
+    // 12.
+    communicate();
+}
+
+void Program::communicate() {
+    window_->End_flg = false;
+    QVX720Com* com = window_->comm();
+    com->Comm_SetOption(true);
+    state_.Write_Request.Com_State = link_->Link_start().isEmpty() ? Com_Reopen : Com_FirstRead;
+    QObject::connect(window_->Timer4, &QTimer::timeout, window_.get(), [this] { linkTick(); });
+    window_->Timer4->start();
+}
+
+void Program::linkTick() {
+    if (window_->End_flg) return;
+    link_->Timer4_Timer();
+    if (!state_.NoReply_flg) window_->setCommErrorVisible(false);
+}
+
+void Program::Form_Unload(bool& Cancel) {
+    Preferences p;
+    gatherPreferences(state_, p);
+    window_->gatherExitPreferences(p);
+    saveExitPreferences(store_, p);
+    const auto answer = ui_.messageBox(window_.get(), strings_.text(17), strings_.text(1),
+                                       UiSeam::Icon::Exclamation, UiSeam::Buttons::YesNo);
+    if (answer != UiSeam::Answer::Yes) {
+        Cancel = true;
+        return;
+    }
+    window_->End_flg = true;
+    window_->Timer4->stop();
+    if (QVX720Com* com = window_->comm()) com->Comm_PortClose();
+    ui_.endProcess(0);
+}
+
+}  // namespace qvx

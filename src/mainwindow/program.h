@@ -1,0 +1,57 @@
+// The program as a whole: the start procedure Main, the run loop
+// communicate, and the exit of the main window. main() makes one; the
+// end-to-end tests make their own.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "alarm_history.h"
+#include "link.h"
+#include "maindisp.h"
+#include "qvx720_inc.h"
+#include "settings_store.h"
+#include "string_table.h"
+#include "ui_seam.h"
+
+namespace qvx {
+
+struct ProgramOptions {
+    QString programFolder;   // absolute; Logging, History, Setdata and chart files live here
+    QString settingsPath;    // the settings store file
+    QVX720Com::LineFactory simulatedLine;  // the built-in simulated line ("sim" ports)
+    bool simulateAllPorts = false;         // --simulate: every port is the simulated line
+};
+
+class Program {
+public:
+    Program(ProgramOptions options, StringTable strings, UiSeam& ui);
+    ~Program();
+
+    // Start-up, steps in their fixed order, ending in the run loop's set-up
+    // (the link timer runs from the Qt event loop afterwards).
+    void Main();
+
+    MainDisp& window() { return *window_; }
+    Link& link() { return *link_; }
+    QVX720_INC& state() { return state_; }
+    SettingsStore& store() { return store_; }
+    AlarmHistory& history() { return *history_; }
+    const StringTable& strings() const { return strings_; }
+
+private:
+    void communicate();
+    void linkTick();
+    void Form_Unload(bool& Cancel);
+
+    ProgramOptions options_;
+    StringTable strings_;
+    UiSeam& ui_;
+    QVX720_INC state_;
+    SettingsStore store_;
+    std::unique_ptr<MainDisp> window_;
+    std::unique_ptr<AlarmHistory> history_;
+    std::unique_ptr<Link> link_;
+};
+
+}  // namespace qvx

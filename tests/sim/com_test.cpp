@@ -1,0 +1,251 @@
+// The communication object's own logic, on a scripted line whose byte
+// timing the test fixes exactly.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <chrono>
+#include <deque>
+#include <thread>
+
+#include "protocol.h"
+#include "qvx720com.h"
+
+using namespace qvx;
+using Steady = std::chrono::steady_clock;
+
+namespace {
+
+// A line that answers each request with chunks of bytes at set times after
+// the request has left it.
+class ScriptedLine final : public Transport {
+public:
+    struct Chunk {
+        int afterMs;
+        std::string bytes;
+    };
+    std::deque<std::vector<Chunk>> script;  // one list of chunks per request
+    std::vector<std::string> sent;
+    std::string pending;                    // input already waiting
+    int sendMs = 0;
+    bool failSend = false;
+    bool dropWhileWaiting = false;          // the device goes away during the wait
+    int discards = 0;
+
+    bool open(int baud) override { return open_ = baud > 0; }
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+    bool send(const QByteArray& bytes) override {
+        if (!open_ || failSend) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(sendMs));
+        sent.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        const auto end = Steady::now();
+        if (!script.empty()) {
+            for (const auto& c : script.front()) due_.push_back({end + std::chrono::milliseconds(c.afterMs), c.bytes});
+            script.pop_front();
+        }
+        return true;
+    }
+    QByteArray receive(int timeoutMs) override {
+        if (dropWhileWaiting) {
+            open_ = false;
+            return {};
+        }
+        const auto deadline = Steady::now() + std::chrono::milliseconds(timeoutMs);
+        if (pending.empty() && !due_.empty()) std::this_thread::sleep_until(std::min(deadline, due_.front().at));
+        else if (pending.empty()) std::this_thread::sleep_until(deadline);
+        collect();
+        QByteArray out(pending.data(), static_cast<qsizetype>(pending.size()));
+        pending.clear();
+        return out;
+    }
+    void discardInput() override {
+        ++discards;
+        collect();
+        pending.clear();
+    }
+
+private:
+    struct Due {
+        Steady::time_point at;
+        std::string bytes;
+    };
+    void collect() {
+        while (!due_.empty() && due_.front().at <= Steady::now()) {
+            pending += due_.front().bytes;
+            due_.pop_front();
+        }
+    }
+    bool open_ = false;
+    std::deque<Due> due_;
+};
+
+std::string reply(char klass, char address, char error, char command, const char* item, const char* data) {
+    return proto::encodeReply({klass, address, error, command, item, data});
+}
+
+struct ComOnScript : ::testing::Test {
+    QVX720Com com;
+    ScriptedLine* line = nullptr;
+
+    void SetUp() override {
+        com.setSimulatedLine([this] {
+            auto l = std::make_unique<ScriptedLine>();
+            line = l.get();
+            return l;
+        });
+        com.setSimulateAllPorts(true);
+        com.Comm_SetTimeOut(100);
+        ASSERT_EQ(com.Comm_PortOpen(), -1);
+    }
+    QString read(const char* adr, const char* item) { return com.Comm_Transact(adr, " ", " ", item, "", 2); }
+};
+
+QString text(const std::string& frame) { return QString::fromLatin1(frame.substr(0, 12).c_str()); }
+
+}  // namespace
+
+TEST_F(ComOnScript, ReplyInPiecesAfterNoise) {
+    const std::string r = reply(proto::ACK, '!', '0', ' ', "0085", "0004");
+    line->script.push_back({{1, "\xFF\x13zz"}, {3, r.substr(0, 5)}, {6, r.substr(5, 6)}, {9, r.substr(11)}});
+    EXPECT_EQ(read("!", "0085"), text(r));
+    ASSERT_EQ(line->sent.size(), 1u);
+    EXPECT_EQ(line->sent[0], proto::encodeRequest({'!', ' ', ' ', "0085", ""}));
+}
+
+TEST_F(ComOnScript, StaleRepliesAreSkippedOnlyWithTheOption) {
+    const std::string stale = reply(proto::ACK, '!', '0', ' ', "0080", "0123");
+    const std::string right = reply(proto::ACK, '!', '0', ' ', "0085", "0004");
+    const std::string otherChannel = reply(proto::ACK, '"', '0', ' ', "0085", "0008");
+    for (bool option : {false, true}) {
+        com.Comm_SetOption(option);
+        line->script.push_back({{1, stale}, {3, otherChannel}, {5, right}});
+        EXPECT_EQ(read("!", "0085"), text(option ? right : stale)) << option;
+    }
+}
+
+TEST_F(ComOnScript, ChecksumErrorRepliesNeedOnlyTheAddressEchoed) {
+    com.Comm_SetOption(true);
+    // The controller could not read our frame: its item echo may differ.
+    const std::string esc = reply(proto::ESC, '!', '0', ' ', "0000", "0000");
+    line->script.push_back({{1, esc}});
+    EXPECT_EQ(read("!", "0085"), text(esc));
+    // An ESC reply from another address belongs to someone else.
+    line->script.push_back({{1, reply(proto::ESC, '#', '0', ' ', "0085", "0000")}});
+    EXPECT_EQ(read("!", "0085"), QString());
+}
+
+TEST_F(ComOnScript, CorruptFrameGivesEscLedText) {
+    std::string bad = reply(proto::ACK, '!', '0', ' ', "0085", "0004");
+    bad[14] = bad[14] == '0' ? '1' : '0';
+    std::string body = reply(proto::ACK, '!', '0', ' ', "0085", "0004");
+    body[9] = '\x01';  // a control character where a digit belongs
+    body.replace(13, 2, proto::bcc(body.substr(0, 13)));
+    for (bool option : {false, true}) {
+        com.Comm_SetOption(option);
+        line->script.push_back({{1, bad}});
+        EXPECT_EQ(read("!", "0085"), QString("\x1B!0 00850004"));
+        line->script.push_back({{1, body}});
+        EXPECT_EQ(read("!", "0085"), QString("\x1B!0 00850?04"));
+    }
+}
+
+TEST_F(ComOnScript, TimeOutCountsFromTheEndOfTheRequest) {
+    line->sendMs = 80;  // a slow line: the request alone takes longer than the time-out
+    com.Comm_SetTimeOut(60);
+    const std::string r = reply(proto::ACK, ' ', '0', ' ', "0080", "0001");
+    line->script.push_back({{30, r}});
+    EXPECT_EQ(read(" ", "0080"), text(r));
+
+    line->script.push_back({{120, r}});
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(read(" ", "0080"), QString());
+    EXPECT_GE(t.elapsed(), 80 + 60);
+}
+
+TEST_F(ComOnScript, PartialFrameIsNoReply) {
+    const std::string r = reply(proto::ACK, ' ', '0', ' ', "0080", "0001");
+    line->script.push_back({{1, r.substr(0, 10)}});
+    EXPECT_EQ(read(" ", "0080"), QString());
+}
+
+TEST_F(ComOnScript, InputWaitingBeforeTheRequestIsDropped) {
+    line->pending = reply(proto::ACK, ' ', '0', ' ', "0080", "0999");
+    const std::string r = reply(proto::ACK, ' ', '0', ' ', "0080", "0001");
+    line->script.push_back({{2, r}});
+    EXPECT_EQ(read(" ", "0080"), text(r));
+    EXPECT_GE(line->discards, 1);
+    line->pending = "junk";
+    com.Comm_PreRead1();
+    EXPECT_TRUE(line->pending.empty());
+}
+
+TEST_F(ComOnScript, RequestsThatCannotBeFramedSendNothing) {
+    const struct {
+        const char* adr;
+        const char* sub;
+        const char* cmd;
+        const char* item;
+        const char* data;
+    } table[] = {
+        {"", " ", " ", "0080", ""},     {"!!", " ", " ", "0080", ""},   {"!", "", " ", "0080", ""},
+        {"!", " ", "X", "0080", ""},    {"!", " ", " ", "80", ""},      {"!", " ", " ", "0080", "1"},
+        {"!", " ", "P", "0001", "12"},  {"!", " ", "P", "00G1", "0012"}, {"\x7F", " ", " ", "0080", ""},
+    };
+    for (const auto& e : table) EXPECT_EQ(com.Comm_Transact(e.adr, e.sub, e.cmd, e.item, e.data, 2), QString());
+    EXPECT_EQ(com.Comm_Transact(QString(QChar(0x3042)), " ", " ", "0080", "", 2), QString());
+    EXPECT_TRUE(line->sent.empty());
+    // "a" takes no item: one given is ignored, as the program passes "" anyway.
+    line->script.push_back({{1, reply(proto::ACK, ' ', '0', 'a', "0000", "0600")}});
+    EXPECT_EQ(com.Comm_Transact(" ", " ", "a", "0080", "", 2).mid(8, 4), QString("0600"));
+    EXPECT_EQ(line->sent.back(), proto::encodeRequest({' ', ' ', 'a', "", ""}));
+}
+
+TEST_F(ComOnScript, FailingOrVanishingLineGivesNoReply) {
+    line->failSend = true;
+    EXPECT_EQ(read(" ", "0080"), QString());
+    line->failSend = false;
+    line->dropWhileWaiting = true;
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(read(" ", "0080"), QString());
+    EXPECT_LT(t.elapsed(), 90);  // does not wait out the time-out on a dead port
+    EXPECT_FALSE(com.isOpen());
+    EXPECT_EQ(read(" ", "0080"), QString());
+    com.Comm_PortClose();
+    EXPECT_EQ(read(" ", "0080"), QString());
+}
+
+TEST(ComSettings, DataFieldTimeOutAndPorts) {
+    QVX720Com com;
+    EXPECT_EQ(com.Comm_GetData("\x06 0 00800123", 1), "0123");
+    EXPECT_EQ(com.Comm_GetData("\x06 0 0080012", 1), "");
+    EXPECT_EQ(com.Comm_GetData("\x06 0 00800123", 2), "");
+    com.Comm_SetTimeOut(0);
+    EXPECT_EQ(com.timeOut(), 200);
+    com.Comm_SetTimeOut(4000);
+    EXPECT_EQ(com.timeOut(), 4000);
+
+    QProcessEnvironment env;
+    env.insert("QVX720_COM3", "/dev/pts/7");
+    env.insert("QVX720_COM4", "sim");
+    const struct {
+        const char* port;
+        const char* device;
+    } table[] = {{"COM1", "/dev/ttyS0"}, {"COM3", "/dev/pts/7"}, {"COM4", "sim"},
+                 {"COM8", "/dev/ttyS7"}, {"COM0", ""},           {"LPT1", ""},   {"COM", ""}};
+    for (const auto& e : table) EXPECT_EQ(QVX720Com::deviceForPort(e.port, env), QString(e.device)) << e.port;
+
+    // A speed that is no number does not open; a port without a line neither.
+    com.setSimulateAllPorts(true);
+    com.setSimulatedLine([] { return std::make_unique<ScriptedLine>(); });
+    com.Comm_SetSpeed("fast");
+    EXPECT_EQ(com.Comm_PortOpen(), 0);
+    EXPECT_FALSE(com.isOpen());
+    com.Comm_SetSpeed("9600");
+    EXPECT_EQ(com.Comm_PortOpen(), -1);
+    EXPECT_TRUE(com.isOpen());
+    com.setSimulatedLine({});
+    EXPECT_EQ(com.Comm_PortOpen(), 0);
+    EXPECT_FALSE(com.isOpen());
+}

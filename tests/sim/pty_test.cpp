@@ -1,0 +1,131 @@
+// End to end: qvx720-sim on a pseudo-terminal, the communication object on
+// the real serial transport.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <memory>
+
+#include "qvx720com.h"
+
+using namespace qvx;
+
+namespace {
+
+const QString kTool = QStringLiteral(QVX720_SIM_TOOL);
+
+struct SimTool : ::testing::Test {
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test_sim_pty";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) app_ = new QCoreApplication(argc, argv);
+    }
+
+    QTemporaryDir dir;
+    QString link;
+    QProcess tool;
+
+    // Starts the tool and waits until its link appears.
+    bool start(QStringList args) {
+        link = dir.filePath("line");
+        args << "--link" << link;
+        tool.start(kTool, args);
+        if (!tool.waitForStarted(5000)) return false;
+        QElapsedTimer t;
+        t.start();
+        while (!QFileInfo(link).exists() && t.elapsed() < 5000) QThread::msleep(10);
+        return QFileInfo(link).exists();
+    }
+    void TearDown() override {
+        if (tool.state() != QProcess::NotRunning) {
+            tool.kill();
+            tool.waitForFinished(2000);
+        }
+    }
+
+    static QCoreApplication* app_;
+};
+QCoreApplication* SimTool::app_ = nullptr;
+
+}  // namespace
+
+TEST_F(SimTool, TransactsOverTheSerialPath) {
+    ASSERT_TRUE(start({"--baud", "19200", "--channels", "0-2", "--key-lock", "2"}));
+    qputenv("QVX720_COM2", link.toLocal8Bit());
+    QVX720Com com;
+    com.Comm_SetPort("COM2");
+    com.Comm_SetSpeed("19200");
+    com.Comm_SetTimeOut(200);
+    com.Comm_SetOption(true);
+    ASSERT_EQ(com.Comm_PortOpen(), -1);
+
+    EXPECT_EQ(com.Comm_Transact(" ", " ", " ", "0000", "", 1), QString("\x06 0 00000001"));
+    EXPECT_EQ(com.Comm_Transact("!", " ", "P", "0001", "012C", 2), QString("\x06!0P0001012C"));
+    EXPECT_EQ(com.Comm_Transact("!", " ", " ", "0001", "", 2), QString("\x06!0 0001012C"));
+    EXPECT_EQ(com.Comm_Transact("\"", " ", "P", "0001", "012C", 2), QString("\x15\"5P00010000"));
+    EXPECT_EQ(com.Comm_Transact(" ", " ", "a", "", "", 2).left(8), QString("\x06 0a0000"));
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(com.Comm_Transact("#", " ", " ", "0000", "", 1), QString());  // nobody at channel 3
+    EXPECT_GE(t.elapsed(), 200);
+
+    // The program closes and opens the port again: the tool goes on serving.
+    com.Comm_PortClose();
+    ASSERT_EQ(com.Comm_PortOpen(), -1);
+    EXPECT_EQ(com.Comm_Transact("!", " ", " ", "0001", "", 2), QString("\x06!0 0001012C"));
+    com.Comm_PortClose();
+
+    tool.terminate();  // SIGTERM
+    ASSERT_TRUE(tool.waitForFinished(3000));
+    EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tool.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    const QString out = QString::fromLocal8Bit(tool.readAllStandardOutput());
+    EXPECT_TRUE(out.startsWith("Serving the simulated controller bank on /dev/pts/")) << out.toStdString();
+    EXPECT_TRUE(out.contains("(link: " + link + ")"));
+}
+
+TEST_F(SimTool, PacesRepliesAtTheLineSpeed) {
+    ASSERT_TRUE(start({"--baud", "9600", "--channels", "0", "--turnaround-ms", "20"}));
+    qputenv("QVX720_COM3", link.toLocal8Bit());
+    QVX720Com com;
+    com.Comm_SetPort("COM3");
+    com.Comm_SetSpeed("9600");
+    ASSERT_EQ(com.Comm_PortOpen(), -1);
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(com.Comm_Transact(" ", " ", " ", "0080", "", 2).size(), 12);
+    // 26 bytes of 10 bits at 9600 baud take 27 ms, and the turnaround is 20 ms.
+    EXPECT_GE(t.elapsed(), 3 * 47 - 1);
+}
+
+TEST_F(SimTool, FaultsFromTheCommandLine) {
+    ASSERT_TRUE(start({"--baud", "19200", "--channels", "0", "--fault", "nak:code=3,item=0085", "--fault",
+                       "bcc:item=0081"}));
+    qputenv("QVX720_COM4", link.toLocal8Bit());
+    QVX720Com com;
+    com.Comm_SetPort("COM4");
+    com.Comm_SetSpeed("19200");
+    ASSERT_EQ(com.Comm_PortOpen(), -1);
+    EXPECT_EQ(com.Comm_Transact(" ", " ", " ", "0085", "", 2), QString("\x15 3 00850000"));
+    EXPECT_EQ(com.Comm_Transact(" ", " ", " ", "0081", "", 2).left(8), QString("\x1B 0 0081"));
+    EXPECT_EQ(com.Comm_Transact(" ", " ", " ", "0080", "", 2).left(8), QString("\x06 0 0080"));
+}
+
+TEST_F(SimTool, HelpAndBadOptions) {
+    QProcess help;
+    help.start(kTool, {"--help"});
+    ASSERT_TRUE(help.waitForFinished(3000));
+    EXPECT_EQ(help.exitCode(), 0);
+    EXPECT_TRUE(help.readAllStandardOutput().contains("--turnaround-ms"));
+    QProcess bad;
+    bad.start(kTool, {"--baud", "300"});
+    ASSERT_TRUE(bad.waitForFinished(3000));
+    EXPECT_EQ(bad.exitCode(), 2);
+    EXPECT_TRUE(bad.readAllStandardError().contains("--baud"));
+}
