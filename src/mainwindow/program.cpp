@@ -31,6 +31,7 @@ void Program::Main() {
     if (QVX720Com* com = window_->comm()) {
         com->setSimulatedLine(options_.simulatedLine);
         com->setSimulateAllPorts(options_.simulateAllPorts);
+        if (options_.initialTimeoutMs > 0) com->Comm_SetTimeOut(options_.initialTimeoutMs);
     }
     window_->Option1[0]->setChecked(true);
     window_->Option2[0]->setChecked(true);

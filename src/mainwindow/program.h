@@ -21,6 +21,7 @@ struct ProgramOptions {
     QString settingsPath;    // the settings store file
     QVX720Com::LineFactory simulatedLine;  // the built-in simulated line ("sim" ports)
     bool simulateAllPorts = false;         // --simulate: every port is the simulated line
+    int initialTimeoutMs = 0;  // time-out the communication object starts with (0: its own)
 };
 
 class Program {

@@ -1,0 +1,228 @@
+// The program from its start to monitoring and its exits, on the built-in
+// simulated line and, end to end, on qvx720-sim over a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTabWidget>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include "controller_bank.h"
+#include "opuningdisp.h"
+#include "program.h"
+#include "realistic_mix.h"
+#include "sim_transport.h"
+#include "subdisp_comm.h"
+#include "test_support.h"
+
+using namespace qvx;
+using namespace qvx::test;
+
+namespace {
+
+// A program on a temporary folder and settings file.
+struct Rig {
+    QTemporaryDir dir;
+    ScriptedUi ui;
+    std::shared_ptr<sim::ControllerBank> bank;
+    std::unique_ptr<Program> program;
+    ProgramOptions o;
+
+    explicit Rig(std::initializer_list<int> present, bool simulate = true) {
+        app();
+        bank = std::make_shared<sim::ControllerBank>();
+        for (int ch : present) bank->setChannel(ch, sim::plainChannel(ch));
+        o.programFolder = dir.path();
+        o.settingsPath = dir.filePath("settings.ini");
+        sim::SimLineOptions line;
+        line.lineTime = false;
+        auto b = bank;
+        o.simulatedLine = [b, line] { return std::make_unique<sim::SimTransport>(b, line); };
+        o.simulateAllPorts = simulate;
+        // A choice outside 1..14 leaves the object's own time-out: 5 ms keeps
+        // the empty addresses of the scan short.
+        o.initialTimeoutMs = 5;
+        seed("Time_Count", "0");
+    }
+    void seed(const QString& key, const QString& value) {
+        SettingsStore s(dir.filePath("settings.ini"));
+        s.save(key, value);
+    }
+    void start() {
+        program = std::make_unique<Program>(o, numberedTable(), ui);
+        program->Main();
+    }
+    // Runs the event loop until pred holds or ms pass.
+    template <typename Pred>
+    bool runUntil(Pred pred, int ms = 10000) {
+        QElapsedTimer t;
+        t.start();
+        while (!pred() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return pred();
+    }
+    QVX720_INC& s() { return program->state(); }
+};
+
+}  // namespace
+
+TEST(Program, StartsScansAndMonitors) {
+    Rig r({0, 3});
+    r.start();
+    EXPECT_EQ(r.s().Edit_Context.Set_Item, 10);
+    EXPECT_TRUE(QFileInfo(r.dir.filePath("Logging")).isDir());
+    EXPECT_TRUE(QFileInfo(r.dir.filePath("Setdata")).isDir());
+    EXPECT_TRUE(QFile::exists(r.s().History_Table.History_Path));
+    EXPECT_EQ(r.s().Write_Request.Com_State, Com_FirstRead);
+    EXPECT_FALSE(r.program->window().isVisible());
+    ASSERT_TRUE(r.runUntil([&] { return r.s().Write_Request.Com_State == Com_Monitor; }));
+    EXPECT_TRUE(r.program->window().isVisible());
+    EXPECT_FALSE(r.program->window().openingExists());
+    EXPECT_EQ(r.s().NoConnect(0), 0);
+    EXPECT_EQ(r.s().NoConnect(3), 0);
+    EXPECT_EQ(r.s().NoConnect(1), 1);
+    // Polling fills in the PV of both present channels and says "OK".
+    ASSERT_TRUE(r.runUntil([&] { return r.s().Monitor_Data.PvData(0) != 0 && r.s().Monitor_Data.PvData(3) != 0; }));
+    EXPECT_EQ(r.program->window().statusPanelText(1), "OK");
+}
+
+TEST(Program, FailingLinkCheckShowsDialogUntilOk) {
+    // Every address but channel 0 answers, so the scan after OK stays short
+    // at the dialog's time-out.
+    Rig r({});
+    for (int ch = 1; ch < kChannels; ++ch) r.bank->setChannel(ch, sim::plainChannel(ch));
+    r.start();
+    EXPECT_EQ(r.s().Write_Request.Com_State, Com_Reopen);
+    EXPECT_TRUE(r.program->window().commDialog()->isVisible());
+    EXPECT_TRUE(r.program->window().openingExists());
+    EXPECT_TRUE(r.s().CommDisp_flg);
+    // The operator waits; the link stays in its retry state, the main window hidden.
+    r.runUntil([] { return false; }, 100);
+    EXPECT_EQ(r.s().Write_Request.Com_State, Com_Reopen);
+    EXPECT_FALSE(r.program->window().isVisible());
+    // The controller is switched on and the operator confirms.
+    r.bank->setChannel(0, sim::plainChannel(0));
+    r.program->window().commDialog()->Command1_Click();
+    ASSERT_TRUE(r.runUntil([&] { return r.s().Write_Request.Com_State == Com_Monitor; }, 20000));
+    EXPECT_TRUE(r.program->window().isVisible());
+    EXPECT_FALSE(r.s().CommDisp_flg);
+    EXPECT_EQ(r.s().NoConnect(0), 0);
+}
+
+TEST(Program, ShutDownButtonSavesNothing) {
+    Rig r({});
+    r.seed("Logtim", "3");
+    r.start();
+    QFile f(r.dir.filePath("settings.ini"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    r.program->window().commDialog()->Command3_Click();
+    EXPECT_EQ(r.ui.ends, 1);
+    ASSERT_FALSE(r.ui.boxes.empty());
+    EXPECT_EQ(r.ui.boxes.back().text, "T22");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+}
+
+TEST(Program, ExitSavesFirstThenAsks) {
+    Rig r({0});
+    r.start();
+    ASSERT_TRUE(r.runUntil([&] { return r.s().Write_Request.Com_State == Com_Monitor; }));
+    MainDisp& w = r.program->window();
+    w.SSTab2->setCurrentIndex(4);
+    r.s().UnitText(0) = "bar";
+    r.s().Time_Count = 5;
+    // No: the program runs on, with the settings saved all the same.
+    r.ui.answers = {UiSeam::Answer::No};
+    w.mnuEnd_Click();
+    EXPECT_EQ(r.ui.ends, 0);
+    ASSERT_FALSE(r.ui.boxes.empty());
+    EXPECT_EQ(r.ui.boxes.back().text, "T17");
+    EXPECT_EQ(r.ui.boxes.back().title, "T1");
+    EXPECT_EQ(r.ui.boxes.back().buttons, UiSeam::Buttons::YesNo);
+    SettingsStore saved(r.dir.filePath("settings.ini"));
+    EXPECT_EQ(saved.read("SSTab2", ""), "4");
+    EXPECT_EQ(saved.read("UNIT001", ""), "bar");
+    EXPECT_EQ(saved.read("Time_Count", ""), "5");
+    EXPECT_TRUE(w.Timer4->isActive());
+    // Yes: the link stops and the process ends.
+    r.ui.answers = {UiSeam::Answer::Yes};
+    w.mnuEnd_Click();
+    EXPECT_EQ(r.ui.ends, 1);
+    EXPECT_TRUE(w.End_flg);
+    EXPECT_FALSE(w.Timer4->isActive());
+    EXPECT_FALSE(w.comm()->isOpen());
+}
+
+TEST(Program, StoredPreferencesReachTheWindow) {
+    Rig r({});
+    r.seed("SSTab1", "1");
+    r.seed("Logtim", "6");
+    r.seed("LogName4", "1");
+    r.seed("Chname05", "Oven A");
+    r.seed("Alm2color", "65280");
+    r.seed("tab3name", "4");
+    r.start();
+    MainDisp& w = r.program->window();
+    EXPECT_EQ(w.SSTab1->currentIndex(), 1);
+    EXPECT_EQ(w.Logging_time->currentIndex(), 6);
+    EXPECT_TRUE(w.log_Check1[4]->isChecked());
+    EXPECT_EQ(w.log_Check1[4]->text(), "Oven A");
+    EXPECT_EQ(w.tb3_CHName->currentText(), "Oven A");
+    EXPECT_EQ(r.s().Alarm_Color.AlmColor2, 65280);
+    EXPECT_EQ(r.s().Alarm_Color.AlmColor1, 255);
+}
+
+// ------------------------------------------------------------------ end to end
+
+TEST(ProgramEndToEnd, StartToMonitoringThroughSimulatorOnPseudoTerminal) {
+    app();
+    QTemporaryDir dir;
+    const QString link = dir.filePath("line");
+    QProcess tool;
+    tool.start(QStringLiteral(QVX720_SIM_TOOL),
+               {"--link", link, "--baud", "19200", "--turnaround-ms", "1", "--channels", "0,2"});
+    QElapsedTimer t;
+    t.start();
+    while (!QFileInfo(link).exists() && t.elapsed() < 5000) QThread::msleep(10);
+    ASSERT_TRUE(QFileInfo(link).exists());
+    qputenv("QVX720_COM3", link.toLocal8Bit());
+
+    ScriptedUi ui;
+    ProgramOptions o;
+    o.programFolder = dir.path();
+    o.settingsPath = dir.filePath("settings.ini");
+    {
+        SettingsStore s(o.settingsPath);
+        s.save("Port", "COM3");
+        s.save("Speed", "19200");
+        s.save("Time_Count", "1");  // 100 ms: the 93 empty addresses of the scan stay short
+    }
+    {
+        Program program(o, numberedTable(), ui);
+        program.Main();
+        QVX720_INC& s = program.state();
+        EXPECT_EQ(s.Write_Request.Com_State, Com_FirstRead);
+        t.restart();
+        while (!(s.Write_Request.Com_State == Com_Monitor && s.Monitor_Data.PvData(2) != 0) && t.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_EQ(s.Write_Request.Com_State, Com_Monitor);
+        EXPECT_EQ(s.NoConnect(0), 0);
+        EXPECT_EQ(s.NoConnect(1), 1);
+        EXPECT_EQ(s.NoConnect(2), 0);
+        EXPECT_NE(s.Monitor_Data.Connect_Code(2), 0);
+        EXPECT_NE(s.Monitor_Data.PvData(2), 0);
+        EXPECT_NE(s.ParaData(0, 10), 0);  // the SV came in with the scan
+        EXPECT_TRUE(program.window().isVisible());
+        EXPECT_EQ(program.window().statusPanelText(1), "OK");
+    }
+    tool.terminate();
+    tool.waitForFinished(3000);
+    qunsetenv("QVX720_COM3");
+}
