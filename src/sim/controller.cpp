@@ -69,7 +69,7 @@ int itemIndexOfCode(std::string_view code) {
     return v < table.size() ? table[v] : -1;
 }
 
-SimController::SimController(int channel, ChannelConfig cfg, qint64 /*nowMs*/)
+SimController::SimController(int channel, ChannelConfig cfg)
     : channel_(channel), cfg_(std::move(cfg)) {
     keyLocked_ = cfg_.keyLocked;
     sensorBreak_ = cfg_.sensorBreak;
@@ -238,11 +238,13 @@ void SimController::applySetting(int k, qint16 v) {
 }
 
 void SimController::dataClear() {
+    const qint16 input = setting(kInputType);
     atRunning_ = false;
     factorySettings();
     clampDependents();
     resetAlarms(true);
-    integ_ = 0.0;
+    if (setting(kInputType) != input) startPlant(true);  // measured on another scale again
+    else integ_ = 0.0;
 }
 
 bool SimController::frontPanelChange(int item, qint16 value) {

@@ -50,7 +50,7 @@ class SimController {
 public:
     static constexpr int kStepMs = 100;  // plant integration step
 
-    SimController(int channel, ChannelConfig cfg, qint64 nowMs = 0);
+    SimController(int channel, ChannelConfig cfg);
 
     int channel() const { return channel_; }
     const ChannelConfig& config() const { return cfg_; }

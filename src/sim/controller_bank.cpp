@@ -17,7 +17,7 @@ ControllerBank::ControllerBank(std::shared_ptr<Clock> clock)
 
 SimController& ControllerBank::setChannel(int ch, const ChannelConfig& cfg) {
     auto& slot = ch_.at(static_cast<std::size_t>(ch));
-    slot = std::make_unique<SimController>(ch, cfg, clock_->nowMs());
+    slot = std::make_unique<SimController>(ch, cfg);
     slot->setAutoTuneDurationMs(atDurationMs_);
     return *slot;
 }

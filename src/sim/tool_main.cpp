@@ -36,7 +36,12 @@ using qvx::sim::ToolOptions;
 struct OutByte {
     Steady::time_point at;
     char byte;
+    bool last;  // the final byte of a reply: the one the receiver waits for
 };
+
+// Timer wake-ups come late by some tens of microseconds; before the final byte
+// of a reply the server wakes this much early and waits out the rest awake.
+constexpr auto kFinalByteLead = std::chrono::microseconds(150);
 
 std::string printable(std::string_view bytes) {
     std::string s;
@@ -111,7 +116,8 @@ public:
             timespec ts{};
             timespec* timeout = nullptr;
             if (!out_.empty()) {
-                const auto wait = std::max(Steady::duration::zero(), out_.front().at - Steady::now());
+                const auto wake = out_.front().last ? out_.front().at - kFinalByteLead : out_.front().at;
+                const auto wait = std::max(Steady::duration::zero(), wake - Steady::now());
                 const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
                 ts.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
                 ts.tv_nsec = static_cast<long>(ns % 1'000'000'000);
@@ -125,6 +131,9 @@ public:
             if (fds[1].revents & POLLIN) return;  // SIGINT or SIGTERM
             if (fds[0].revents & POLLIN) readRequests(buf);
             else if (fds[0].revents & (POLLHUP | POLLERR)) ::usleep(2000);  // nobody on the line
+            if (!out_.empty() && out_.front().last && out_.front().at - Steady::now() <= kFinalByteLead)
+                while (Steady::now() < out_.front().at) {
+                }
             writeDue();
         }
     }
@@ -188,7 +197,8 @@ private:
 
     void schedule(Steady::time_point start, const std::string& bytes) {
         for (std::size_t i = 0; i < bytes.size(); ++i) {
-            OutByte b{start + std::chrono::duration_cast<Steady::duration>(byteTime_ * (i + 1)), bytes[i]};
+            OutByte b{start + std::chrono::duration_cast<Steady::duration>(byteTime_ * (i + 1)), bytes[i],
+                      i + 1 == bytes.size()};
             const auto pos = std::upper_bound(out_.begin(), out_.end(), b.at,
                                               [](Steady::time_point t, const OutByte& x) { return t < x.at; });
             out_.insert(pos, b);

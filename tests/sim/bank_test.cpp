@@ -247,6 +247,7 @@ TEST(BankFrames, DataClearRestoresFactoryValues) {
     const SimController factory(0, plain);
     ASSERT_EQ(writeItem(*m.bank, 0, "0004", 555)[0], ACK);
     ASSERT_EQ(writeItem(*m.bank, 0, "0020", 80)[0], ACK);
+    ASSERT_EQ(writeItem(*m.bank, 0, "0044", 11)[0], ACK);  // another sensor, other scaling
     EXPECT_EQ(ask(*m.bank, ' ', 'P', "0000", "9346"), "\x06 0P00009346");
     for (int k = 10; k <= 63; ++k) EXPECT_EQ(readValue(*m.bank, 0, code(k)), factory.setting(k)) << k;
 }

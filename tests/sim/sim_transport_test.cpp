@@ -88,7 +88,7 @@ TEST_F(ComOnSimLine, NoReplyWaitsOutTheTimeOut) {
         QElapsedTimer t;
         t.start();
         EXPECT_EQ(tx(e.ch, " ", "0080"), QString());
-        EXPECT_GE(t.elapsed(), 100);
+        EXPECT_GE(t.elapsed(), 95);  // waited out the time-out (clocks differ by a hair)
     }
 }
 
