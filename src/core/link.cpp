@@ -165,12 +165,24 @@ void Link::Timer4_Timer() {
         }
         break;
     case Com_WriteAll:
-        AllData_write();
-        w.Com_State = Com_Monitor;
-        break;
     case Com_WriteSelect:
-        SelectData_write();
+        if (w.Com_State == Com_WriteAll)
+            AllData_write();
+        else
+            SelectData_write();
         w.Com_State = Com_Monitor;
+        if (w.Deferred.pending) {
+            // A single write asked for while the chain waited runs now.
+            w.Com_Ch = w.Deferred.ch;
+            w.Com_Item = w.Deferred.item;
+            w.Com_Code = w.Deferred.code;
+            w.Deferred.pending = false;
+            OneData_write();
+            if (w.Para_chgflg) {
+                w.ReRead_Ch = w.Com_Ch;
+                w.Com_State = Com_ReRead;
+            }
+        }
         break;
     case Com_ReRead:
         ReadPara_setflg();

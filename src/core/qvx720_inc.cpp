@@ -40,6 +40,20 @@ void fillParaAddr(QVX720_INC& s) {
         if (k != Item::NoCode) s.ParaAddr(k) = itemCode(k);
 }
 
+void queueSingleWrite(QVX720_INC& s, int ch, int k) {
+    if (ch < 0 || ch >= kChannels) throwIndexError("channel", ch, kChannels);
+    const QString code = s.ParaAddr(k);  // checks k before the slot is touched
+    WriteRequest& w = s.Write_Request;
+    if (w.Com_State == Com_WriteAll || w.Com_State == Com_WriteSelect) {
+        w.Deferred = {true, static_cast<qint16>(ch), static_cast<qint16>(k), code};
+        return;
+    }
+    w.Com_Code = code;
+    w.Com_Item = static_cast<qint16>(k);
+    w.Com_State = Com_WriteOne;
+    w.Com_Ch = static_cast<qint16>(ch);
+}
+
 int timeoutMs(int choice) {
     if (choice < 1 || choice > kTimeoutChoices) return 0;
     return kTimeouts[static_cast<std::size_t>(choice - 1)];

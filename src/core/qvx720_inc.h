@@ -112,6 +112,15 @@ struct EditContext {
     bool Set_Dec1 = false;
 };
 
+// A single write that arrived while a write-all or write-selected chain was
+// still waiting for the link: it runs right after that chain.
+struct DeferredWrite {
+    bool pending = false;
+    qint16 ch = 0;
+    qint16 item = 0;
+    QString code;
+};
+
 // The single request slot through which dialogs and buttons ask the link for
 // work. The item index of a single write travels with the request.
 struct WriteRequest {
@@ -122,6 +131,7 @@ struct WriteRequest {
     bool Para_chgflg = false;
     qint16 ReRead_Ch = 0;
     bool AllSend_flg = false;
+    DeferredWrite Deferred;
 };
 
 struct PollCursor {
@@ -201,6 +211,12 @@ QString itemCode(int k);
 int itemOfCode(const QString& code);
 // Fills ParaAddr from the item-code table, k = 0..66 in order, skipping 9.
 void fillParaAddr(QVX720_INC& s);
+
+// Queues a single write of item k of channel ch: the value sent is the one
+// stored in ParaData when the link takes the request. A newer single write
+// replaces an older one not yet sent; a pending write-all or write-selected
+// chain is never displaced: the single write then runs right after it.
+void queueSingleWrite(QVX720_INC& s, int ch, int k);
 
 // Time-out choice 1..14 to milliseconds; 0 for a choice outside.
 int timeoutMs(int choice);

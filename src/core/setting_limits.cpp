@@ -278,12 +278,7 @@ void Setdata_Write(QVX720_INC& s, SettingsStore& store) {
         store.save(QStringLiteral("Decimalpoint") + channelKey3(ch), QString::number(s.DecimalData(ch)));
         return;
     }
-    const QString code = s.ParaAddr(k);  // checks k before the slot is touched
-    WriteRequest& w = s.Write_Request;
-    w.Com_Code = code;
-    w.Com_Item = static_cast<qint16>(k);
-    w.Com_State = Com_WriteOne;
-    w.Com_Ch = static_cast<qint16>(ch);
+    queueSingleWrite(s, ch, k);
 }
 
 qint16 Zero_Under(qint16& v) {

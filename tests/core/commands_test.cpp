@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "commands.h"
+#include "link_fixture.h"
+
+using namespace qvx;
+
+namespace {
+struct Fixture {
+    QTemporaryDir dir;
+    QVX720_INC s;
+    SettingsStore store{dir.filePath("s.ini")};
+    StringTable strings =
+        StringTable::parse("227\tUnsettable: During auto-tuning\n", StringTable::Language::English);
+    Fixture() {
+        fillParaAddr(s);
+        s.Write_Request.Com_State = Com_Monitor;
+    }
+    const WriteRequest& w() const { return s.Write_Request; }
+};
+}  // namespace
+
+TEST(Buttons, RowOutputToggleOnLastPage) {
+    // Page 81..95, row 3: channel 83.
+    const struct { qint16 before, after; } table[] = {{0, 1}, {1, 0}, {2, 1}, {-5, 1}};
+    for (auto row : table) {
+        Fixture f;
+        f.s.ParaData(83, 49) = row.before;
+        const auto a = Command_OUT(f.s, 80 + 3);
+        EXPECT_EQ(a.kind, ButtonAction::Queued);
+        EXPECT_EQ(f.s.ParaData(83, 49), row.after);
+        EXPECT_EQ(f.s.Edit_Context.Set_Ch, 83);
+        EXPECT_EQ(f.w().Com_State, Com_WriteOne);
+        EXPECT_EQ(f.w().Com_Ch, 83);
+        EXPECT_EQ(f.w().Com_Code, "0037");
+        EXPECT_EQ(f.w().Com_Item, 49);
+    }
+}
+
+TEST(Buttons, AutoTuningTogglePressedTwiceWritesOldValue) {
+    Fixture f;
+    f.s.ParaData(7, 11) = 0;
+    Command_AT(f.s, 7);
+    EXPECT_EQ(f.s.ParaData(7, 11), 1);
+    Command_AT(f.s, 7);
+    EXPECT_EQ(f.s.ParaData(7, 11), 0);
+    EXPECT_EQ(f.w().Com_State, Com_WriteOne);
+    EXPECT_EQ(f.w().Com_Code, "0003");
+}
+
+TEST(Buttons, RefusalsWhileAutoTuningOrOutputOff) {
+    Fixture f;
+    f.s.ParaData(5, 11) = 1;
+    f.s.ParaData(5, 49) = 1;
+    EXPECT_EQ(Command_change(f.s, 5, "x").kind, ButtonAction::None);
+    EXPECT_EQ(Command_OUT(f.s, 5).kind, ButtonAction::None);
+    EXPECT_EQ(f.s.ParaData(5, 49), 1);
+    EXPECT_EQ(Command_1channe_sv(f.s, 5, "x").kind, ButtonAction::None);
+    EXPECT_EQ(Cmd_Alm(f.s, 5, 0).kind, ButtonAction::None);
+    EXPECT_EQ(f.w().Com_State, Com_Monitor);
+    // Output OFF: no auto-tuning start, no alarm command.
+    f.s.ParaData(6, 49) = 0;
+    EXPECT_EQ(Cmd_AT(f.s, 6).kind, ButtonAction::None);
+    EXPECT_EQ(Cmd_Alm(f.s, 6, 1).kind, ButtonAction::None);
+    EXPECT_EQ(f.s.ParaData(6, 11), 0);
+    // Status bit &H800 blocks the one-channel output switch.
+    f.s.Monitor_Data.StatusData(8) = 0x0800;
+    EXPECT_EQ(tb3_OUTOFF(f.s, 8).kind, ButtonAction::None);
+    EXPECT_EQ(f.w().Com_State, Com_Monitor);
+    // No list selection: nothing.
+    EXPECT_EQ(tb3_OUTOFF(f.s, -1).kind, ButtonAction::None);
+    EXPECT_EQ(Cmd_AT(f.s, -1).kind, ButtonAction::None);
+}
+
+TEST(Buttons, AlarmResetQueuesItem64WithoutChangingSetCh) {
+    Fixture f;
+    f.s.Edit_Context.Set_Ch = 2;
+    f.s.ParaData(9, 49) = 1;
+    const auto a = Cmd_Alm(f.s, 9, 1);
+    EXPECT_EQ(a.kind, ButtonAction::Queued);
+    EXPECT_EQ(f.s.ParaData(9, 64), 2);
+    EXPECT_EQ(f.w().Com_Code, "0051");
+    EXPECT_EQ(f.w().Com_Ch, 9);
+    EXPECT_EQ(f.s.Edit_Context.Set_Ch, 2);
+    Cmd_Alm(f.s, 9, 0);
+    EXPECT_EQ(f.s.ParaData(9, 64), 1);
+}
+
+TEST(Buttons, RowSelectionRefusedWhileAnyChannelAutoTunes) {
+    Fixture f;
+    f.s.Edit_Context.Set_Item = 39;
+    f.s.ParaData(57, 11) = 1;
+    const auto a = Command_change2(f.s, 3, f.strings);
+    EXPECT_EQ(a.kind, ButtonAction::Message);
+    EXPECT_EQ(a.message, "Unsettable: During auto-tuning");
+    EXPECT_EQ(f.s.Edit_Context.Set_Ch, 3);
+    f.s.ParaData(57, 11) = 0;
+    f.s.ParaData(3, 39) = 4;
+    const auto b = Command_change2(f.s, 3, f.strings);
+    EXPECT_EQ(b.kind, ButtonAction::OpenSelect);
+    EXPECT_EQ(b.preset, 4);
+    f.s.Edit_Context.Set_Item = 65;
+    f.s.UnitText(3) = "kPa";
+    EXPECT_EQ(Command_change2(f.s, 3, f.strings).unitText, "kPa");
+}
+
+TEST(Buttons, PageButtonNamesFirstAutoTuningChannel) {
+    Fixture f;
+    f.s.ParaData(4, 11) = 1;
+    f.s.ParaData(12, 11) = 1;
+    auto a = Cmd_change2(f.s, 9, f.strings, f.store, "x");
+    EXPECT_EQ(f.s.Edit_Context.Set_Item, 19);
+    EXPECT_EQ(a.kind, ButtonAction::Message);
+    EXPECT_EQ(a.message, "Unsettable: During auto-tuning Ch05");
+    f.store.save("Chname05", "Oven A");
+    EXPECT_EQ(Cmd_change2(f.s, 9, f.strings, f.store, "x").message, "Unsettable: During auto-tuning Oven A");
+}
+
+TEST(Buttons, PageButtonsOpenTheirDialogFamily) {
+    Fixture f;
+    f.s.AllPage_Data.AllParaData(39) = 3;
+    const auto sel = Cmd_change2(f.s, 29, f.strings, f.store, "x");
+    EXPECT_EQ(sel.kind, ButtonAction::OpenPageSelect);
+    EXPECT_EQ(sel.item, 39);
+    EXPECT_EQ(sel.preset, 3);
+    EXPECT_EQ(Cmd_change2(f.s, 0, f.strings, f.store, "x").kind, ButtonAction::OpenPageNumeric);
+    for (int i : {1, 8, 44, -1, 54}) EXPECT_EQ(Cmd_change2(f.s, i, f.strings, f.store, "x").kind, ButtonAction::None);
+    int selections = 0;
+    for (int k = 10; k <= 63; ++k) selections += isPageSelectionItem(k);
+    EXPECT_EQ(selections, 15);
+}
+
+TEST(Buttons, SvButtonWithoutSelectionEditsChannelZero) {
+    Fixture f;
+    f.s.Edit_Context.Set_Ch = 40;
+    const auto a = Command_1channe_sv(f.s, -1, "25.0");
+    EXPECT_EQ(a.kind, ButtonAction::OpenNumeric);
+    EXPECT_EQ(f.s.Edit_Context.Set_Ch, 0);
+    EXPECT_EQ(f.s.Edit_Context.Set_Item, 10);
+    EXPECT_EQ(a.range.Now_data, "25.0");
+}
+
+TEST(Buttons, RowWithoutPageKeepsSetCh) {
+    Fixture f;
+    f.s.Edit_Context.Set_Ch = 44;
+    Command_AT(f.s, -1);
+    EXPECT_EQ(f.w().Com_Ch, 44);
+}
+
+// ------------------------------------------------------------------ request slot
+
+TEST(RequestSlot, NewerSingleWriteReplacesOlder) {
+    Fixture f;
+    queueSingleWrite(f.s, 1, 10);
+    queueSingleWrite(f.s, 2, 12);
+    EXPECT_EQ(f.w().Com_Ch, 2);
+    EXPECT_EQ(f.w().Com_Item, 12);
+    EXPECT_FALSE(f.w().Deferred.pending);
+}
+
+TEST(RequestSlot, SingleWriteNeverDisplacesAPendingChain) {
+    for (qint16 chain : {qint16(Com_WriteAll), qint16(Com_WriteSelect)}) {
+        test::LinkRig r;
+        r.markPresent({0, 1});
+        r.s.Write_Request.Com_State = chain;
+        r.s.Write_Request.Com_Ch = 0;
+        r.s.Write_Request.AllSend_flg = true;
+        r.view.optionBoxes = {{0, 1}};
+        r.s.ParaData(1, 12) = 77;
+        queueSingleWrite(r.s, 1, 12);
+        EXPECT_EQ(r.s.Write_Request.Com_State, chain);
+        r.link.Timer4_Timer();
+        // The chain ran, cleared the handshake, and the single write followed it.
+        EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
+        const auto keys = r.keys();
+        ASSERT_GE(keys.size(), 3u);
+        EXPECT_EQ(keys[keys.size() - 2], "1 P 0004 004D");
+        EXPECT_EQ(keys.back(), "1   0004");
+        EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
+        EXPECT_FALSE(r.s.Write_Request.Deferred.pending);
+    }
+}
