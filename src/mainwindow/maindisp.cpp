@@ -121,7 +121,7 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
         log_Check1[ch]->setText(channelName(ch));
         BarGr1[ch]->setNrPM(quint8(ch + 1));
         BarGr1[ch]->setTipText(channelName(ch));
-        BarGr1[ch]->setAlarmColors(&m_state.Alarm_Color);
+        BarGr1[ch]->setSharedState(&m_state);
         tb3_CHName->addItem(channelName(ch));
     }
 
@@ -274,6 +274,7 @@ void MainDisp::Form_Load() {
 }
 
 void MainDisp::connectHandlers() {
+    connectButtons();
     connect(SSTab2, &QTabWidget::currentChanged, this, [this](int) { SSTab2_Click(0); });
     connect(Select_Command, &QListWidget::currentRowChanged, this, [this](int) { Select_Command_Click(); });
     connect(Select_Command, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { Select_Command_Click(); });
@@ -386,10 +387,6 @@ void MainDisp::setScanProgress(int value) {
 }
 
 void MainDisp::setChartMaxCh(int n) { Korvel_ChartCtl1->setChartMaxCh(qint16(n)); }
-
-void MainDisp::SelectDispItem() {
-    // Refresh of the visible tab: filled in with the displays.
-}
 
 void MainDisp::startUpScanDone() {
     if (m_opening) {
@@ -513,9 +510,12 @@ void MainDisp::mnuSave_CH_Click() {
 int MainDisp::tabStripPageBase() const { return TabStrip1->currentIndex() * 20; }
 
 void MainDisp::TabStrip1_Click() {
+    reloadChannelNames();
     const int base = tabStripPageBase();
     const int rows = base == 80 ? 15 : kPanels;
-    for (int i = 0; i < rows; ++i) Frame_All[i]->setTitle(channelName(base + i));
+    for (int i = 0; i < rows; ++i) Frame_All[i]->setTitle(m_names(base + i));
+    // The panels now stand for other channels: the next refresh writes them all.
+    m_views.main.invalidate();
 }
 
 void MainDisp::Option2_Click(int) {
@@ -527,6 +527,7 @@ void MainDisp::Option2_Click(int) {
         Frame3->hide();
         Frame4->hide();
         Frame5->hide();
+        m_views.main.invalidate();
         return;
     }
     QGroupBox* page = Option2[1]->isChecked()   ? Frame3
@@ -537,6 +538,7 @@ void MainDisp::Option2_Click(int) {
     TabStrip1->setVisible(false);
     for (QGroupBox* f : Frame_All) f->hide();
     for (QGroupBox* f : {Frame3, Frame4, Frame5}) f->setVisible(f == page);
+    m_views.main.invalidate();
 }
 
 void MainDisp::Option1_Click(int) {
@@ -547,8 +549,10 @@ void MainDisp::Option1_Click(int) {
             break;
         }
     m_settingPageBase = base;
+    reloadChannelNames();
     const int rows = base == 80 ? 15 : kPanels;
-    for (int i = 0; i < rows; ++i) label_setdata[i]->setText(channelName(base + i));
+    for (int i = 0; i < rows; ++i) label_setdata[i]->setText(m_names(base + i));
+    m_views.grid.invalidate();
 }
 
 void MainDisp::Option_Check_Click(int Index) {
@@ -572,6 +576,7 @@ void MainDisp::Select_Command_Click() {
     const int pair = entryPairOfItem(m_state.Edit_Context.Set_Item);
     Frame_sub1[pair]->show();
     Frame_sub2[pair]->show();
+    m_views.grid.invalidate();
 }
 
 void MainDisp::SSTab2_Click(int) { Select_Command_Click(); }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "display_rules.h"
 #include "link_view.h"
 #include "preferences.h"
 #include "qvx720_inc.h"
@@ -36,6 +37,7 @@ class QTimer;
 
 namespace qvx {
 
+class AlarmHistory;
 class BarGr;
 class Link;
 class Korvel_ChartCtl;
@@ -43,6 +45,13 @@ class Lamp;
 class MV_BerGraph;
 class OpuningDisp;
 class SubDisp_Alarm;
+class Setting_Disp;
+class Setting2_Disp;
+class Setting4_Disp;
+class Select_Disp;
+class Select2_Disp;
+struct ButtonAction;
+class SubDisp_History;
 class SubDisp_SaveLoad;
 
 class MainDisp : public QMainWindow, public LinkView {
@@ -130,6 +139,25 @@ public:
     void SSTab2_Click(int PreviousTab);
     void Timer3_Timer();
 
+    // ---- buttons ----
+    // Channel setting and command buttons (rules in core/commands.h).
+    void Command_change_Click(int Index);
+    void Command_change2_Click(int Index);
+    void Command_AT_Click(int Index);
+    void Command_OUT_Click(int Index);
+    void Command_1channe_sv_Click();
+    void tb3_OUTOFF_Click();
+    void Cmd_AT_Click();
+    void Cmd_Alm_Click(int Index);
+    void Cmd_change2_Click(int Index);
+    // The setting dialogs, each created hidden on first use.
+    Setting_Disp* settingDisp();
+    Setting2_Disp* setting2Disp();
+    Setting4_Disp* setting4Disp();
+    Select_Disp* selectDisp();
+    Select2_Disp* select2Disp();
+    // ---- end buttons ----
+
     void mnupsel_Click() {}
     void mnuFilePrint_Click() {}
     void mnuEnd_Click();
@@ -139,7 +167,7 @@ public:
     void mnuTime1_Click(int Index);
     void mnuSave_CH_Click();
     void mnuSave_ALL_Click() {}
-    void numhyst_Click() {}
+    void numhyst_Click();
     void numhelp2_Click() {}
     void numabout_Click() {}
 
@@ -298,6 +326,9 @@ private:
     void buildAllChannels(QWidget* page);
     void buildStatusBar();
     void connectHandlers();
+    void connectButtons();
+    int rowChannel(int row) const;
+    void applyButtonAction(const ButtonAction& a);
     void placeMessageBoxes();
     int tabStripPageBase() const;
 
@@ -318,8 +349,44 @@ private:
     std::unique_ptr<OpuningDisp> m_opening;
     QPointer<SubDisp_comm> m_comm;
     QPointer<SubDisp_Alarm> m_alarm;
+    QPointer<Setting_Disp> m_settingDisp;
+    QPointer<Setting2_Disp> m_setting2Disp;
+    QPointer<Setting4_Disp> m_setting4Disp;
+    QPointer<Select_Disp> m_selectDisp;
+    QPointer<Select2_Disp> m_select2Disp;
     QPointer<SubDisp_SaveLoad> m_saveLoad;
     QWidget* m_central = nullptr;
+
+    // ---- refresh ----
+public:
+    // The alarm history whose grid the history window shows. The window is
+    // created hidden here, so that every entry reaches its grid whether it
+    // is shown or not; nullptr removes it.
+    void setAlarmHistory(AlarmHistory* history);
+    AlarmHistory* alarmHistory() const { return m_history; }
+    // The history window; nullptr until an alarm history is set.
+    SubDisp_History* historyWindow() const;
+    // The selections of the window that decide what a refresh shows.
+    DisplayInputs displayInputs() const;
+    // What the controls of each tab show now, as the refresh last wrote it.
+    const DisplayViews& displayViews() const { return m_views; }
+    // The channel names of the settings store, as the controls show them.
+    const ChannelNames& channelNames() const { return m_names; }
+
+private:
+    void reloadChannelNames();
+    void applyPanels();
+    void applyBars(int lo, int hi);
+    void applyOneChannel();
+    void applySettingGrid();
+    void applyAllChannels();
+    void applyChartFeed();
+
+    DisplayViews m_views;
+    ChannelNames m_names;
+    AlarmHistory* m_history = nullptr;
+    QPointer<SubDisp_History> m_historyWindow;
+    // ---- end of refresh ----
 };
 
 }  // namespace qvx

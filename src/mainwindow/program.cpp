@@ -16,6 +16,7 @@ Program::Program(ProgramOptions options, StringTable strings, UiSeam& ui)
 
 Program::~Program() {
     if (window_) {
+        window_->setAlarmHistory(nullptr);  // the history goes before the window
         window_->Timer4->stop();
         if (window_->comm()) window_->comm()->Comm_PortClose();
     }
@@ -49,6 +50,7 @@ void Program::Main() {
         [this](const QString& text) {
             ui_.messageBox(window_.get(), text, strings_.text(1), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
         });
+    window_->setAlarmHistory(history_.get());
     link_ = std::make_unique<Link>(state_, *window_->comm(), store_, strings_, *window_, *history_);
     link_->setProgramFolder(options_.programFolder);
     window_->setLink(link_.get());
