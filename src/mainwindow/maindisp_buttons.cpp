@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "bargr.h"
 #include "commands.h"
 #include "maindisp.h"
 #include "select_disp.h"
@@ -26,6 +27,18 @@ void MainDisp::connectButtons() {
     for (int i = 0; i < 2; ++i) connect(Cmd_Alm[i], &QPushButton::clicked, this, [this, i] { Cmd_Alm_Click(i); });
     for (int i = 0; i < int(Cmd_change2.size()); ++i)
         if (Cmd_change2[i]) connect(Cmd_change2[i], &QPushButton::clicked, this, [this, i] { Cmd_change2_Click(i); });
+    // The scale labels of the bar graphs edit the scaling limits of their channel.
+    DisplayPrompts prompts;
+    prompts.critical = [this](QWidget* parent, const QString& text, const QString& title) {
+        m_ui.messageBox(parent, text, title, UiSeam::Icon::Critical, UiSeam::Buttons::Ok);
+    };
+    prompts.beep = [this] { m_ui.beep(); };
+    for (BarGr* bar : BarGr1) {
+        bar->setPrompts(prompts);
+        connect(bar, &BarGr::scaleEditRequested, this, [this](int, int, const QString& nowText) {
+            if (Setting4_Disp* d = setting4Disp()) d->open(Range_SetTarget(m_state, nowText));
+        });
+    }
 }
 
 // Channel of a row of the setting display: page base + row, or -1 when no

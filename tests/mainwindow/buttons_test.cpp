@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
+#include "bargr.h"
 #include "maindisp.h"
 #include "select_disp.h"
 #include "setting_disp.h"
@@ -106,4 +107,17 @@ TEST(Buttons, OneChannelButtonsActOnTheListedChannel) {
     EXPECT_TRUE(r.w->settingDisp()->isVisible());
     EXPECT_EQ(r.w->settingDisp()->target().item, 10);
     EXPECT_EQ(r.w->settingDisp()->target().channel, 9);
+}
+
+TEST(Buttons, BarScaleLabelOpensScaleDialogForItsChannel) {
+    Rig r;
+    r.w->BarGr1[6]->LMax_Click();
+    ASSERT_NE(r.w->setting4Disp(), nullptr);
+    EXPECT_TRUE(r.w->setting4Disp()->isVisible());
+    EXPECT_EQ(r.w->setting4Disp()->target().item, 29);
+    EXPECT_EQ(r.w->setting4Disp()->target().channel, 6);
+    r.w->BarGr1[8]->LMin_Click();  // re-targets the open dialog
+    EXPECT_EQ(r.w->setting4Disp()->target().item, 30);
+    EXPECT_EQ(r.w->setting4Disp()->target().channel, 8);
+    EXPECT_EQ(r.ui.beeps, 2);
 }
