@@ -1,5 +1,7 @@
 #include "display_rules.h"
 
+#include "bar_geometry.h"
+
 #include "preferences.h"
 #include "settings_store.h"
 #include "string_table.h"
@@ -88,24 +90,7 @@ bool barPageChannels(int mode, int& lo, int& hi)
     }
 }
 
-qint32 barAlarmColor(qint16 status, const AlarmColor& colors)
-{
-    constexpr quint16 kAlarmBits = 0x13FC;
-    switch (quint16(status) & kAlarmBits) {
-    case 0: return LampColor::Blue;
-    case StatusBit::Alarm1: return colors.AlmColor1;
-    case StatusBit::Alarm2: return colors.AlmColor2;
-    case StatusBit::Alarm3: return colors.AlmColor3;
-    case StatusBit::Alarm4: return colors.AlmColor4;
-    case StatusBit::HeaterBurnout1:
-    case StatusBit::LoopBreak:
-    case StatusBit::Overscale:
-    case StatusBit::Underscale:
-    case StatusBit::HeaterBurnout2:
-        return LampColor::Red;
-    default: return colors.AlmColorOther;
-    }
-}
+qint32 barAlarmColor(qint16 status, const AlarmColor& colors) { return bargraph::barColorOf(status, colors); }
 
 namespace {
 

@@ -11,16 +11,6 @@ namespace qvx {
 
 namespace {
 
-// Items that a linear input shows in the channel's decimal places.
-bool followsDecimalPoint(int k) {
-    switch (k) {
-    case 10: case 19: case 20: case 21: case 22: case 25: case 27: case 28: case 29: case 30:
-        return true;
-    default:
-        return false;
-    }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------

@@ -24,15 +24,6 @@ bool isScaledItem(int k) {
     }
 }
 
-// Items whose range text follows the channel's decimal point on a linear input.
-bool followsDecimalPoint(int k) {
-    switch (k) {
-    case 10: case 19: case 20: case 21: case 22: case 25: case 27: case 28: case 29: case 30:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // Raw input range of the sensor types 0..29: {high, low}.
 constexpr std::array<Limits, 30> kSensorRange = {{
@@ -67,6 +58,15 @@ qint16 roundHalfEven16(float w) {
 }
 
 }  // namespace
+
+bool followsDecimalPoint(int k) {
+    switch (k) {
+    case 10: case 19: case 20: case 21: case 22: case 25: case 27: case 28: case 29: case 30:
+        return true;
+    default:
+        return false;
+    }
+}
 
 Limits Range_Sensor(const QVX720_INC& s, int ch, int k) {
     const int t = s.ParaData(ch, Item::InputType);

@@ -79,4 +79,8 @@ void Setdata_Write(QVX720_INC& s, SettingsStore& store);
 // A negative v becomes 0 (in place); returns the resulting value.
 qint16 Zero_Under(qint16& v);
 
+// Items that a linear input (input type 30 or more) shows and limits in the
+// channel's decimal places.
+bool followsDecimalPoint(int k);
+
 }  // namespace qvx
