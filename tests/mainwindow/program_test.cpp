@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QTabWidget>
 #include <QFile>
@@ -16,6 +18,8 @@
 #include "controller_bank.h"
 #include "opuningdisp.h"
 #include "program.h"
+#include "setting_disp.h"
+#include "value_format.h"
 #include "realistic_mix.h"
 #include "sim_transport.h"
 #include "subdisp_comm.h"
@@ -225,4 +229,78 @@ TEST(ProgramEndToEnd, StartToMonitoringThroughSimulatorOnPseudoTerminal) {
     tool.terminate();
     tool.waitForFinished(3000);
     qunsetenv("QVX720_COM3");
+}
+
+TEST(ProgramEndToEnd, SvChangeReachesTheControllerAndThePanel) {
+    app();
+    QTemporaryDir dir;
+    const QString link = dir.filePath("line");
+    QProcess tool;
+    tool.start(QStringLiteral(QVX720_SIM_TOOL),
+               {"--link", link, "--baud", "19200", "--turnaround-ms", "1", "--channels", "0,1"});
+    QElapsedTimer t;
+    t.start();
+    while (!QFileInfo(link).exists() && t.elapsed() < 5000) QThread::msleep(10);
+    ASSERT_TRUE(QFileInfo(link).exists());
+    qputenv("QVX720_COM5", link.toLocal8Bit());
+
+    ScriptedUi ui;
+    ProgramOptions o;
+    o.programFolder = dir.path();
+    o.settingsPath = dir.filePath("settings.ini");
+    {
+        SettingsStore s(o.settingsPath);
+        s.save("Port", "COM5");
+        s.save("Speed", "19200");
+        s.save("Time_Count", "1");
+        s.save("tab3name", "1");
+    }
+    {
+        Program program(o, numberedTable(), ui);
+        program.Main();
+        QVX720_INC& s = program.state();
+        MainDisp& w = program.window();
+        t.restart();
+        while (s.Write_Request.Com_State != Com_Monitor && t.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_EQ(s.Write_Request.Com_State, Com_Monitor);
+        const int ch = 1;
+        ASSERT_EQ(w.tb3_CHName->currentIndex(), ch);
+        const qint16 before = s.ParaData(ch, 10);
+        const qint16 wanted = before == 123 ? 124 : 123;
+        // The operator opens the SV dialog of the one-channel view and types the value.
+        w.Command_1channe_sv->click();
+        Setting_Disp* d = w.settingDisp();
+        ASSERT_TRUE(d && d->isVisible());
+        const QString typed = QString::number(wanted);
+        for (QChar c : typed) d->KeyPress(c.unicode());
+        d->Command3_Click();
+        EXPECT_FALSE(d->isVisible());
+        EXPECT_EQ(s.ParaData(ch, 10), wanted);
+        EXPECT_EQ(s.Write_Request.Com_State, Com_WriteOne);
+        // The link writes it, reads it back, and goes on monitoring.
+        t.restart();
+        while (s.Write_Request.Com_State != Com_Monitor && t.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_EQ(s.Write_Request.Com_State, Com_Monitor);
+        EXPECT_EQ(s.ParaData(ch, 10), wanted);  // the controller's answer to the read-back
+        // A fresh re-read of the channel brings the controller's value once more.
+        s.Write_Request.ReRead_Ch = ch;
+        s.ParaData(ch, 10) = 0;
+        s.Write_Request.Com_State = Com_ReRead;
+        t.restart();
+        while (s.Write_Request.Com_State != Com_Monitor && t.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_EQ(s.ParaData(ch, 10), wanted);
+        // The panel of the channel shows it after the next refresh.
+        t.restart();
+        const QString shown = Disp_Data(s, program.strings(), 10, ch).trimmed();
+        EXPECT_FALSE(shown.isEmpty());
+        while (w.DispSv[ch]->text().trimmed() != shown && t.elapsed() < 3000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_EQ(w.DispSv[ch]->text().trimmed(), shown);
+    }
+    tool.terminate();
+    tool.waitForFinished(3000);
+    qunsetenv("QVX720_COM5");
 }
