@@ -368,10 +368,6 @@ public:
     SubDisp_History* historyWindow() const;
     // The selections of the window that decide what a refresh shows.
     DisplayInputs displayInputs() const;
-    // What the controls of each tab show now, as the refresh last wrote it.
-    const DisplayViews& displayViews() const { return m_views; }
-    // The channel names of the settings store, as the controls show them.
-    const ChannelNames& channelNames() const { return m_names; }
 
 private:
     void reloadChannelNames();

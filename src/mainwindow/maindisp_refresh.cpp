@@ -267,9 +267,7 @@ SubDisp_History* MainDisp::historyWindow() const { return m_historyWindow; }
 void MainDisp::numhyst_Click() {
     if (!m_history || !m_historyWindow) return;
     m_history->refillGrid();
-    m_historyWindow->show();
-    m_historyWindow->raise();
-    m_historyWindow->activateWindow();
+    m_historyWindow->showOver(this);
 }
 
 }  // namespace qvx

@@ -99,6 +99,18 @@ void SubDisp_History::detach() {
     history_ = nullptr;
 }
 
+void SubDisp_History::showOver(QWidget* owner) {
+    if (!placed_ && owner) {
+        QRect r = geometry();
+        r.moveCenter(owner->frameGeometry().center());
+        move(r.topLeft());
+        placed_ = true;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
 void SubDisp_History::Form_Load() {
     clearCells();
 }

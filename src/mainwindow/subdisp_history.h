@@ -26,6 +26,9 @@ public:
     // Stops observing the history's grid; the buttons then do nothing.
     void detach();
 
+    // Shows the window modeless; the first time centred over owner.
+    void showOver(QWidget* owner);
+
     // Command1(1) Erase, Command1(2) Exit.
     void Command1_Click(int Index);
 
@@ -48,6 +51,7 @@ private:
     void clearCells();
 
     AlarmHistory* history_ = nullptr;
+    bool placed_ = false;
 };
 
 }  // namespace qvx
