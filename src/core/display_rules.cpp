@@ -1,6 +1,7 @@
 #include "display_rules.h"
 
 #include "bar_geometry.h"
+#include "setting_items.h"
 
 #include "preferences.h"
 #include "settings_store.h"
@@ -395,16 +396,7 @@ void computeOneChannel(const DisplayContext& ctx, const DisplayInputs& in, const
 // ---------------------------------------------------------------------------
 // Setting grid
 
-bool isChoiceItem(int k)
-{
-    switch (k) {
-    case 26: case 35: case 39: case 40: case 50: case 51: case 52: case 53: case 54:
-    case 55: case 58: case 59: case 60: case 61: case 63: case 64: case 65: case 66:
-        return true;
-    default:
-        return false;
-    }
-}
+bool isChoiceItem(int k) { return isSelectionItem(k); }
 
 SettingReason itemReason(const QVX720_INC& s, int k, int ch)
 {
@@ -553,10 +545,7 @@ void computeSettingGrid(const DisplayContext& ctx, const DisplayInputs& in, Sett
 // ---------------------------------------------------------------------------
 // All-channels page
 
-bool allPageHasLabel(int n)
-{
-    return n >= 0 && n < kAllPageLabels && n != 1 && n != 8 && n != 44;
-}
+bool allPageHasLabel(int n) { return allPageHasRow(n); }
 
 void computeAllChannels(const DisplayContext& ctx, AllChannelsView& out)
 {

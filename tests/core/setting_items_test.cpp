@@ -4,7 +4,6 @@
 
 #include "qvx720_inc.h"
 #include "setting_items.h"
-#include "test_support.h"
 
 namespace qvx {
 namespace {
@@ -48,7 +47,9 @@ TEST(SettingItems, AllChannelsPageIndexes) {
 }
 
 TEST(SettingItems, ItemNamesFollowTheListRows) {
-    const StringTable t = test::numberedTable();
+    QString content;
+    for (int id = 1; id < 1000; ++id) content += QStringLiteral("%1\tT%1\n").arg(id);
+    const StringTable t = StringTable::parse(content, StringTable::Language::English);
     const QStringList names = itemNameTexts(t);
     ASSERT_EQ(names.size(), 56);
     for (int row = 0; row < 56; ++row) EXPECT_EQ(names[row], t.text(101 + row)) << row;
