@@ -1,0 +1,22 @@
+#include "transfer.h"
+
+namespace qvx {
+
+bool waitForTransfer(const QVX720_INC& s, const std::function<void()>& processEvents,
+                     const std::function<bool()>& closing) {
+    while (s.Write_Request.AllSend_flg) {
+        if (closing && closing()) return false;
+        if (processEvents) processEvents();
+    }
+    return !(closing && closing());
+}
+
+void queueChain(QVX720_INC& s, int ch, qint16 state) {
+    if (ch < 0 || ch >= kChannels) throwIndexError("channel", ch, kChannels);
+    WriteRequest& w = s.Write_Request;
+    w.AllSend_flg = true;
+    w.Com_Ch = static_cast<qint16>(ch);
+    w.Com_State = state;
+}
+
+}  // namespace qvx

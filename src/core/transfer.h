@@ -1,0 +1,22 @@
+// The handshake of transfers to several channels: the requester queues one
+// channel's chain with AllSend_flg set and waits, processing events, until
+// the link's chain clears the flag.
+#pragma once
+
+#include <functional>
+
+#include "qvx720_inc.h"
+
+namespace qvx {
+
+// Waits until AllSend_flg is false, calling processEvents between the tests.
+// Returns false, without waiting further, once closing() says the program is
+// ending (a requester must never hold the program open).
+bool waitForTransfer(const QVX720_INC& s, const std::function<void()>& processEvents,
+                     const std::function<bool()>& closing);
+
+// Queues the chain of channel ch (Com_WriteAll or Com_WriteSelect) with the
+// handshake set.
+void queueChain(QVX720_INC& s, int ch, qint16 state);
+
+}  // namespace qvx
