@@ -1,6 +1,7 @@
 #include "qvx720com.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 #include <QRegularExpression>
 
 #include "protocol.h"
@@ -68,6 +69,7 @@ qint16 QVX720Com::Comm_PortOpen() {
         line_.reset();
         return 0;
     }
+    baud_ = baud;
     return -1;
 }
 
@@ -123,6 +125,14 @@ QString QVX720Com::Comm_Transact(const QString& adr, const QString& subAdr, cons
         while (auto d = scanner.next()) {
             if (d->good && option_ && !proto::echoMatches(d->text, r)) continue;  // stale reply
             return QString::fromLatin1(d->text.data(), static_cast<qsizetype>(d->text.size()));
+        }
+        // A reply has begun: the rest of it cannot come sooner than the line
+        // carries it, so wait for it instead of waking up for every byte.
+        const std::size_t have = scanner.buffered();
+        if (have > 0 && have < proto::kReplyFrameSize && baud_ > 0) {
+            const qint64 us = qint64(proto::kReplyFrameSize - have - 2) * 10 * 1000000 / baud_;
+            const qint64 leftUs = (timeoutMs_ - (clock_() - start)) * 1000;
+            if (us >= 300 && us < leftUs) QThread::usleep(static_cast<unsigned long>(us));
         }
     }
 }

@@ -70,6 +70,7 @@ private:
     QString port_ = QStringLiteral("COM1");
     QString speed_ = QStringLiteral("9600");
     int timeoutMs_ = 200;
+    int baud_ = 0;
     bool option_ = false;
     quint64 transactions_ = 0;
 };
