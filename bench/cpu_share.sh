@@ -17,7 +17,7 @@ APP=$!
 # The start-up scan of 95 channels takes about 80 s at 19200 baud; wait for
 # the first alarm-history entry or a fixed time, whichever comes first.
 sleep 100
-PID=$(pgrep -f "$BUILD/src/app/qvx720 --settings $WORK/s.ini" | head -1)
+PID=$(pgrep -f "^$BUILD/src/app/qvx720 --settings $WORK/s.ini" | head -1)
 tick=$(getconf CLK_TCK)
 cpu() { awk '{print $14 + $15}' "/proc/$PID/stat"; }
 a=$(cpu); sleep "$SECS"; b=$(cpu)

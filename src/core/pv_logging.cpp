@@ -1,6 +1,13 @@
 #include "pv_logging.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <array>
+
+#include "startup.h"
+#include "value_format.h"
 
 namespace qvx {
 
@@ -25,6 +32,232 @@ QString HistoryFile_Name(const QString& programFolder, const QDateTime& start) {
                                             .arg(d.day())
                                             .arg(t.hour())
                                             .arg(t.minute()));
+}
+
+// ---- the logging clock --------------------------------------------------------
+
+namespace {
+
+constexpr std::array<LogHms, kLogIntervals> kIntervalTable{{
+    {0, 0, 10},
+    {0, 0, 30},
+    {0, 1, 0},
+    {0, 5, 0},
+    {0, 10, 0},
+    {0, 15, 0},
+    {0, 30, 0},
+    {1, 0, 0},
+}};
+
+constexpr int kDaySeconds = 24 * 3600;
+
+int secondsOf(const Table1<qint16, 3>& t) { return t(0) * 3600 + t(1) * 60 + t(2); }
+
+void setHms(Table1<qint16, 3>& t, int seconds) {
+    t(0) = qint16(seconds / 3600);
+    t(1) = qint16(seconds / 60 % 60);
+    t(2) = qint16(seconds % 60);
+}
+
+void setNow(LogClock& c, const QTime& now) {
+    c.LogNow(0) = qint16(now.hour());
+    c.LogNow(1) = qint16(now.minute());
+    c.LogNow(2) = qint16(now.second());
+}
+
+}  // namespace
+
+LogHms logInterval(int listIndex) {
+    if (listIndex < 0 || listIndex >= kLogIntervals) return kIntervalTable[0];
+    return kIntervalTable[std::size_t(listIndex)];
+}
+
+void addLogInterval(LogClock& c) {
+    int carry = 0;
+    int second = c.LogNow(2) + c.LogItv(2);
+    if (second >= 60) {
+        second -= 60;
+        carry = 1;
+    }
+    int minute = c.LogNow(1) + c.LogItv(1) + carry;
+    carry = 0;
+    if (minute >= 60) {
+        minute -= 60;
+        carry = 1;
+    }
+    int hour = c.LogNow(0) + c.LogItv(0) + carry;
+    if (hour >= 24) hour -= 24;
+    c.LogNext(0) = qint16(hour);
+    c.LogNext(1) = qint16(minute);
+    c.LogNext(2) = qint16(second);
+}
+
+int LogTime_Set(LogClock& c, int listIndex, const QTime& now) {
+    const int shown = listIndex >= 0 && listIndex < kLogIntervals ? listIndex : 0;
+    const LogHms itv = logInterval(shown);
+    c.LogItv(0) = itv.hour;
+    c.LogItv(1) = itv.minute;
+    c.LogItv(2) = itv.second;
+    setNow(c, now);
+    addLogInterval(c);
+    return shown;
+}
+
+bool logRowDue(LogClock& c, const QTime& now) {
+    setNow(c, now);
+    const int nowS = secondsOf(c.LogNow);
+    const int nextS = secondsOf(c.LogNext);
+    int itvS = secondsOf(c.LogItv);
+    if (itvS <= 0 || itvS > kDaySeconds / 2) itvS = 10;  // never set by LogTime_Set: take its default
+    // How long ago LogNext was, on the 24-hour dial.
+    const int ago = ((nowS - nextS) % kDaySeconds + kDaySeconds) % kDaySeconds;
+    if (ago >= kDaySeconds - itvS) return false;  // still ahead, at most one interval
+    const int steps = ago / itvS + 1;
+    setHms(c.LogNext, int((qint64(nextS) + qint64(steps) * itvS) % kDaySeconds));
+    return true;
+}
+
+// ---- lines of the logging file ---------------------------------------------------
+
+QList<int> logColumns(const QVX720_INC& s, const std::function<bool(int ch)>& checked) {
+    QList<int> out;
+    for (int ch = 0; ch < kChannels; ++ch)
+        if (s.present(ch) && checked && checked(ch)) out << ch;
+    return out;
+}
+
+QString logColumnName(const QString& channelName) { return channelName.left(12); }
+
+namespace {
+// A line written field by field: every field followed by a comma.
+QByteArray continuedLine(const QStringList& fields) {
+    QByteArray line = quotedLine(fields);  // ends "\r\n"
+    line.insert(line.size() - 2, ',');
+    return line;
+}
+}  // namespace
+
+QByteArray logTitleLine(const StringTable& st) { return quotedLine({st.text(556)}); }
+
+QByteArray logHeaderLine(const StringTable& st, const QStringList& columnNames) {
+    return continuedLine(QStringList{st.text(557), st.text(558)} + columnNames);
+}
+
+QByteArray logRowLine(const QString& date, const QString& time, const QStringList& values) {
+    return continuedLine(QStringList{date, time} + values);
+}
+
+QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList<int>& columns) {
+    QStringList out;
+    out.reserve(columns.size());
+    for (int ch : columns) out << Disp_Data(s, st, Item::PV, ch);
+    return out;
+}
+
+QString logDateText(const QDate& date, const QLocale& locale) {
+    return locale.toString(date, QLocale::ShortFormat);
+}
+
+QString logTimeFormat(const QLocale& locale) {
+    const QString f = locale.timeFormat(QLocale::ShortFormat);
+    // Scan outside quoted text for the seconds and the last minutes field.
+    bool quoted = false;
+    qsizetype minutesEnd = -1;
+    qsizetype hourEnd = -1;
+    for (qsizetype i = 0; i < f.size(); ++i) {
+        const QChar ch = f[i];
+        if (ch == QLatin1Char('\'')) {
+            quoted = !quoted;
+            continue;
+        }
+        if (quoted) continue;
+        if (ch == QLatin1Char('s')) return f;
+        if (ch == QLatin1Char('h') || ch == QLatin1Char('H')) hourEnd = i + 1;
+        if (ch == QLatin1Char('m')) minutesEnd = i + 1;
+    }
+    if (minutesEnd < 0) return QStringLiteral("HH:mm:ss");
+    QString sep = QStringLiteral(":");
+    if (hourEnd >= 0 && hourEnd < minutesEnd) {
+        qsizetype minutesStart = minutesEnd;
+        while (minutesStart > 0 && f[minutesStart - 1] == QLatin1Char('m')) --minutesStart;
+        const QString between = f.mid(hourEnd, minutesStart - hourEnd);
+        if (!between.isEmpty() && !between.contains(QLatin1Char('\''))) sep = between;
+    }
+    QString out = f;
+    out.insert(minutesEnd, sep + QStringLiteral("ss"));
+    return out;
+}
+
+QString logTimeText(const QTime& time, const QLocale& locale) {
+    return locale.toString(time, logTimeFormat(locale));
+}
+
+// ---- writes ------------------------------------------------------------------------
+
+namespace {
+LogWrite openFailure(const QString& path) {
+    const QFileInfo fi(path);
+    if (fi.exists()) return !fi.isDir() && !fi.isWritable() ? LogWrite::AccessDenied : LogWrite::Failed;
+    const QFileInfo folder(fi.absolutePath());
+    return folder.isDir() && !folder.isWritable() ? LogWrite::AccessDenied : LogWrite::Failed;
+}
+}  // namespace
+
+LogWrite appendLogFile(const QString& path, const QByteArray& bytes) {
+    if (path.isEmpty()) return LogWrite::Failed;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return openFailure(path);
+    const bool ok = f.write(bytes) == bytes.size() && f.flush();
+    return ok ? LogWrite::Ok : LogWrite::Failed;
+}
+
+LogWrite replaceLogFile(const QString& path, const QByteArray& bytes) {
+    if (path.isEmpty()) return LogWrite::Failed;
+    if (QFileInfo(path).isDir()) return LogWrite::Failed;
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return openFailure(path);
+    if (f.write(bytes) != bytes.size()) {
+        f.cancelWriting();
+        return LogWrite::Failed;
+    }
+    if (f.commit()) return LogWrite::Ok;
+    // The old file refuses replacing (read-only) while its folder allows it.
+    const QFileInfo fi(path);
+    return fi.exists() && !fi.isWritable() ? LogWrite::AccessDenied : LogWrite::Failed;
+}
+
+// ---- PvLogger ------------------------------------------------------------------------
+
+PvLogger::PvLogger(QVX720_INC& s, const StringTable& st)
+    : s_(s),
+      st_(st),
+      clock_([] { return QDateTime::currentDateTime(); }),
+      locale_(QLocale::system()),
+      writer_([](const QString& path, const QByteArray& bytes, bool replace) {
+          return replace ? replaceLogFile(path, bytes) : appendLogFile(path, bytes);
+      }) {}
+
+int PvLogger::LogTime_Set(int listIndex) { return qvx::LogTime_Set(s_.Log_Clock, listIndex, clock_().time()); }
+
+QByteArray PvLogger::rowLine() const {
+    const QDateTime n = clock_();
+    return logRowLine(logDateText(n.date(), locale_), logTimeText(n.time(), locale_),
+                      logRowValues(s_, st_, columns_));
+}
+
+LogWrite PvLogger::start(const QString& path, bool append, const QList<int>& columns,
+                         const QStringList& columnNames) {
+    columns_ = columns;
+    const QByteArray bytes = logTitleLine(st_) + logHeaderLine(st_, columnNames) + rowLine();
+    return writer_(path, bytes, !append);
+}
+
+std::optional<LogWrite> PvLogger::tick(const QString& path) {
+    const QDateTime n = clock_();
+    if (!logRowDue(s_.Log_Clock, n.time())) return std::nullopt;
+    const QByteArray row = logRowLine(logDateText(n.date(), locale_), logTimeText(n.time(), locale_),
+                                      logRowValues(s_, st_, columns_));
+    return writer_(path, row, false);
 }
 
 }  // namespace qvx

@@ -1,8 +1,29 @@
-// File names of this program's logging and history files.
+// PV logging: the file names of this program's logging and history files, the
+// logging clock (interval table, next-time rule, LogTime_Set), the lines of
+// the logging file and the writes that put them on disk.
+//
+// The logging file is comma-separated text in the system's code page: every
+// field a text in double quotes, a comma after every field that continues the
+// line, CR LF at the end. The first line holds one field; every other line is
+// written field by field and so ends with a comma before CR LF:
+//
+//     "Process variable data"
+//     "Date  : ","Time  :","Ch01","Ch03",
+//     "<date>","<time>","25.0","-3",
+//
+// The program never reads the file back.
 #pragma once
 
 #include <QDateTime>
+#include <QList>
+#include <QLocale>
 #include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+#include "qvx720_inc.h"
+#include "string_table.h"
 
 namespace qvx {
 
@@ -10,5 +31,115 @@ namespace qvx {
 QString LogFile_Name(const QString& programFolder, const QDateTime& now);
 // <folder>/History/His_<y>_<m>_<d>_<h>_<min>.txt, numbers without leading zeros.
 QString HistoryFile_Name(const QString& programFolder, const QDateTime& start);
+
+// ---- the logging clock --------------------------------------------------------
+
+struct LogHms {
+    qint16 hour = 0;
+    qint16 minute = 0;
+    qint16 second = 0;
+    bool operator==(const LogHms&) const = default;
+};
+
+inline constexpr int kLogIntervals = 8;  // rows of the interval list: 10 s .. 1 h
+
+// Interval of row `listIndex` of the interval list; 10 s for any other index.
+LogHms logInterval(int listIndex);
+
+// LogNext := LogNow + LogItv, second and minute carried at 60, hour wrapped at 24.
+void addLogInterval(LogClock& c);
+
+// LogTime_Set: LogItv from the list row, LogNow from `now`, LogNext := LogNow +
+// LogItv. Returns the row the list must show: listIndex, or 0 when it lies
+// outside the table (no row selected), which then logs every 10 seconds.
+int LogTime_Set(LogClock& c, int listIndex, const QTime& now);
+
+// The tick test: LogNow := `now`; true when a row is due, with LogNext then
+// moved to the next logging time after now.
+//
+// A row is due when the clock shows LogNext, and also when LogNext has gone
+// by while the thread was busy (a blocking transaction, a scan, a message
+// box): the late row is written at the first check and the next logging
+// time stays on the start's grid, whole intervals later. Only a LogNext at
+// most one interval ahead counts as not yet due, so a late check never has
+// to wait for the same time of day on the next day.
+bool logRowDue(LogClock& c, const QTime& now);
+
+// ---- lines of the logging file ---------------------------------------------------
+
+// The channels that get a column: checked and present, in channel order.
+QList<int> logColumns(const QVX720_INC& s, const std::function<bool(int ch)>& checked);
+// Header text of a column: the first 12 characters of the channel name.
+QString logColumnName(const QString& channelName);
+
+// Line 1: string 556 alone.
+QByteArray logTitleLine(const StringTable& st);
+// Line 2: strings 557 and 558, then the column names; ends ",\r\n".
+QByteArray logHeaderLine(const StringTable& st, const QStringList& columnNames);
+// A row: date, time, then the PV texts; ends ",\r\n".
+QByteArray logRowLine(const QString& date, const QString& time, const QStringList& values);
+// The PV display texts of the columns.
+QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList<int>& columns);
+
+// Date of a row: the locale's short date form.
+QString logDateText(const QDate& date, const QLocale& locale);
+// Time of a row: the locale's short time form with seconds (a form without
+// seconds gets them after the minutes, with the separator that comes before
+// the minutes).
+QString logTimeFormat(const QLocale& locale);
+QString logTimeText(const QTime& time, const QLocale& locale);
+
+// ---- writes ------------------------------------------------------------------------
+
+enum class LogWrite {
+    Ok,
+    AccessDenied,  // the file or its folder refuses writing
+    Failed,        // any other failure (no folder, a folder of that name, disk full)
+};
+
+// Appends bytes with one write, flushed. The file is created when missing.
+LogWrite appendLogFile(const QString& path, const QByteArray& bytes);
+// Replaces the file with bytes as a whole (the old file stays intact when
+// the write fails).
+LogWrite replaceLogFile(const QString& path, const QByteArray& bytes);
+
+// The logging of one run of the logging clock: what the start writes and
+// what each due tick writes, with the time and the file system as seams.
+class PvLogger {
+public:
+    using Clock = std::function<QDateTime()>;
+    // replace: write the whole file anew, else append.
+    using Writer = std::function<LogWrite(const QString& path, const QByteArray& bytes, bool replace)>;
+
+    PvLogger(QVX720_INC& s, const StringTable& st);
+
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+    void setLocale(const QLocale& locale) { locale_ = locale; }
+    void setWriter(Writer writer) { writer_ = std::move(writer); }
+    QDateTime now() const { return clock_(); }
+
+    // LogTime_Set from the clock; returns the row the interval list must show.
+    int LogTime_Set(int listIndex);
+
+    // The start's file work: the header pair and the first row in one write,
+    // replacing the file or appended to it. The columns become those of
+    // every later row, so rows always line up with the header.
+    LogWrite start(const QString& path, bool append, const QList<int>& columns, const QStringList& columnNames);
+
+    // One check of the logging clock: nullopt when no row is due, else the
+    // outcome of writing the row.
+    std::optional<LogWrite> tick(const QString& path);
+
+    const QList<int>& columns() const { return columns_; }
+    QByteArray rowLine() const;
+
+private:
+    QVX720_INC& s_;
+    const StringTable& st_;
+    Clock clock_;
+    QLocale locale_;
+    Writer writer_;
+    QList<int> columns_;
+};
 
 }  // namespace qvx

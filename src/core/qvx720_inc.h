@@ -172,6 +172,20 @@ struct LogClock {
     Table1<qint16, 3> LogNow;
 };
 
+// The chart settings as read from the two chart files at start-up (pen
+// colours 0x00BBGGRR per channel; span 1 long / 0 short; cycle in seconds;
+// Y scale in display units; running flag as found; Y divisions).
+struct ChartFileData {
+    Table1<qint32, kChannels> PvColor;
+    Table1<qint32, kChannels> SvColor;
+    qint32 Chart_XLong = 0;
+    qint32 Chart_Cycle = 0;
+    qint32 Chart_YHigh = 0;
+    qint32 Chart_YLow = 0;
+    qint16 Chart_Run = 0;
+    qint16 Chart_YDiv = 0;
+};
+
 class QVX720_INC {
 public:
     QVX720_INC();
@@ -200,6 +214,12 @@ public:
     qint16 Time_Count = 2;
     LogClock Log_Clock;
     qint16 Prn_No = 0;
+    // Trend chart: the chart-file mirror, which Y limit the chart-scale dialog
+    // edits (0 high, 1 low) and the Y scale the chart shows now.
+    ChartFileData ChartFile_Data;
+    qint16 ChartScale_Sel = 0;
+    qint16 YHigh_Now = 0;
+    qint16 YLow_Now = 0;
 
     // Handy bounds-checked shortcuts.
     bool present(int ch) const { return NoConnect(ch) == 0; }

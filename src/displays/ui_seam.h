@@ -3,8 +3,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
 
 class QWidget;
+class QPixmap;
+class QPrinter;
+class QUrl;
 
 namespace qvx {
 
@@ -21,6 +27,47 @@ public:
     virtual void beep() = 0;
     // Ends the process at once (no settings are saved).
     virtual void endProcess(int code) = 0;
+
+    // ---- help, capture and printers (menus) ----
+    // Hands a URL (the help file) to the platform's viewer; false when none took it.
+    virtual bool openUrl(const QUrl& url);
+    // A picture of the whole window.
+    virtual QPixmap grabWindow(QWidget* window);
+    // Device names of the platform's printers, in the platform's order, and
+    // the name of its default printer ("" when there is none).
+    virtual QStringList printerNames();
+    virtual QString defaultPrinterName();
+    // A printer object for the named printer; nullptr when there is no such printer.
+    virtual std::unique_ptr<QPrinter> makePrinter(const QString& name);
+    // ---- end help, capture and printers ----
+
+    // ---- file dialogs ----
+    enum class FileDialogMode { Open, Save };
+    struct FileDialogRequest {
+        FileDialogMode mode = FileDialogMode::Open;
+        QString initialFolder;
+        // As the program writes it: "*.csv", or "description|pattern" pairs
+        // joined by '|' ("*.dat(data file)|*.dat").
+        QString filter;
+        QString defaultSuffix;   // without the dot; added to a name typed without one
+        QString fileName;        // the dialog's last chosen name (empty at first)
+        bool mustExist = false;  // open: only an existing file can be chosen
+    };
+    struct FileDialogResult {
+        bool accepted = false;
+        QString fileName;  // the chosen full name; the request's name when cancelled
+    };
+    // A modal open or save dialog. A save dialog never asks before replacing
+    // a file (the program asks itself). The default is a cancelled dialog.
+    virtual FileDialogResult fileDialog(QWidget* parent, const FileDialogRequest& request);
+    // ---- end file dialogs ----
+
+    // ---- colour dialog ----
+    // The colour dialog, opened full (custom colours shown) with an initial
+    // colour (0x00BBGGRR); the chosen colour, or nothing when cancelled.
+    // The default is a cancelled dialog.
+    virtual std::optional<qint32> chooseColor(QWidget* parent, qint32 initialOle);
+    // ---- end colour dialog ----
 };
 
 class QtUiSeam : public UiSeam {
@@ -29,6 +76,16 @@ public:
                       Buttons buttons) override;
     void beep() override;
     void endProcess(int code) override;
+    // ---- help, capture and printers (menus) ----
+    bool openUrl(const QUrl& url) override;
+    QStringList printerNames() override;
+    QString defaultPrinterName() override;
+    std::unique_ptr<QPrinter> makePrinter(const QString& name) override;
+    FileDialogResult fileDialog(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<qint32> chooseColor(QWidget* parent, qint32 initialOle) override;
 };
+
+// Qt name filters of a filter as the program writes it.
+QStringList qtNameFilters(const QString& filter);
 
 }  // namespace qvx

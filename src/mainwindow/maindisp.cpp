@@ -56,7 +56,7 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
     {
         auto* l = new QVBoxLayout(pages[3]);
         l->setContentsMargins(6, 6, 6, 6);
-        Korvel_ChartCtl1 = new Korvel_ChartCtl(pages[3]);
+        Korvel_ChartCtl1 = createChart(pages[3]);
         Korvel_ChartCtl1->setObjectName(QStringLiteral("Korvel_ChartCtl1"));
         l->addWidget(Korvel_ChartCtl1);
     }
@@ -275,6 +275,7 @@ void MainDisp::Form_Load() {
 
 void MainDisp::connectHandlers() {
     connectButtons();
+    setupLogging();
     connect(SSTab2, &QTabWidget::currentChanged, this, [this](int) { SSTab2_Click(0); });
     connect(Select_Command, &QListWidget::currentRowChanged, this, [this](int) { Select_Command_Click(); });
     connect(Select_Command, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { Select_Command_Click(); });
@@ -337,31 +338,31 @@ SubDisp_comm* MainDisp::commDialog() {
     return m_comm;
 }
 
-SubDisp_Alarm* MainDisp::alarmDialog() {
-    if (!m_alarm) m_alarm = new SubDisp_Alarm(m_strings, this);
-    return m_alarm;
-}
-
-SubDisp_SaveLoad* MainDisp::saveLoadDialog() {
-    if (!m_saveLoad) m_saveLoad = new SubDisp_SaveLoad(m_strings, this);
-    return m_saveLoad;
-}
-
-void MainDisp::system_init() {
-    // The chart settings files come with the full chart; until then the chart
-    // keeps its own defaults and Chart_Run stays as it is.
-}
-
 // ---- LinkView ----------------------------------------------------------------------
 
 void MainDisp::setStatusPanel(int panel, const QString& text) {
     if (panel < 1 || panel > 4) return;
-    if (StatusPanel[panel]->text() != text) StatusPanel[panel]->setText(text);
+    m_panelText[panel] = text;
+    m_panelDirty[panel] = true;
+    if (!m_deferPanels) flushStatusPanels();
 }
 
 QString MainDisp::statusPanelText(int panel) const {
     if (panel < 1 || panel > 4) return {};
-    return StatusPanel[panel]->text();
+    return m_panelDirty[panel] ? m_panelText[panel] : StatusPanel[panel]->text();
+}
+
+void MainDisp::deferStatusPanels(bool on) {
+    m_deferPanels = on;
+    if (!on) flushStatusPanels();
+}
+
+void MainDisp::flushStatusPanels() {
+    for (int p = 1; p <= 4; ++p) {
+        if (!m_panelDirty[p]) continue;
+        m_panelDirty[p] = false;
+        if (StatusPanel[p]->text() != m_panelText[p]) StatusPanel[p]->setText(m_panelText[p]);
+    }
 }
 
 void MainDisp::setCommErrorVisible(bool visible) {
@@ -440,11 +441,6 @@ void MainDisp::setLogBoxChecked(int ch, bool checked) {
 
 void MainDisp::setLogFileCaption(const QString& path) { Savename_text->setText(path); }
 
-void MainDisp::startLogging() {
-    // The logging start of the logging tab comes later; the state is shown now.
-    setStatusPanel(2, m_strings.text(19));
-}
-
 bool MainDisp::confirmDataClear() {
     return m_ui.messageBox(this, m_strings.text(60), QString(), UiSeam::Icon::Question, UiSeam::Buttons::YesNo) ==
            UiSeam::Answer::Yes;
@@ -488,21 +484,6 @@ void MainDisp::mnuTime1_Click(int Index) {
     for (int n = 1; n <= kTimeoutChoices; ++n) mnuTime1[n]->setChecked(n == Index);
     m_state.Time_Count = qint16(Index);
     if (m_com) m_com->Comm_SetTimeOut(timeoutMs(Index));
-}
-
-void MainDisp::mnuColor_Click() {
-    m_ui.beep();
-    SubDisp_Alarm* d = alarmDialog();
-    d->show();
-    d->raise();
-}
-
-void MainDisp::mnuSave_CH_Click() {
-    SubDisp_SaveLoad* d = saveLoadDialog();
-    for (QComboBox* list : d->SaveLoad_CHname)
-        if (list->count() > 0) list->setCurrentIndex(0);
-    d->show();
-    d->raise();
 }
 
 // ---- pages, tabs and the setting item ----------------------------------------------

@@ -128,6 +128,11 @@ public:
     // Value (0 clear, 1 checked, 2 greyed) of all-channels page box n.
     void setOptionCheckValue(int box, int value);
     QString statusPanelText(int panel) const;
+    // Inside a link tick the panels are only recorded and shown once at its
+    // end: the poll empties panel 1 and sets it again on every transaction,
+    // which must not relayout the status bar each time.
+    void deferStatusPanels(bool on);
+    void flushStatusPanels();
 
     // ---- handlers --------------------------------------------------------------
     void Form_Unload(bool& Cancel);
@@ -158,18 +163,14 @@ public:
     Select2_Disp* select2Disp();
     // ---- end buttons ----
 
-    void mnupsel_Click() {}
-    void mnuFilePrint_Click() {}
     void mnuEnd_Click();
-    void mnuCHname_Click() {}
+    void mnuCHname_Click();
     void mnuColor_Click();
     void mnuClear_Click();
     void mnuTime1_Click(int Index);
     void mnuSave_CH_Click();
-    void mnuSave_ALL_Click() {}
+    void mnuSave_ALL_Click();
     void numhyst_Click();
-    void numhelp2_Click() {}
-    void numabout_Click() {}
 
     // ---- shared fields -----------------------------------------------------------
     bool End_flg = false;
@@ -345,6 +346,9 @@ private:
     bool m_unloadAccepted = false;
     int m_settingPageBase = 0;
     Link* m_link = nullptr;
+    std::array<QString, 5> m_panelText{};  // panels 1..4 as last set
+    std::array<bool, 5> m_panelDirty{};
+    bool m_deferPanels = false;
 
     std::unique_ptr<OpuningDisp> m_opening;
     QPointer<SubDisp_comm> m_comm;
@@ -383,6 +387,70 @@ private:
     AlarmHistory* m_history = nullptr;
     QPointer<SubDisp_History> m_historyWindow;
     // ---- end of refresh ----
+    // ---- menus ----
+public:
+    // File > Printer Selection, File > Print, Help > Help, Help > Version information.
+    void mnupsel_Click();
+    void mnuFilePrint_Click();
+    void numhelp2_Click();
+    void numabout_Click();
+    // The device name of the printer that printing uses: the platform's
+    // default printer until one is chosen (never saved).
+    QString currentPrinterName() const;
+
+private:
+    QString m_printerName;
+    QPointer<QDialog> m_aboutBox;
+    // ---- end menus ----
+    // ---- files ----
+public:
+    // The all-channels setting-value window and the channel-name window,
+    // each created hidden on first use (alarmDialog and saveLoadDialog above
+    // are made in the same place).
+    class SubDisp_AllSaveLoad* allSaveLoadDialog();
+    class SubDisp_Chname* chnameDialog();
+
+private:
+    // What the setting-value file windows need of this window.
+    struct FileWindowHooks fileWindowHooks();
+    QPointer<SubDisp_AllSaveLoad> m_allSaveLoad;
+    QPointer<SubDisp_Chname> m_chname;
+    // ---- end files ----
+    // ---- logging ----
+public:
+    // Logging buttons: 0 start, 1 stop, 2 browse (the link's logging resume
+    // presses the start in code).
+    void Command1_Click(int Index);
+    // The logging clock, every 200 ms while logging runs.
+    void Timer1_Timer();
+    // All-channels page buttons: 0 save, 1 load, 2 transmit.
+    void Command2_Click(int Index);
+    // The logging state and its seams (clock, locale, file writes), the last
+    // names of the three file dialogs: see maindisp_logging.h.
+    struct Logging;
+    Logging& logging();
+    // Shows a refusal on the all-channels page while the transmit runs.
+    QLabel* Label2 = nullptr;
+
+private:
+    void setupLogging();
+    void logStart();
+    void logStop();
+    bool chooseLogFile();
+    QString logFilePath() const;
+    void showLogWriteFailure();
+    void logTimeSet();
+    void transmitRefusal(int ch);
+    std::shared_ptr<Logging> m_logging;
+    // ---- end logging ----
+    // ---- chart ----
+private:
+    // Builds the chart control on its tab page, wired to this window: shared
+    // state, texts, message boxes, the program's folder for the chart files,
+    // channel names and status-bar panel 3. system_init (maindisp_chart.cpp)
+    // loads the chart files into it.
+    Korvel_ChartCtl* createChart(QWidget* page);
+    // ---- end chart ----
 };
 
 }  // namespace qvx

@@ -85,7 +85,9 @@ void Program::communicate() {
 
 void Program::linkTick() {
     if (window_->End_flg) return;
+    window_->deferStatusPanels(true);
     link_->Timer4_Timer();
+    window_->deferStatusPanels(false);
     if (!state_.NoReply_flg) window_->setCommErrorVisible(false);
 }
 

@@ -143,7 +143,9 @@ TEST_F(CommDialogTest, ShutDownEndsWithoutAccepting) {
 TEST(NeighbourShells, AlarmSwatchesAndChannelLists) {
     test::app();
     const StringTable t = test::numberedTable();
-    SubDisp_Alarm a(t);
+    QVX720_INC state;
+    test::ScriptedUi ui;
+    SubDisp_Alarm a(state, t, ui, nullptr);
     EXPECT_EQ(a.windowTitle(), t.text(40));
     for (int i = 0; i < 5; ++i) EXPECT_EQ(a.swatchColor(i), 0xFF) << i;
     a.setSwatchColor(2, 0x00FF00);
@@ -153,7 +155,7 @@ TEST(NeighbourShells, AlarmSwatchesAndChannelLists) {
     EXPECT_EQ(a.swatchColor(7), 0);
     EXPECT_EQ(a.Cmd_Alm[4]->text(), t.text(43));
 
-    SubDisp_SaveLoad s(t);
+    SubDisp_SaveLoad s(state, t, ui, {});
     EXPECT_EQ(s.windowTitle(), t.text(500));
     QStringList names;
     for (int ch = 0; ch < 95; ++ch) names << QStringLiteral("N%1").arg(ch);

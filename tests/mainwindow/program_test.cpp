@@ -32,6 +32,9 @@ namespace {
 
 // A program on a temporary folder and settings file.
 struct Rig {
+    struct AppFirst {
+        AppFirst() { app(); }
+    } appFirst;  // the application object before any member that paints
     QTemporaryDir dir;
     ScriptedUi ui;
     std::shared_ptr<sim::ControllerBank> bank;

@@ -3,9 +3,15 @@
 #pragma once
 
 #include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QPrinter>
+#include <QUrl>
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <memory>
+#include <functional>
 #include <vector>
 
 #include "string_table.h"
@@ -43,6 +49,7 @@ public:
 
     Answer messageBox(QWidget*, const QString& text, const QString& title, Icon icon, Buttons buttons) override {
         boxes.push_back({text, title, icon, buttons});
+        if (duringBox) duringBox(text);
         if (!answers.empty()) {
             const Answer a = answers.front();
             answers.pop_front();
@@ -52,6 +59,61 @@ public:
     }
     void beep() override { ++beeps; }
     void endProcess(int) override { ++ends; }
+
+    // ---- help, capture and printers (menus) ----
+    std::vector<QUrl> openedUrls;
+    bool openUrlResult = true;
+    QImage grabbed;            // when set, the window picture instead of the window
+    QStringList printers;      // the platform's printers
+    QString defaultPrinter;
+    QString pdfFile;           // the printers print to this PDF file
+    QStringList madePrinters;  // names handed to makePrinter
+    bool openUrl(const QUrl& url) override {
+        openedUrls.push_back(url);
+        return openUrlResult;
+    }
+    QPixmap grabWindow(QWidget* window) override {
+        return grabbed.isNull() ? UiSeam::grabWindow(window) : QPixmap::fromImage(grabbed);
+    }
+    QStringList printerNames() override { return printers; }
+    QString defaultPrinterName() override { return defaultPrinter; }
+    std::unique_ptr<QPrinter> makePrinter(const QString& name) override {
+        madePrinters << name;
+        if (!printers.contains(name)) return nullptr;
+        auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        p->setOutputFormat(QPrinter::PdfFormat);
+        p->setOutputFileName(pdfFile);
+        return p;
+    }
+
+    // File dialogs: every request is recorded; the next scripted name is
+    // chosen, an empty one (or none left) cancels.
+    std::vector<FileDialogRequest> fileDialogs;
+    std::deque<QString> fileNames;
+    FileDialogResult fileDialog(QWidget*, const FileDialogRequest& r) override {
+        fileDialogs.push_back(r);
+        QString name;
+        if (!fileNames.empty()) {
+            name = fileNames.front();
+            fileNames.pop_front();
+        }
+        if (name.isEmpty()) return {false, r.fileName};
+        return {true, name};
+    }
+    // Runs while a message box is "open" (a nested event loop would run here).
+    std::function<void(const QString& text)> duringBox;
+
+    // Colour dialog: every initial colour is recorded; the next scripted
+    // answer is returned, an empty one (or none left) cancels.
+    std::vector<qint32> colorRequests;
+    std::deque<std::optional<qint32>> colors;
+    std::optional<qint32> chooseColor(QWidget*, qint32 initialOle) override {
+        colorRequests.push_back(initialOle);
+        if (colors.empty()) return std::nullopt;
+        const std::optional<qint32> c = colors.front();
+        colors.pop_front();
+        return c;
+    }
 };
 
 }  // namespace qvx::test

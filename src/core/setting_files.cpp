@@ -1,0 +1,425 @@
+#include "setting_files.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+
+#include <limits>
+
+#include "preferences.h"
+#include "settings_store.h"
+#include "transfer.h"
+#include "value_format.h"
+
+namespace qvx {
+
+// ---- setting-value files -----------------------------------------------------------
+
+ChannelBlock channelBlock(const QVX720_INC& s, int ch) {
+    ChannelBlock b{};
+    for (int i = 0; i < kFileItems; ++i) b[std::size_t(i)] = s.ParaData(ch, kFileFirstItem + i);
+    return b;
+}
+
+void storeChannelBlock(QVX720_INC& s, int ch, const ChannelBlock& values) {
+    for (int i = 0; i < kFileItems; ++i) s.ParaData(ch, kFileFirstItem + i) = values[std::size_t(i)];
+}
+
+namespace {
+
+void appendBlock(QByteArray& out, const ChannelBlock& values) {
+    out += '"';
+    out += kModelText;
+    out += "\"\r\n";
+    for (qint16 v : values) {
+        out += QByteArray::number(v);
+        out += "\r\n";
+    }
+}
+
+// Fields of the sequential-file text convention, taken in order.
+class FieldReader {
+public:
+    explicit FieldReader(QByteArrayView bytes) : b_(bytes) {}
+
+    // A field of any text: a quoted field loses its quotes. False at the end
+    // of the content.
+    bool skipText() {
+        if (atEnd()) return false;
+        skipBlanks();
+        if (pos_ < b_.size() && b_[pos_] == '"') {
+            const qsizetype close = b_.indexOf('"', pos_ + 1);
+            if (close < 0) return false;  // the quoted field never ends
+            pos_ = close + 1;
+        }
+        while (pos_ < b_.size() && !isDelimiter(b_[pos_])) ++pos_;
+        endField();
+        return true;
+    }
+
+    // A number field: optional blanks, an optional sign, decimal digits,
+    // optional blanks, within the 16-bit range.
+    std::optional<qint16> number() {
+        if (atEnd()) return std::nullopt;
+        skipBlanks();
+        bool negative = false;
+        if (pos_ < b_.size() && (b_[pos_] == '-' || b_[pos_] == '+')) {
+            negative = b_[pos_] == '-';
+            ++pos_;
+        }
+        qint32 v = 0;
+        int digits = 0;
+        while (pos_ < b_.size() && b_[pos_] >= '0' && b_[pos_] <= '9') {
+            v = v * 10 + (b_[pos_] - '0');
+            if (v > 32768) return std::nullopt;
+            ++pos_;
+            ++digits;
+        }
+        skipBlanks();
+        if (digits == 0) return std::nullopt;
+        if (pos_ < b_.size() && !isDelimiter(b_[pos_])) return std::nullopt;
+        if (negative) v = -v;
+        if (v > std::numeric_limits<qint16>::max()) return std::nullopt;
+        endField();
+        return static_cast<qint16>(v);
+    }
+
+private:
+    static bool isDelimiter(char c) { return c == ',' || c == '\r' || c == '\n'; }
+    bool atEnd() const { return pos_ >= b_.size(); }
+    void skipBlanks() {
+        while (pos_ < b_.size() && (b_[pos_] == ' ' || b_[pos_] == '\t')) ++pos_;
+    }
+public:
+    // True when the field read last was ended by a delimiter rather than by
+    // the end of the content.
+    bool lastFieldEnded() const { return ended_; }
+
+private:
+    // Past the delimiter that ends the field: a comma, or one line end
+    // (CR LF, CR or LF).
+    void endField() {
+        ended_ = pos_ < b_.size();
+        if (!ended_) return;
+        const char c = b_[pos_++];
+        if (c == '\r' && pos_ < b_.size() && b_[pos_] == '\n') ++pos_;
+    }
+
+    QByteArrayView b_;
+    qsizetype pos_ = 0;
+    bool ended_ = false;
+};
+
+bool readBlock(FieldReader& r, ChannelBlock& out) {
+    if (!r.skipText()) return false;
+    for (qint16& v : out) {
+        const std::optional<qint16> n = r.number();
+        if (!n) return false;
+        v = *n;
+    }
+    return true;
+}
+
+// The length for FileSize_Chk, whose argument is a 32-bit integer.
+qint32 lengthForCheck(qint64 n) {
+    return n > std::numeric_limits<qint32>::max() ? std::numeric_limits<qint32>::max() : qint32(n);
+}
+
+bool openForReading(QFile& f) {
+    const QFileInfo info(f.fileName());
+    if (!info.isFile()) return false;
+    return f.open(QIODevice::ReadOnly);
+}
+
+bool writeWhole(const QString& path, const QByteArray& bytes) {
+    if (path.isEmpty()) return false;
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    if (f.write(bytes) != bytes.size()) {
+        f.cancelWriting();
+        return false;
+    }
+    return f.commit();
+}
+
+}  // namespace
+
+QByteArray formatChannelFile(const ChannelBlock& values) {
+    QByteArray out;
+    out.reserve(443);
+    appendBlock(out, values);
+    return out;
+}
+
+QByteArray formatAllChannelsFile(const QVX720_INC& s) {
+    QByteArray out;
+    out.reserve(kChannels * 443);
+    for (int ch = 0; ch < kChannels; ++ch) appendBlock(out, channelBlock(s, ch));
+    return out;
+}
+
+// Every line of a file ends with CR LF, the last one too: a last value
+// without a line end after it is a file cut short, perhaps in the middle of
+// that value, and is refused like any other short file.
+std::optional<ChannelBlock> parseChannelFile(QByteArrayView bytes) {
+    FieldReader r(bytes);
+    ChannelBlock b{};
+    if (!readBlock(r, b) || !r.lastFieldEnded()) return std::nullopt;
+    return b;
+}
+
+std::optional<AllChannelsBlocks> parseAllChannelsFile(QByteArrayView bytes) {
+    FieldReader r(bytes);
+    AllChannelsBlocks all{};
+    for (ChannelBlock& b : all)
+        if (!readBlock(r, b)) return std::nullopt;
+    if (!r.lastFieldEnded()) return std::nullopt;
+    return all;
+}
+
+ChannelFileRead readChannelFile(const QString& path) {
+    ChannelFileRead result;
+    QFile f(path);
+    if (!openForReading(f)) {
+        result.error = FileError::CannotOpen;
+        return result;
+    }
+    if (FileSize_Chk(lengthForCheck(f.size()))) {
+        result.error = FileError::WrongKind;
+        return result;
+    }
+    // Read one byte more than the limit, in case the file grew meanwhile.
+    const QByteArray bytes = f.read(kChannelFileMaxBytes + 1);
+    if (FileSize_Chk(lengthForCheck(bytes.size()))) {
+        result.error = FileError::WrongKind;
+        return result;
+    }
+    const std::optional<ChannelBlock> values = parseChannelFile(bytes);
+    if (!values) {
+        result.error = FileError::Malformed;
+        return result;
+    }
+    result.values = *values;
+    return result;
+}
+
+AllChannelsFileRead readAllChannelsBytes(const QString& path) {
+    AllChannelsFileRead result;
+    QFile f(path);
+    if (!openForReading(f)) {
+        result.error = FileError::CannotOpen;
+        return result;
+    }
+    const qint64 size = f.size();
+    if (!FileSize_Chk(lengthForCheck(size))) {
+        result.error = FileError::WrongKind;
+        return result;
+    }
+    if (size > kAllChannelsFileMaxBytes) {
+        result.error = FileError::TooLarge;
+        return result;
+    }
+    result.bytes = f.read(kAllChannelsFileMaxBytes + 1);
+    if (result.bytes.size() > kAllChannelsFileMaxBytes) {
+        result.bytes.clear();
+        result.error = FileError::TooLarge;
+    } else if (!FileSize_Chk(lengthForCheck(result.bytes.size()))) {
+        result.bytes.clear();
+        result.error = FileError::WrongKind;
+    }
+    return result;
+}
+
+bool writeChannelFile(const QString& path, const ChannelBlock& values) {
+    return writeWhole(path, formatChannelFile(values));
+}
+
+bool writeAllChannelsFile(const QString& path, const QVX720_INC& s) {
+    return writeWhole(path, formatAllChannelsFile(s));
+}
+
+QString withDefaultSuffix(const QString& path) {
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+    return path.endsWith(u'.') ? path + QStringLiteral("dat") : path + QStringLiteral(".dat");
+}
+
+// ---- channel copy and write-all requests -------------------------------------------
+
+bool autoTuning(const QVX720_INC& s, int ch) {
+    return (quint16(s.Monitor_Data.StatusData(ch)) & StatusBit::AutoTuningRunning) != 0;
+}
+
+bool anyAutoTuning(const QVX720_INC& s) {
+    for (int ch = 0; ch < kChannels; ++ch)
+        if (autoTuning(s, ch)) return true;
+    return false;
+}
+
+CopyVerdict checkChannelCopy(const QVX720_INC& s, int src, int dst) {
+    if (src < 0 || src >= kChannels || dst < 0 || dst >= kChannels) return CopyVerdict::NoSelection;
+    if (s.Monitor_Data.Connect_Code(src) == 0) return CopyVerdict::SourceAbsent;
+    if (s.Monitor_Data.Connect_Code(dst) == 0) return CopyVerdict::TargetAbsent;
+    if (autoTuning(s, dst)) return CopyVerdict::TargetAutoTuning;
+    return CopyVerdict::Allowed;
+}
+
+void copyChannel(QVX720_INC& s, int src, int dst) {
+    for (int k = kFileFirstItem; k <= kFileLastItem; ++k) s.ParaData(dst, k) = s.ParaData(src, k);
+}
+
+namespace {
+
+bool chainInSlot(const QVX720_INC& s) {
+    const qint16 st = s.Write_Request.Com_State;
+    return st == Com_WriteAll || st == Com_WriteSelect;
+}
+
+bool isClosing(const TransferWait& w) { return w.closing && w.closing(); }
+
+void pump(const TransferWait& w) {
+    if (w.processEvents) w.processEvents();
+}
+
+}  // namespace
+
+bool transferFlagStale(const QVX720_INC& s) {
+    // The link clears the flag before it leaves a chain state, so a set flag
+    // with the link back at monitoring belongs to a request that is gone.
+    return s.Write_Request.AllSend_flg && s.Write_Request.Com_State == Com_Monitor;
+}
+
+bool queueChannelWriteAll(QVX720_INC& s, int ch, const TransferWait& wait, const std::function<void()>& commit) {
+    if (ch < 0 || ch >= kChannels) throwIndexError("channel", ch, kChannels);
+    while (chainInSlot(s) || s.Write_Request.AllSend_flg) {
+        if (isClosing(wait)) return false;
+        if (transferFlagStale(s)) {
+            s.Write_Request.AllSend_flg = false;
+            continue;
+        }
+        pump(wait);
+    }
+    if (isClosing(wait)) return false;
+    if (commit) commit();
+    queueChain(s, ch, Com_WriteAll);
+    return true;
+}
+
+bool queueAllChannels(QVX720_INC& s, const LoadWalk& walk) {
+    int pending = -1;  // the channel last queued by the walk
+    const auto between = [&] {
+        if (transferFlagStale(s)) {
+            if (pending >= 0)
+                queueChain(s, pending, Com_WriteAll);
+            else
+                s.Write_Request.AllSend_flg = false;
+        }
+        pump(walk.wait);
+    };
+    // A flag left over from a request that is gone must not hold the walk.
+    if (transferFlagStale(s)) s.Write_Request.AllSend_flg = false;
+    for (int ch = 0; ch < kChannels; ++ch) {
+        if (walk.nextChannel) walk.nextChannel(ch);
+        for (;;) {
+            if (!waitForTransfer(s, between, walk.wait.closing)) return false;
+            // A chain queued without the flag is not displaced either.
+            if (!chainInSlot(s)) break;
+            pump(walk.wait);
+        }
+        queueChain(s, ch, Com_WriteAll);
+        pending = ch;
+        if (walk.queued) walk.queued(ch);
+        pump(walk.wait);
+    }
+    return !isClosing(walk.wait);
+}
+
+// ---- channel names -------------------------------------------------------------------
+
+CodePage systemCodePage() {
+    switch (QLocale::system().language()) {
+    case QLocale::Japanese:
+    case QLocale::Chinese:
+    case QLocale::Korean: return CodePage::DoubleByte;
+    default: return CodePage::SingleByte;
+    }
+}
+
+namespace {
+
+int codePointBytes(char32_t c, CodePage cp) {
+    if (cp == CodePage::SingleByte) return 1;
+    if (c < 0x80) return 1;
+    if (c >= 0xFF61 && c <= 0xFF9F) return 1;  // half-width katakana
+    return 2;
+}
+
+}  // namespace
+
+int ansiByteLength(const QString& text, CodePage cp) {
+    int n = 0;
+    for (char32_t c : text.toUcs4()) n += codePointBytes(c, cp);
+    return n;
+}
+
+bool nameFits(const QString& name, CodePage cp) { return ansiByteLength(name, cp) <= kNameMaxBytes; }
+
+QString fitName(const QString& name, CodePage cp) {
+    int bytes = 0;
+    qsizetype end = 0;
+    while (end < name.size()) {
+        const bool pair = name.at(end).isHighSurrogate() && end + 1 < name.size() && name.at(end + 1).isLowSurrogate();
+        const char32_t c = pair ? QChar::surrogateToUcs4(name.at(end), name.at(end + 1)) : name.at(end).unicode();
+        const int b = codePointBytes(c, cp);
+        if (bytes + b > kNameMaxBytes) break;
+        bytes += b;
+        end += pair ? 2 : 1;
+    }
+    return name.left(end);
+}
+
+QString nameAfterChange(const QString& text, const QString& storedName, CodePage cp) {
+    if (nameFits(text, cp)) return text;
+    return fitName(storedName, cp);
+}
+
+bool saveChannelNames(SettingsStore& store, const QStringList& names) {
+    QList<std::pair<QString, QString>> entries;
+    entries.reserve(kChannels);
+    for (int ch = 0; ch < kChannels; ++ch)
+        entries.append({chnameKey(ch), ch < names.size() ? names[ch] : QString()});
+    return store.saveAll(entries);
+}
+
+// ---- alarm colours ---------------------------------------------------------------------
+
+AlarmColors readAlarmColors(const SettingsStore* store) {
+    AlarmColors c;
+    c.fill(kDefaultAlarmColor);
+    if (!store) return c;
+    const QString def = QString::number(kDefaultAlarmColor);
+    for (int i = 0; i < kAlarmColorSlots; ++i)
+        c[std::size_t(i)] = storedInt32(store->read(alarmColorKey(i), def)).value_or(kDefaultAlarmColor);
+    return c;
+}
+
+bool saveAlarmColors(SettingsStore& store, const AlarmColors& colors) {
+    QList<std::pair<QString, QString>> entries;
+    for (int i = 0; i < kAlarmColorSlots; ++i)
+        entries.append({alarmColorKey(i), QString::number(colors[std::size_t(i)])});
+    return store.saveAll(entries);
+}
+
+AlarmColors alarmColorsOf(const AlarmColor& c) {
+    return {c.AlmColor1, c.AlmColor2, c.AlmColor3, c.AlmColor4, c.AlmColorOther};
+}
+
+void setAlarmColors(AlarmColor& c, const AlarmColors& colors) {
+    c.AlmColor1 = colors[0];
+    c.AlmColor2 = colors[1];
+    c.AlmColor3 = colors[2];
+    c.AlmColor4 = colors[3];
+    c.AlmColorOther = colors[4];
+}
+
+}  // namespace qvx

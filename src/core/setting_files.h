@@ -1,0 +1,200 @@
+// The rules behind the setting-value file windows, the channel-name window
+// and the alarm-colour window:
+//
+//  - the one-channel setting-value file (ChData_File) and the all-channels
+//    file (AllChData_File, 95 blocks of the one-channel layout): writing,
+//    reading, and the length test that tells the two apart;
+//  - the channel copy and its refusals, and the write-all requests of the
+//    setting-value windows;
+//  - the byte limit of a channel name in the system's code page;
+//  - the alarm colours in the settings store.
+//
+// One-channel file: 55 lines, each ended by CR LF. Line 1 is the model text
+// in double quotes ("QVX-720"), lines 2..55 the values of items 10..63, each
+// a bare signed 16-bit decimal number. Readers take fields in order,
+// separated by commas or line ends; the first field of a block is any text
+// and is never compared with anything. Content after the last block needed
+// is ignored.
+//
+// Loads read the whole file into a buffer and hand back the values only when
+// every field of it is valid, so a short or malformed file changes nothing.
+// Saves go through QSaveFile, so a failed save leaves the old file as it was.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "qvx720_inc.h"
+
+namespace qvx {
+
+class SettingsStore;
+
+// ---- setting-value files -----------------------------------------------------------
+
+inline constexpr int kFileFirstItem = Item::FirstSetting;  // 10
+inline constexpr int kFileLastItem = Item::LastSetting;    // 63
+inline constexpr int kFileItems = kFileLastItem - kFileFirstItem + 1;
+inline constexpr const char* kModelText = "QVX-720";
+
+// A file longer than this is an all-channels file (FileSize_Chk).
+inline constexpr qint64 kChannelFileMaxBytes = 300;
+// All-channels files longer than this are not read at all. The longest
+// well-formed file is 95 blocks of 443 bytes; the margin leaves room for
+// content after the last block, which is ignored.
+inline constexpr qint64 kAllChannelsFileMaxBytes = 1024 * 1024;
+
+// Items 10..63 of one channel, in item order.
+using ChannelBlock = std::array<qint16, kFileItems>;
+// Block i is channel i.
+using AllChannelsBlocks = std::array<ChannelBlock, kChannels>;
+
+ChannelBlock channelBlock(const QVX720_INC& s, int ch);
+void storeChannelBlock(QVX720_INC& s, int ch, const ChannelBlock& values);
+
+// The bytes of a one-channel file, and of an all-channels file of the
+// channels' values in s.
+QByteArray formatChannelFile(const ChannelBlock& values);
+QByteArray formatAllChannelsFile(const QVX720_INC& s);
+
+// The values of a one-channel file (first 55 fields) or of an all-channels
+// file (first 95 x 55 fields); empty when the content ends early (the last
+// value needs its line end) or a number field is not a 16-bit decimal
+// integer.
+std::optional<ChannelBlock> parseChannelFile(QByteArrayView bytes);
+std::optional<AllChannelsBlocks> parseAllChannelsFile(QByteArrayView bytes);
+
+enum class FileError {
+    None,
+    CannotOpen,  // missing, unreadable, or not a plain file
+    WrongKind,   // by length: an all-channels file where a one-channel file is wanted, or the reverse
+    TooLarge,    // longer than any all-channels file can sensibly be
+    Malformed,   // ends early, or a field is not a 16-bit integer
+};
+
+struct ChannelFileRead {
+    FileError error = FileError::None;
+    ChannelBlock values{};
+};
+// Reads a one-channel file: WrongKind when FileSize_Chk says it is longer
+// than 300 bytes.
+ChannelFileRead readChannelFile(const QString& path);
+
+struct AllChannelsFileRead {
+    FileError error = FileError::None;
+    QByteArray bytes;  // the whole file; parse with parseAllChannelsFile
+};
+// Reads the bytes of an all-channels file: WrongKind when FileSize_Chk says
+// it is 300 bytes or shorter, TooLarge beyond kAllChannelsFileMaxBytes.
+AllChannelsFileRead readAllChannelsBytes(const QString& path);
+
+// Whole-file saves through QSaveFile; false when the file could not be
+// written (any earlier file of that name is then left as it was).
+bool writeChannelFile(const QString& path, const ChannelBlock& values);
+bool writeAllChannelsFile(const QString& path, const QVX720_INC& s);
+
+// The path with ".dat" appended when it has no extension of its own.
+QString withDefaultSuffix(const QString& path);
+
+// ---- channel copy and write-all requests -------------------------------------------
+
+// StatusData bit &H800 of channel ch.
+bool autoTuning(const QVX720_INC& s, int ch);
+// True when any channel 0..94 is auto-tuning.
+bool anyAutoTuning(const QVX720_INC& s);
+
+enum class CopyVerdict {
+    Allowed,
+    NoSelection,       // a list has no selected entry: ends without a message
+    SourceAbsent,      // no controller at the source
+    TargetAbsent,      // no controller at the target
+    TargetAutoTuning,  // the target is auto-tuning
+};
+// The refusals of the channel copy from src to dst, in the order they are
+// tested (a channel of -1 means no selected entry).
+CopyVerdict checkChannelCopy(const QVX720_INC& s, int src, int dst);
+// Items 10..63 of src into dst.
+void copyChannel(QVX720_INC& s, int src, int dst);
+
+// The wait helpers of the write-all requests. processEvents lets the link
+// timer run; closing says the program is ending.
+struct TransferWait {
+    std::function<void()> processEvents;
+    std::function<bool()> closing;
+};
+
+// True when AllSend_flg is set but the request slot holds no chain for the
+// link to serve, so that nothing would ever clear the flag.
+bool transferFlagStale(const QVX720_INC& s);
+
+// Queues the write-all chain of one channel for the one-channel window. A
+// chain that is already waiting in the slot (a transfer to several channels,
+// or an earlier request of this window) is never displaced: the request
+// waits, processing events, until the link has sent it. The request carries
+// the transfer flag, so that a transfer to several channels waits for it in
+// turn. commit runs once the slot is free, right before the request is
+// queued (the values to send go into ParaData there). False, with nothing
+// committed or queued, when the program closes meanwhile.
+bool queueChannelWriteAll(QVX720_INC& s, int ch, const TransferWait& wait,
+                          const std::function<void()>& commit = {});
+
+struct LoadWalk {
+    TransferWait wait;
+    std::function<void(int ch)> nextChannel;  // before each channel is queued
+    std::function<void(int ch)> queued;       // right after it is queued
+};
+// The all-channels load's walk: queues the write-all chain of channels 0..94
+// one at a time, each once the link has cleared the transfer flag of the
+// one before, processing events between the tests. Ends right after channel
+// 94 is queued, without waiting for its chain, or when the program closes
+// (false). A request of the walk that another requester displaced without a
+// chain to clear the flag is queued again rather than waited for for ever.
+bool queueAllChannels(QVX720_INC& s, const LoadWalk& walk);
+
+// ---- channel names -------------------------------------------------------------------
+
+inline constexpr int kNameMaxBytes = 12;
+
+// The system's code page for the byte length of a name: single-byte, or a
+// double-byte code page (Japanese, Chinese, Korean systems).
+enum class CodePage { SingleByte, DoubleByte };
+CodePage systemCodePage();
+
+// Length of a text in bytes of the code page: one byte per character in a
+// single-byte code page; in a double-byte one, one byte for ASCII and the
+// half-width katakana, two for every other character.
+int ansiByteLength(const QString& text, CodePage cp);
+bool nameFits(const QString& name, CodePage cp);
+// The longest leading part of name within 12 bytes (never splits a character).
+QString fitName(const QString& name, CodePage cp);
+
+// The length rule of a name box: the text when it fits, else the stored
+// name, itself cut to 12 bytes when the store holds a longer one (so that
+// putting it back cannot break the rule again).
+QString nameAfterChange(const QString& text, const QString& storedName, CodePage cp);
+
+// Stores the 95 names unchanged under "Chname01".."Chname95" in one write.
+bool saveChannelNames(SettingsStore& store, const QStringList& names);
+
+// ---- alarm colours ---------------------------------------------------------------------
+
+inline constexpr qint32 kDefaultAlarmColor = 255;  // red
+inline constexpr int kAlarmColorSlots = 5;         // alarms 1..4, combined
+using AlarmColors = std::array<qint32, kAlarmColorSlots>;
+
+// The stored colours ("Alm1color".."Alm_other"); a missing key, or a text
+// that is not a 32-bit decimal number, gives red. No store: all red.
+AlarmColors readAlarmColors(const SettingsStore* store);
+// Stores the five colours as decimal text in one write.
+bool saveAlarmColors(SettingsStore& store, const AlarmColors& colors);
+AlarmColors alarmColorsOf(const AlarmColor& c);
+void setAlarmColors(AlarmColor& c, const AlarmColors& colors);
+
+}  // namespace qvx

@@ -1,0 +1,253 @@
+// The logging buttons, the logging clock and the all-channels page buttons of
+// the main window. The rules (clock, lines, file layouts, the transmit's copy)
+// live in core/pv_logging and core/page_file; here are the questions, the
+// dialogs and the controls. Every file is named by its full path (a bare
+// logging file name lives in the program's folder), so no dialog or failure
+// needs the process's current folder put back.
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <vector>
+
+#include "setting_files.h"
+
+#include "maindisp_logging.h"
+#include "page_file.h"
+#include "transfer.h"
+
+namespace qvx {
+
+MainDisp::Logging& MainDisp::logging() { return *m_logging; }
+
+void MainDisp::setupLogging() {
+    m_logging = std::make_shared<Logging>(m_state, m_strings);
+
+    // The refusal label of the transmit sits above the page's buttons.
+    QWidget* page = Command2[0]->parentWidget();
+    Label2 = new QLabel(page);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    if (auto* box = qobject_cast<QBoxLayout*>(page->layout())) box->insertWidget(box->count() - 1, Label2);
+
+    for (int i = 0; i < 3; ++i) {
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+        connect(Command2[i], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
+    }
+    connect(Timer1, &QTimer::timeout, this, &MainDisp::Timer1_Timer);
+}
+
+// ---- logging ------------------------------------------------------------------------
+
+void MainDisp::startLogging() { Command1_Click(0); }
+
+void MainDisp::Command1_Click(int Index) {
+    switch (Index) {
+    case 0: logStart(); break;
+    case 1: logStop(); break;
+    case 2: chooseLogFile(); break;
+    default: break;
+    }
+}
+
+QString MainDisp::logFilePath() const {
+    const QString caption = Savename_text->text();
+    if (caption.isEmpty() || QDir::isAbsolutePath(caption)) return caption;
+    return QDir(m_programFolder).absoluteFilePath(caption);  // a bare name lives in the program's folder
+}
+
+// The logging file dialog. False when it was cancelled (the caption stays).
+bool MainDisp::chooseLogFile() {
+    UiSeam::FileDialogRequest r;
+    r.mode = UiSeam::FileDialogMode::Open;  // the operator may type a name that does not exist yet
+    r.initialFolder = QDir(m_programFolder).filePath(QStringLiteral("Logging"));
+    r.filter = QStringLiteral("*.csv");
+    r.defaultSuffix = QStringLiteral("csv");
+    r.fileName = m_logging->CommonDialog1;
+    const UiSeam::FileDialogResult chosen = m_ui.fileDialog(this, r);
+    if (!chosen.accepted || chosen.fileName.isEmpty()) return false;
+    m_logging->CommonDialog1 = chosen.fileName;
+    setLogFileCaption(chosen.fileName);
+    return true;
+}
+
+void MainDisp::logTimeSet() {
+    const int shown = m_logging->logger.LogTime_Set(Logging_time->currentIndex());
+    if (Logging_time->currentIndex() != shown) Logging_time->setCurrentIndex(shown);
+}
+
+void MainDisp::showLogWriteFailure() {
+    // The logging clock goes on ticking inside the box: never a second one.
+    if (m_logging->messageOpen) return;
+    m_logging->messageOpen = true;
+    m_ui.messageBox(this, m_strings.text(555), QString(), UiSeam::Icon::None, UiSeam::Buttons::Ok);
+    m_logging->messageOpen = false;
+}
+
+void MainDisp::logStart() {
+    // 1. At least one channel checked and present.
+    const QList<int> columns = logColumns(m_state, [this](int ch) { return logBoxChecked(ch); });
+    if (columns.isEmpty()) {
+        m_ui.messageBox(this, m_strings.text(621), QString(), UiSeam::Icon::None, UiSeam::Buttons::Ok);
+        return;
+    }
+    // 2. The file. A cancelled dialog ends the start: the file the operator
+    // did not want overwritten is never written.
+    const bool append = Check1->checkState() != Qt::Unchecked;
+    if (Savename_text->text().isEmpty()) {
+        if (!append) {
+            m_ui.messageBox(this, m_strings.text(508), QString(), UiSeam::Icon::None, UiSeam::Buttons::Ok);
+            if (!chooseLogFile()) return;
+        } else {
+            setLogFileCaption(LogFile_Name(m_programFolder, m_logging->logger.now()));
+        }
+    } else if (!append) {
+        const UiSeam::Answer keep = m_ui.messageBox(this, m_strings.text(516), QString(), UiSeam::Icon::Question,
+                                                    UiSeam::Buttons::YesNo);
+        if (keep != UiSeam::Answer::Yes) {
+            m_ui.messageBox(this, m_strings.text(508), QString(), UiSeam::Icon::None, UiSeam::Buttons::Ok);
+            if (!chooseLogFile()) return;
+        }
+    }
+    // 3. Already running: the file choice was all.
+    if (Timer1->isActive()) return;
+    // 4.-5.
+    if (m_store) m_store->save(QLatin1String(PrefKey::log_start), QStringLiteral("1"));
+    setStatusPanel(2, m_strings.text(19));
+    logTimeSet();
+    // 6.-7. Header pair and first row, in one write.
+    QStringList names;
+    for (int ch : columns) names << logColumnName(channelName(ch));
+    if (m_logging->logger.start(logFilePath(), append, columns, names) != LogWrite::Ok) {
+        showLogWriteFailure();
+        logTimeSet();
+        // Logging did not start: say so, here and in the store.
+        if (m_store) m_store->save(QLatin1String(PrefKey::log_start), QStringLiteral("0"));
+        setStatusPanel(2, m_strings.text(18));
+        return;
+    }
+    // 8.
+    Command1[0]->setEnabled(false);
+    Frame_logging->setEnabled(false);
+    Timer1->start();
+}
+
+void MainDisp::logStop() {
+    if (!Timer1->isActive()) return;
+    Timer1->stop();
+    if (m_store) m_store->save(QLatin1String(PrefKey::log_start), QStringLiteral("0"));
+    setStatusPanel(2, m_strings.text(18));
+    Command1[0]->setEnabled(true);
+    Frame_logging->setEnabled(true);
+}
+
+void MainDisp::Timer1_Timer() {
+    const std::optional<LogWrite> wrote = m_logging->logger.tick(logFilePath());
+    if (!wrote || *wrote == LogWrite::Ok) return;
+    // The row is lost; logging goes on at the next interval.
+    showLogWriteFailure();
+    logTimeSet();
+}
+
+// ---- the all-channels page ----------------------------------------------------------------
+
+namespace {
+UiSeam::FileDialogRequest pageFileDialog(UiSeam::FileDialogMode mode, const QString& programFolder,
+                                         const QString& lastName) {
+    UiSeam::FileDialogRequest r;
+    r.mode = mode;
+    r.initialFolder = QDir(programFolder).filePath(QStringLiteral("Setdata"));
+    r.filter = QStringLiteral("*.dat(data file)|*.dat");
+    r.defaultSuffix = QStringLiteral("dat");
+    r.fileName = lastName;
+    r.mustExist = mode == UiSeam::FileDialogMode::Open;
+    return r;
+}
+}  // namespace
+
+void MainDisp::transmitRefusal(int ch) {
+    Label2->setText(m_strings.text(227) + QLatin1Char(' ') + channelName(ch));
+    m_ui.messageBox(this, m_strings.text(503), QString(), UiSeam::Icon::None, UiSeam::Buttons::Ok);
+    Label2->clear();
+}
+
+void MainDisp::Command2_Click(int Index) {
+    switch (Index) {
+    case 0: {  // save
+        m_ui.beep();
+        const UiSeam::FileDialogResult chosen = m_ui.fileDialog(
+            this, pageFileDialog(UiSeam::FileDialogMode::Save, m_programFolder, m_logging->CommonDialog2));
+        if (!chosen.accepted || chosen.fileName.isEmpty()) return;
+        m_logging->CommonDialog2 = chosen.fileName;
+        if (QFileInfo::exists(chosen.fileName)) {
+            const UiSeam::Answer a = m_ui.messageBox(this, m_strings.text(507), QString(), UiSeam::Icon::Question,
+                                                     UiSeam::Buttons::YesNo);
+            if (a != UiSeam::Answer::Yes) {
+                m_ui.messageBox(this, m_strings.text(508), QString(), UiSeam::Icon::None, UiSeam::Buttons::Ok);
+                return;
+            }
+        }
+        writePageFile(chosen.fileName, pageValues(m_state));  // a failed save ends without a message
+        return;
+    }
+    case 1: {  // load
+        m_ui.beep();
+        if (m_ui.messageBox(this, m_strings.text(535), QString(), UiSeam::Icon::Exclamation,
+                            UiSeam::Buttons::YesNo) != UiSeam::Answer::Yes)
+            return;
+        const UiSeam::FileDialogResult chosen = m_ui.fileDialog(
+            this, pageFileDialog(UiSeam::FileDialogMode::Open, m_programFolder, m_logging->CommonDialog3));
+        if (!chosen.accepted || chosen.fileName.isEmpty()) return;
+        m_logging->CommonDialog3 = chosen.fileName;
+        // The page changes only when the whole file is good; nothing is sent.
+        if (const std::optional<ChannelBlock> v = readPageFile(chosen.fileName)) setPageValues(m_state, *v);
+        return;
+    }
+    case 2: {  // transmit
+        if (m_ui.messageBox(this, m_strings.text(534), QString(), UiSeam::Icon::Exclamation,
+                            UiSeam::Buttons::YesNo) != UiSeam::Answer::Yes)
+            return;
+        // A channel in auto-tuning refuses the whole command before any
+        // channel's values change.
+        if (const int at = firstAutoTuningChannel(m_state); at >= 0) {
+            transmitRefusal(at);
+            return;
+        }
+        std::vector<ChannelBlock> before(kChannels), copied(kChannels);
+        for (int ch = 0; ch < kChannels; ++ch) {
+            if (!m_state.present(ch)) continue;
+            before[std::size_t(ch)] = channelBlock(m_state, ch);
+            copyPageToChannel(m_state, ch, [this](int box) { return optionCheckValue(box); });
+            copied[std::size_t(ch)] = channelBlock(m_state, ch);
+        }
+        // Only a stale flag is reset: a transfer still waiting in the slot is
+        // left to finish first.
+        if (transferFlagStale(m_state)) m_state.Write_Request.AllSend_flg = false;
+        const auto pump = [this] { processEvents(); };
+        const auto closing = [this] { return End_flg; };
+        for (int ch = 0; ch < kChannels; ++ch) {
+            if (!m_state.present(ch)) continue;
+            if (autoTuning(m_state, ch)) {
+                // Not sent: the channel shows its own values again.
+                undoPageCopy(m_state, ch, before[std::size_t(ch)], copied[std::size_t(ch)]);
+                transmitRefusal(ch);
+            } else {
+                if (!waitForTransfer(m_state, pump, closing)) return;
+                queueChain(m_state, ch, Com_WriteSelect);
+                setStatusPanel(4, m_strings.text(453));
+            }
+            processEvents();
+            if (End_flg) return;
+        }
+        Label2->clear();
+        return;
+    }
+    default: return;
+    }
+}
+
+}  // namespace qvx
