@@ -38,10 +38,10 @@ bool Fault::matches(int ch, char cmd, std::string_view itm, quint64 frameNo) con
     return true;
 }
 
-std::optional<Fault> parseFault(std::string_view spec, std::string* error) {
+std::optional<Fault> parseFault(std::string_view text, std::string* error) {
     Fault f;
-    const auto colon = spec.find(':');
-    const std::string_view kind = spec.substr(0, colon);
+    const auto colon = text.find(':');
+    const std::string_view kind = text.substr(0, colon);
     if (kind == "silence") f.kind = FaultKind::Silence;
     else if (kind == "garbage") f.kind = FaultKind::Garbage;
     else if (kind == "bcc") f.kind = FaultKind::WrongBcc;
@@ -53,7 +53,7 @@ std::optional<Fault> parseFault(std::string_view spec, std::string* error) {
         fail(error, "unknown fault kind \"" + std::string(kind) + "\"");
         return std::nullopt;
     }
-    std::string_view rest = colon == std::string_view::npos ? std::string_view() : spec.substr(colon + 1);
+    std::string_view rest = colon == std::string_view::npos ? std::string_view() : text.substr(colon + 1);
     while (!rest.empty()) {
         const auto comma = rest.find(',');
         const std::string_view pair = rest.substr(0, comma);

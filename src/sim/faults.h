@@ -41,7 +41,7 @@ struct Fault {
 //   keys   ch=0..94  item=XXXX  cmd=read|P|a|q  nth=N  count=N
 //          code=1..5 (nak)  ms=N (late)  bytes=N (partial: bytes kept, garbage: noise bytes)
 // Returns nothing and sets error for a malformed text.
-std::optional<Fault> parseFault(std::string_view spec, std::string* error = nullptr);
+std::optional<Fault> parseFault(std::string_view text, std::string* error = nullptr);
 std::string describeFault(const Fault& f);
 
 }  // namespace qvx::sim

@@ -173,7 +173,7 @@ list such as 0-23,40,80-84 (or "all" in LIST=VALUE options).
   --input-type LIST=N     input type 0..35 (item 0044)
   --key-lock LIST         these channels refuse every write (NAK 5)
   --at-seconds N          length of an auto-tuning run (default 20)
-  --fault SPEC            inject a line fault; may be repeated. SPEC is
+  --fault TEXT            inject a line fault; may be repeated. TEXT is
                           KIND[:key=value,...] with KIND one of
                             silence  no reply           garbage  noise before the reply
                             bcc      wrong reply BCC    nak      refusal (code=1..5)
