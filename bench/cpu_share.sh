@@ -6,7 +6,8 @@ set -euo pipefail
 BUILD=${1:-build}
 SECS=${2:-30}
 WORK=$(mktemp -d)
-trap 'kill $SIM $APP 2>/dev/null || true; rm -rf "$WORK"' EXIT
+PID=
+trap 'kill $PID $SIM $APP 2>/dev/null || true; rm -rf "$WORK"' EXIT
 "$BUILD/src/sim/qvx720-sim" --all --baud 19200 --link "$WORK/line" >/dev/null &
 SIM=$!
 for _ in $(seq 50); do [ -e "$WORK/line" ] && break; sleep 0.1; done
