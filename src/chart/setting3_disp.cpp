@@ -66,28 +66,8 @@ Setting3_Disp::Setting3_Disp(Korvel_ChartCtl& chart, QWidget* parent) : QDialog(
     connect(Command4, &QPushButton::clicked, this, &Setting3_Disp::Command4_Click);
     connect(Disp_setdata3, &EntryBox::keyTyped, this, &Setting3_Disp::Disp_setdata3_KeyPress);
 
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(Label1, 0, 0, 1, 2);
-    grid->addWidget(Now_data, 0, 2, 1, 2);
-    grid->addWidget(Label2, 1, 0, 1, 2);
-    grid->addWidget(Limit_data, 1, 2, 1, 2);
-    grid->addWidget(Disp_setdata3, 2, 0, 1, 4);
-    grid->setRowMinimumHeight(2, Disp_setdata3->minimumHeight() + 6);
-    const auto tk = [this](int i) { return Ten_key[std::size_t(i)]; };
-    grid->addWidget(tk(7), 3, 0);
-    grid->addWidget(tk(8), 3, 1);
-    grid->addWidget(tk(9), 3, 2);
-    grid->addWidget(tk(4), 4, 0);
-    grid->addWidget(tk(5), 4, 1);
-    grid->addWidget(tk(6), 4, 2);
-    grid->addWidget(Command3, 4, 3, 2, 1);
-    grid->addWidget(tk(1), 5, 0);
-    grid->addWidget(tk(2), 5, 1);
-    grid->addWidget(tk(3), 5, 2);
-    grid->addWidget(tk(0), 6, 0);
-    grid->addWidget(Command1, 6, 1);
-    grid->addWidget(Command2, 6, 2);
-    grid->addWidget(Command4, 6, 3);
+    layOutTenKeyDialog(this, Label1, Now_data, Label2, Limit_data, Disp_setdata3, Ten_key, Command1, Command2, Command3,
+                       Command4);
 
     setTabOrder(Disp_setdata3, Ten_key[7]);
     Disp_setdata3->setFocus();

@@ -12,6 +12,26 @@
 
 namespace qvx {
 
+void layOutTenKeyDialog(QWidget* dialog, QWidget* label1, QWidget* nowData, QWidget* label2, QWidget* limitData,
+                        QWidget* entry, const std::array<QPushButton*, 10>& keys, QPushButton* sign,
+                        QPushButton* clear, QPushButton* ok, QPushButton* cancel) {
+    auto* grid = new QGridLayout(dialog);
+    grid->addWidget(label1, 0, 0, 1, 2);
+    grid->addWidget(nowData, 0, 2, 1, 2);
+    grid->addWidget(label2, 1, 0, 1, 2);
+    grid->addWidget(limitData, 1, 2, 1, 2);
+    grid->addWidget(entry, 2, 0, 1, 4);
+    grid->setRowMinimumHeight(2, entry->minimumHeight() + 6);
+    // 7 8 9 / 4 5 6 OK / 1 2 3 / 0 +/- CE Cancel
+    const int rowOf[10] = {6, 5, 5, 5, 4, 4, 4, 3, 3, 3};
+    const int colOf[10] = {0, 0, 1, 2, 0, 1, 2, 0, 1, 2};
+    for (int i = 0; i < 10; ++i) grid->addWidget(keys[std::size_t(i)], rowOf[i], colOf[i]);
+    grid->addWidget(ok, 4, 3, 2, 1);
+    grid->addWidget(sign, 6, 1);
+    grid->addWidget(clear, 6, 2);
+    grid->addWidget(cancel, 6, 3);
+}
+
 // ---------------------------------------------------------------------------
 // EntryBox
 
@@ -93,28 +113,8 @@ NumericSettingDialog::NumericSettingDialog(Member member, QVX720_INC& state, con
     connect(Command4, &QPushButton::clicked, this, &NumericSettingDialog::Command4_Click);
     connect(Disp_setdata, &EntryBox::keyTyped, this, &NumericSettingDialog::KeyPress);
 
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(Label1, 0, 0, 1, 2);
-    grid->addWidget(Now_data, 0, 2, 1, 2);
-    grid->addWidget(Label2, 1, 0, 1, 2);
-    grid->addWidget(Limit_data, 1, 2, 1, 2);
-    grid->addWidget(Disp_setdata, 2, 0, 1, 4);
-    grid->setRowMinimumHeight(2, Disp_setdata->minimumHeight() + 6);
-    const auto tk = [this](int i) { return Ten_key[static_cast<std::size_t>(i)]; };
-    grid->addWidget(tk(7), 3, 0);
-    grid->addWidget(tk(8), 3, 1);
-    grid->addWidget(tk(9), 3, 2);
-    grid->addWidget(tk(4), 4, 0);
-    grid->addWidget(tk(5), 4, 1);
-    grid->addWidget(tk(6), 4, 2);
-    grid->addWidget(Command3, 4, 3, 2, 1);
-    grid->addWidget(tk(1), 5, 0);
-    grid->addWidget(tk(2), 5, 1);
-    grid->addWidget(tk(3), 5, 2);
-    grid->addWidget(tk(0), 6, 0);
-    grid->addWidget(Command1, 6, 1);
-    grid->addWidget(Command2, 6, 2);
-    grid->addWidget(Command4, 6, 3);
+    layOutTenKeyDialog(this, Label1, Now_data, Label2, Limit_data, Disp_setdata, Ten_key, Command1, Command2, Command3,
+                       Command4);
 
     // The display box is first in the tab order, so it has the focus when shown.
     setTabOrder(Disp_setdata, Ten_key[7]);

@@ -43,6 +43,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
+// The layout shared by the ten-key dialogs: current value and range above the
+// entry box, the keys 7-8-9 / 4-5-6 / 1-2-3 / 0, +/-, CE, OK and Cancel.
+void layOutTenKeyDialog(QWidget* dialog, QWidget* label1, QWidget* nowData, QWidget* label2, QWidget* limitData,
+                        QWidget* entry, const std::array<QPushButton*, 10>& keys, QPushButton* sign,
+                        QPushButton* clear, QPushButton* ok, QPushButton* cancel);
+
 class NumericSettingDialog : public QDialog {
     Q_OBJECT
 public:

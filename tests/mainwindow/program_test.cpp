@@ -188,29 +188,47 @@ TEST(Program, StoredPreferencesReachTheWindow) {
 
 // ------------------------------------------------------------------ end to end
 
-TEST(ProgramEndToEnd, StartToMonitoringThroughSimulatorOnPseudoTerminal) {
-    app();
+namespace {
+// qvx720-sim serving the given channels at 19200 baud on a pseudo-terminal,
+// reached as port COMn; a program folder and settings file beside it.
+struct SimOnPty {
     QTemporaryDir dir;
-    const QString link = dir.filePath("line");
     QProcess tool;
-    tool.start(QStringLiteral(QVX720_SIM_TOOL),
-               {"--link", link, "--baud", "19200", "--turnaround-ms", "1", "--channels", "0,2"});
-    QElapsedTimer t;
-    t.start();
-    while (!QFileInfo(link).exists() && t.elapsed() < 5000) QThread::msleep(10);
-    ASSERT_TRUE(QFileInfo(link).exists());
-    qputenv("QVX720_COM3", link.toLocal8Bit());
-
-    ScriptedUi ui;
+    QByteArray portVar;
     ProgramOptions o;
-    o.programFolder = dir.path();
-    o.settingsPath = dir.filePath("settings.ini");
-    {
+
+    SimOnPty(int port, const QString& channels) {
+        app();
+        const QString link = dir.filePath("line");
+        tool.start(QStringLiteral(QVX720_SIM_TOOL),
+                   {"--link", link, "--baud", "19200", "--turnaround-ms", "1", "--channels", channels});
+        QElapsedTimer t;
+        t.start();
+        while (!QFileInfo(link).exists() && t.elapsed() < 5000) QThread::msleep(10);
+        portVar = "QVX720_COM" + QByteArray::number(port);
+        qputenv(portVar.constData(), link.toLocal8Bit());
+        o.programFolder = dir.path();
+        o.settingsPath = dir.filePath("settings.ini");
         SettingsStore s(o.settingsPath);
-        s.save("Port", "COM3");
+        s.save("Port", QStringLiteral("COM%1").arg(port));
         s.save("Speed", "19200");
-        s.save("Time_Count", "1");  // 100 ms: the 93 empty addresses of the scan stay short
+        s.save("Time_Count", "1");  // 100 ms: the empty addresses of the scan stay short
     }
+    ~SimOnPty() {
+        tool.terminate();
+        tool.waitForFinished(3000);
+        qunsetenv(portVar.constData());
+    }
+    bool serving() const { return QFileInfo(dir.filePath("line")).exists(); }
+};
+}  // namespace
+
+TEST(ProgramEndToEnd, StartToMonitoringThroughSimulatorOnPseudoTerminal) {
+    SimOnPty sim(3, "0,2");
+    ASSERT_TRUE(sim.serving());
+    ScriptedUi ui;
+    ProgramOptions& o = sim.o;
+    QElapsedTimer t;
     {
         Program program(o, numberedTable(), ui);
         program.Main();
@@ -229,35 +247,15 @@ TEST(ProgramEndToEnd, StartToMonitoringThroughSimulatorOnPseudoTerminal) {
         EXPECT_TRUE(program.window().isVisible());
         EXPECT_EQ(program.window().statusPanelText(1), "OK");
     }
-    tool.terminate();
-    tool.waitForFinished(3000);
-    qunsetenv("QVX720_COM3");
 }
 
 TEST(ProgramEndToEnd, SvChangeReachesTheControllerAndThePanel) {
-    app();
-    QTemporaryDir dir;
-    const QString link = dir.filePath("line");
-    QProcess tool;
-    tool.start(QStringLiteral(QVX720_SIM_TOOL),
-               {"--link", link, "--baud", "19200", "--turnaround-ms", "1", "--channels", "0,1"});
-    QElapsedTimer t;
-    t.start();
-    while (!QFileInfo(link).exists() && t.elapsed() < 5000) QThread::msleep(10);
-    ASSERT_TRUE(QFileInfo(link).exists());
-    qputenv("QVX720_COM5", link.toLocal8Bit());
-
+    SimOnPty sim(5, "0,1");
+    ASSERT_TRUE(sim.serving());
+    SettingsStore(sim.o.settingsPath).save("tab3name", "1");
     ScriptedUi ui;
-    ProgramOptions o;
-    o.programFolder = dir.path();
-    o.settingsPath = dir.filePath("settings.ini");
-    {
-        SettingsStore s(o.settingsPath);
-        s.save("Port", "COM5");
-        s.save("Speed", "19200");
-        s.save("Time_Count", "1");
-        s.save("tab3name", "1");
-    }
+    ProgramOptions& o = sim.o;
+    QElapsedTimer t;
     {
         Program program(o, numberedTable(), ui);
         program.Main();
@@ -303,7 +301,4 @@ TEST(ProgramEndToEnd, SvChangeReachesTheControllerAndThePanel) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         EXPECT_EQ(w.DispSv[ch]->text().trimmed(), shown);
     }
-    tool.terminate();
-    tool.waitForFinished(3000);
-    qunsetenv("QVX720_COM5");
 }
