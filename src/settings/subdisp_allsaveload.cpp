@@ -84,18 +84,8 @@ void SubDisp_AllSaveLoad::saveAll() {
         message(m_strings.text(506));
         return;
     }
-    const UiSeam::FileDialogResult chosen =
-        m_ui.fileDialog(this, settingFileDialog(m_hooks.programFolder, UiSeam::FileDialogMode::Save, m_saveName));
-    if (!chosen.accepted || chosen.fileName.isEmpty()) return;
-    const QString path = withDefaultSuffix(chosen.fileName);
-    m_saveName = path;
-    if (QFileInfo::exists(path)) {
-        if (m_ui.messageBox(this, m_strings.text(507), QString(), UiSeam::Icon::Question, UiSeam::Buttons::YesNo) !=
-            UiSeam::Answer::Yes) {
-            message(m_strings.text(508));
-            return;
-        }
-    }
+    const QString path = chooseSettingSaveFile(this, m_ui, m_strings, m_hooks.programFolder, m_saveName);
+    if (path.isEmpty()) return;
     writeAllChannelsFile(path, m_state);
 }
 

@@ -24,6 +24,22 @@ UiSeam::FileDialogRequest settingFileDialog(const QString& programFolder, UiSeam
     return r;
 }
 
+QString chooseSettingSaveFile(QWidget* parent, UiSeam& ui, const StringTable& strings, const QString& programFolder,
+                              QString& lastName) {
+    const UiSeam::FileDialogResult chosen =
+        ui.fileDialog(parent, settingFileDialog(programFolder, UiSeam::FileDialogMode::Save, lastName));
+    if (!chosen.accepted || chosen.fileName.isEmpty()) return {};
+    const QString path = withDefaultSuffix(chosen.fileName);
+    lastName = path;
+    if (QFileInfo::exists(path) &&
+        ui.messageBox(parent, strings.text(507), QString(), UiSeam::Icon::Question, UiSeam::Buttons::YesNo) !=
+            UiSeam::Answer::Yes) {
+        ui.messageBox(parent, strings.text(508), QString(), UiSeam::Icon::None, UiSeam::Buttons::Ok);
+        return {};
+    }
+    return path;
+}
+
 SubDisp_SaveLoad::SubDisp_SaveLoad(QVX720_INC& state, const StringTable& strings, UiSeam& ui, FileWindowHooks hooks,
                                    QWidget* parent)
     : QDialog(parent), m_state(state), m_strings(strings), m_ui(ui), m_hooks(std::move(hooks)) {
@@ -119,18 +135,8 @@ void SubDisp_SaveLoad::saveChannel() {
         message(m_strings.text(506));
         return;
     }
-    const UiSeam::FileDialogResult chosen =
-        m_ui.fileDialog(this, settingFileDialog(m_hooks.programFolder, UiSeam::FileDialogMode::Save, m_saveName));
-    if (!chosen.accepted || chosen.fileName.isEmpty()) return;
-    const QString path = withDefaultSuffix(chosen.fileName);
-    m_saveName = path;
-    if (QFileInfo::exists(path)) {
-        if (m_ui.messageBox(this, m_strings.text(507), QString(), UiSeam::Icon::Question, UiSeam::Buttons::YesNo) !=
-            UiSeam::Answer::Yes) {
-            message(m_strings.text(508));
-            return;
-        }
-    }
+    const QString path = chooseSettingSaveFile(this, m_ui, m_strings, m_hooks.programFolder, m_saveName);
+    if (path.isEmpty()) return;
     // The values as they are now: monitoring went on while the dialogs were open.
     writeChannelFile(path, channelBlock(m_state, ch));
 }

@@ -40,6 +40,12 @@ struct FileWindowHooks {
 UiSeam::FileDialogRequest settingFileDialog(const QString& programFolder, UiSeam::FileDialogMode mode,
                                             const QString& lastName);
 
+// The save dialog of both windows: the file chosen (".dat" added, lastName
+// updated), confirmed with string 507 when it exists (No shows 508). Empty
+// when the operator cancelled.
+QString chooseSettingSaveFile(QWidget* parent, UiSeam& ui, const StringTable& strings, const QString& programFolder,
+                              QString& lastName);
+
 class SubDisp_SaveLoad : public QDialog {
     Q_OBJECT
 public:
