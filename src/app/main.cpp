@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     options.programFolder = qvx::resolveProgramFolder(
         parser.value(dataDir), QCoreApplication::applicationDirPath(),
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    options.helpFolder = QCoreApplication::applicationDirPath();
     options.settingsPath = parser.isSet(settings) ? parser.value(settings) : qvx::SettingsStore::defaultPath();
     options.simulatedLine = qvx::sim::realisticSimulatedLine();
     options.simulateAllPorts = parser.isSet(simulate);

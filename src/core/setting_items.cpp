@@ -113,10 +113,10 @@ QStringList loggingIntervalTexts(const StringTable& strings) {
     return {strings.text(783), strings.text(784), strings.text(785), strings.text(786), strings.text(787), strings.text(788), strings.text(789), strings.text(790)};
 }
 
-QString helpFilePath(const QString& programFolder, const QString& makerText) {
+QString helpFilePath(const QString& helpFolder, const QString& makerText) {
     if (makerText == QLatin1String("KORVEL MERIDAX CO., LTD."))
-        return programFolder + QStringLiteral("/PWS-QVX07R_E.chm");
-    return programFolder + QStringLiteral("/PWS-QVX07R_J.chm");
+        return helpFolder + QStringLiteral("/PWS-QVX07R_E.html");
+    return helpFolder + QStringLiteral("/PWS-QVX07R_J.html");
 }
 
 }  // namespace qvx

@@ -34,7 +34,8 @@ QString itemName(const QStringList& names, int k);
 QStringList loggingIntervalTexts(const StringTable& strings);
 
 // The help file for the table whose text 2 is makerText: the English file when
-// it is exactly the English maker name, the Japanese file otherwise.
-QString helpFilePath(const QString& programFolder, const QString& makerText);
+// it is exactly the English maker name, the Japanese file otherwise. The help
+// is HTML, shown by the desktop's browser.
+QString helpFilePath(const QString& helpFolder, const QString& makerText);
 
 }  // namespace qvx

@@ -30,8 +30,13 @@
 namespace qvx {
 
 MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, const QString& programFolder,
-                   QWidget* parent)
-    : QMainWindow(parent), m_state(state), m_strings(strings), m_ui(ui), m_programFolder(programFolder) {
+                   const QString& helpFolder, QWidget* parent)
+    : QMainWindow(parent),
+      m_state(state),
+      m_strings(strings),
+      m_ui(ui),
+      m_programFolder(programFolder),
+      m_helpFolder(helpFolder.isEmpty() ? programFolder : helpFolder) {
     setObjectName(QStringLiteral("MainDisp"));
     m_itemNames = itemNameTexts(m_strings);
 
@@ -136,7 +141,7 @@ void MainDisp::Form_Load() {
     // 1. The communication object, kept for the whole run.
     m_com = std::make_unique<QVX720Com>();
     // 2. The help file that matches the language of the string table.
-    m_helpFilePath = helpFilePath(m_programFolder, m_strings.text(2));
+    m_helpFilePath = helpFilePath(m_helpFolder, m_strings.text(2));
     // 3. The item-code table; 4. the first poll reads channel 0, phase 0.
     fillParaAddr(m_state);
     m_state.Poll_Cursor.Poll_Ch = 0;

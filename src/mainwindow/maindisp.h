@@ -60,9 +60,10 @@ public:
     static constexpr int kPanels = 20;
 
     // Builds the window and runs its load (hidden). programFolder is the
-    // folder of the program, without a trailing separator.
+    // folder of the program, without a trailing separator; helpFolder the
+    // folder of the help files (empty: programFolder).
     MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, const QString& programFolder,
-             QWidget* parent = nullptr);
+             const QString& helpFolder = QString(), QWidget* parent = nullptr);
     ~MainDisp() override;
 
     // ---- hooks for the start-up and link code --------------------------------
@@ -337,6 +338,7 @@ private:
     const StringTable& m_strings;
     UiSeam& m_ui;
     QString m_programFolder;
+    QString m_helpFolder;
     QString m_helpFilePath;
     std::unique_ptr<QVX720Com> m_com;
     QStringList m_itemNames;

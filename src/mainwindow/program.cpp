@@ -27,7 +27,7 @@ void Program::Main() {
     state_.Edit_Context.Set_Item = Item::SV;
     // 2./3. The first channel page and the 20-channel display; building the
     // window runs its load (communication object, item codes, captions).
-    window_ = std::make_unique<MainDisp>(state_, strings_, ui_, options_.programFolder);
+    window_ = std::make_unique<MainDisp>(state_, strings_, ui_, options_.programFolder, options_.helpFolder);
     window_->setSettingsStore(&store_);
     if (QVX720Com* com = window_->comm()) {
         com->setSimulatedLine(options_.simulatedLine);

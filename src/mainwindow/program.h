@@ -18,6 +18,7 @@ namespace qvx {
 
 struct ProgramOptions {
     QString programFolder;   // absolute; Logging, History, Setdata and chart files live here
+    QString helpFolder;      // the help files, shipped beside the executable (empty: programFolder)
     QString settingsPath;    // the settings store file
     QVX720Com::LineFactory simulatedLine;  // the built-in simulated line ("sim" ports)
     bool simulateAllPorts = false;         // --simulate: every port is the simulated line

@@ -99,7 +99,7 @@ TEST(Printing, SelectionResultDecidesTheNextStep) {
 }
 
 TEST(Printing, MessagesNameWhatFailed) {
-    const QString path = QStringLiteral("/opt/qvx/PWS-QVX07R_E.chm");
+    const QString path = QStringLiteral("/opt/qvx/PWS-QVX07R_E.html");
     for (auto lang : {StringTable::Language::English, StringTable::Language::Japanese}) {
         EXPECT_TRUE(menuMessageText(MenuMessage::HelpFileMissing, lang, path).contains(path));
         EXPECT_TRUE(menuMessageText(MenuMessage::HelpNotOpened, lang, path).contains(path));

@@ -62,19 +62,19 @@ TEST(SettingItems, ItemNamesFollowTheListRows) {
 
 TEST(SettingItems, HelpFileFollowsMakerText) {
     const struct { const char* text; const char* file; } cases[] = {
-        {"KORVEL MERIDAX CO., LTD.", "/opt/qvx/PWS-QVX07R_E.chm"},
-        {"korvel meridax co., ltd.", "/opt/qvx/PWS-QVX07R_J.chm"},
-        {"KORVEL MERIDAX CO., LTD. ", "/opt/qvx/PWS-QVX07R_J.chm"},
-        {"KORVEL MERIDAX CO.,LTD.", "/opt/qvx/PWS-QVX07R_J.chm"},
-        {"", "/opt/qvx/PWS-QVX07R_J.chm"},
+        {"KORVEL MERIDAX CO., LTD.", "/opt/qvx/PWS-QVX07R_E.html"},
+        {"korvel meridax co., ltd.", "/opt/qvx/PWS-QVX07R_J.html"},
+        {"KORVEL MERIDAX CO., LTD. ", "/opt/qvx/PWS-QVX07R_J.html"},
+        {"KORVEL MERIDAX CO.,LTD.", "/opt/qvx/PWS-QVX07R_J.html"},
+        {"", "/opt/qvx/PWS-QVX07R_J.html"},
     };
     for (auto c : cases)
         EXPECT_EQ(helpFilePath(QStringLiteral("/opt/qvx"), QString::fromUtf8(c.text)), QString::fromUtf8(c.file))
             << c.text;
     const StringTable ja = StringTable::builtIn(StringTable::Language::Japanese);
-    EXPECT_TRUE(helpFilePath(QStringLiteral("/p"), ja.text(2)).endsWith(QStringLiteral("_J.chm")));
+    EXPECT_TRUE(helpFilePath(QStringLiteral("/p"), ja.text(2)).endsWith(QStringLiteral("_J.html")));
     const StringTable en = StringTable::builtIn(StringTable::Language::English);
-    EXPECT_TRUE(helpFilePath(QStringLiteral("/p"), en.text(2)).endsWith(QStringLiteral("_E.chm")));
+    EXPECT_TRUE(helpFilePath(QStringLiteral("/p"), en.text(2)).endsWith(QStringLiteral("_E.html")));
 }
 
 }  // namespace

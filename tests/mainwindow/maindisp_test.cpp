@@ -63,9 +63,9 @@ protected:
 
 TEST_F(MainDispTest, HelpFileChosenByMakerText) {
     const struct { const char* text2; const char* suffix; } cases[] = {
-        {"KORVEL MERIDAX CO., LTD.", "/PWS-QVX07R_E.chm"},
-        {"Korvel Meridax Co., Ltd.", "/PWS-QVX07R_J.chm"},
-        {"SOME OTHER MAKER", "/PWS-QVX07R_J.chm"},
+        {"KORVEL MERIDAX CO., LTD.", "/PWS-QVX07R_E.html"},
+        {"Korvel Meridax Co., Ltd.", "/PWS-QVX07R_J.html"},
+        {"SOME OTHER MAKER", "/PWS-QVX07R_J.html"},
     };
     for (auto c : cases) {
         MainDisp& m = make(test::numberedTable(QString::fromUtf8(c.text2)));

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -121,8 +122,8 @@ TEST_F(MenusTest, HelpOpensTheFileOfTheTableLanguage) {
         QString text2, file;
     };
     const Case cases[] = {
-        {QStringLiteral("KORVEL MERIDAX CO., LTD."), QStringLiteral("PWS-QVX07R_E.chm")},
-        {QStringLiteral("Other maker"), QStringLiteral("PWS-QVX07R_J.chm")},
+        {QStringLiteral("KORVEL MERIDAX CO., LTD."), QStringLiteral("PWS-QVX07R_E.html")},
+        {QStringLiteral("Other maker"), QStringLiteral("PWS-QVX07R_J.html")},
     };
     for (const Case& c : cases) {
         ui.openedUrls.clear();
@@ -146,7 +147,7 @@ TEST_F(MenusTest, MissingHelpFileOrViewerIsReported) {
     EXPECT_TRUE(ui.openedUrls.empty());
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, menuMessageText(MenuMessage::HelpFileMissing, strings.language(), m.HelpFile_Path()));
-    EXPECT_TRUE(ui.boxes[0].text.contains(QStringLiteral("PWS-QVX07R_E.chm")));
+    EXPECT_TRUE(ui.boxes[0].text.contains(QStringLiteral("PWS-QVX07R_E.html")));
 
     // The file is there but nothing takes it.
     QFile f(m.HelpFile_Path());
@@ -157,6 +158,47 @@ TEST_F(MenusTest, MissingHelpFileOrViewerIsReported) {
     EXPECT_EQ(ui.openedUrls.size(), 1u);
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[1].text, menuMessageText(MenuMessage::HelpNotOpened, strings.language(), m.HelpFile_Path()));
+}
+
+// The help files that the build puts beside the executable are the ones the
+// program opens: the English manual for the English table, the Japanese one
+// otherwise, each a page whose links all lead somewhere.
+TEST_F(MenusTest, ShippedHelpIsWhatTheHelpEntryOpens) {
+    const QString appDir = QStringLiteral(QVX720_APP_DIR);
+    const std::pair<StringTable::Language, const char*> cases[] = {
+        {StringTable::Language::English, "PWS-QVX07R_E.html"},
+        {StringTable::Language::Japanese, "PWS-QVX07R_J.html"},
+    };
+    for (const auto& [lang, name] : cases) {
+        SCOPED_TRACE(name);
+        ui.openedUrls.clear();
+        ui.boxes.clear();
+        strings = StringTable::builtIn(lang);
+        w = std::make_unique<MainDisp>(state, strings, ui, dir.path(), appDir);
+        const QString path = QDir(appDir).filePath(QString::fromLatin1(name));
+        EXPECT_EQ(w->HelpFile_Path(), path);
+
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+        const QString html = QString::fromUtf8(f.readAll());
+        EXPECT_TRUE(html.contains(QStringLiteral("<meta charset=\"utf-8\">")));
+        const QString langAttr = lang == StringTable::Language::English ? QStringLiteral("<html lang=\"en\">")
+                                                                       : QStringLiteral("<html lang=\"ja\">");
+        EXPECT_TRUE(html.contains(langAttr));
+        EXPECT_TRUE(html.contains(strings.text(1))) << "the manual names the program by its own title";
+        static const QRegularExpression link(QStringLiteral("href=\"#([^\"]+)\""));
+        int links = 0;
+        for (const QRegularExpressionMatch& m : link.globalMatch(html)) {
+            ++links;
+            EXPECT_TRUE(html.contains(QStringLiteral("id=\"%1\"").arg(m.captured(1)))) << m.captured(1).toStdString();
+        }
+        EXPECT_GT(links, 0);
+
+        w->numhelp2->trigger();
+        ASSERT_EQ(ui.openedUrls.size(), 1u);
+        EXPECT_EQ(ui.openedUrls[0], QUrl::fromLocalFile(path));
+        EXPECT_TRUE(ui.boxes.empty());
+    }
 }
 
 // ---- version box -----------------------------------------------------------------

@@ -145,7 +145,17 @@ TEST(Program, ExitSavesFirstThenAsks) {
     w.SSTab2->setCurrentIndex(4);
     r.s().UnitText(0) = "bar";
     r.s().Time_Count = 5;
-    // No: the program runs on, with the settings saved all the same.
+    // The settings file as it stands while the question is on screen.
+    struct Seen {
+        QString tab, unit, timeCount;
+    };
+    std::vector<Seen> seen;
+    r.ui.duringBox = [&](const QString& text) {
+        if (text != "T17") return;
+        SettingsStore saved(r.dir.filePath("settings.ini"));
+        seen.push_back({saved.read("SSTab2", ""), saved.read("UNIT001", ""), saved.read("Time_Count", "")});
+    };
+    // No: the program runs on, with the settings saved before it asked.
     r.ui.answers = {UiSeam::Answer::No};
     w.mnuEnd_Click();
     EXPECT_EQ(r.ui.ends, 0);
@@ -153,14 +163,18 @@ TEST(Program, ExitSavesFirstThenAsks) {
     EXPECT_EQ(r.ui.boxes.back().text, "T17");
     EXPECT_EQ(r.ui.boxes.back().title, "T1");
     EXPECT_EQ(r.ui.boxes.back().buttons, UiSeam::Buttons::YesNo);
-    SettingsStore saved(r.dir.filePath("settings.ini"));
-    EXPECT_EQ(saved.read("SSTab2", ""), "4");
-    EXPECT_EQ(saved.read("UNIT001", ""), "bar");
-    EXPECT_EQ(saved.read("Time_Count", ""), "5");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].tab, "4");
+    EXPECT_EQ(seen[0].unit, "bar");
+    EXPECT_EQ(seen[0].timeCount, "5");
     EXPECT_TRUE(w.Timer4->isActive());
-    // Yes: the link stops and the process ends.
+    // Yes: saved again before the question, then the link stops and the process ends.
+    r.s().Time_Count = 7;
     r.ui.answers = {UiSeam::Answer::Yes};
     w.mnuEnd_Click();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].timeCount, "7");
+    r.ui.duringBox = nullptr;
     EXPECT_EQ(r.ui.ends, 1);
     EXPECT_TRUE(w.End_flg);
     EXPECT_FALSE(w.Timer4->isActive());
