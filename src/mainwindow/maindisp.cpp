@@ -167,9 +167,9 @@ void MainDisp::Form_Load() {
     Select_Command->clear();
     Select_Command->addItems(m_itemNames);
     // As wide as the longest row beside the scroll bar: no row is cut off.
-    Select_Command->setFixedWidth(std::max(kItemListMinWidth, Select_Command->sizeHintForColumn(0) +
-                                                                 2 * Select_Command->frameWidth() +
-                                                                 Select_Command->verticalScrollBar()->sizeHint().width() + 4));
+    const int rowsWidth = Select_Command->sizeHintForColumn(0) + 2 * Select_Command->frameWidth() +
+                          Select_Command->verticalScrollBar()->sizeHint().width() + 4;
+    Select_Command->setFixedWidth(std::max(kItemListMinWidth, rowsWidth));
     Select_Command->setCurrentRow(0);  // raises Select_Command_Click
 
     SSTab2->setTabText(0, m_strings.text(300));
