@@ -726,12 +726,9 @@ TEST_F(ChartTest, StartUpGivesDefaultsForValuesTheControlsDoNotAllow) {
     EXPECT_EQ(c.YScaleDivision(), "4");
     EXPECT_EQ(c.YScaleHigh(), "400");
     EXPECT_EQ(c.YScaleLow(), "0");
-    EXPECT_EQ(c.Charttime(), 5000);
     // The up-downs stand on the values shown, so a step starts from them.
     EXPECT_EQ(c.updChartitv->value(), 5);
     EXPECT_EQ(c.UpDown1->value(), 4);
     EXPECT_EQ(c.updSH->value(), 400);
     EXPECT_EQ(c.updSL->value(), 0);
-    c.updSH->stepDown();
-    EXPECT_EQ(c.YScaleHigh(), "350");
 }
