@@ -486,6 +486,8 @@ void Korvel_ChartCtl::timChart_Timer() {
     chart::PlotInputs in;
     in.pvValue = &pvValue_;
     in.svValue = &svValue_;
+    in.pvFed = &pvFed_;
+    in.svFed = &svFed_;
     in.selection = &sel_;
     in.state = env_.state;
     in.shortSpan = optShort->isChecked();
@@ -799,6 +801,7 @@ void Korvel_ChartCtl::setCaption(Side side, int ch, const QString& text) {
         if (l->text() != text) l->setText(text);
     }
     (pv ? pvValue_ : svValue_)[at(ch)] = text;
+    (pv ? pvFed_ : svFed_)[at(ch)] = true;
     emit propertyChanged(chartPropertyKeys()[(pv ? ChartKey::Pv0Caption : ChartKey::Sv0Caption) + ch].name);
 }
 

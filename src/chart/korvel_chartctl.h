@@ -249,6 +249,8 @@ private:
     float yFactor_ = 0;
     std::array<QString, kChannels> pvValue_;
     std::array<QString, kChannels> svValue_;
+    std::array<bool, kChannels> pvFed_{};  // a value was written since the start
+    std::array<bool, kChannels> svFed_{};
     std::vector<chart::Stroke> strokes_;
     bool timerEnabled_ = false;
     bool quiet_ = false;  // loading: the span options run no handlers

@@ -225,12 +225,12 @@ Layout layout(QSize pixels, int nrIntervals)
 Fill fill(float value, float min, float max, const Layout& lay)
 {
     Fill f;
-    if (value <= 0 && max <= 0) {
-        f.state = FillState::NoScale;
-        return f;
-    }
     if (max == min) {
         f.state = FillState::ZeroSpan;
+        return f;
+    }
+    if (!(max > min)) {
+        f.state = FillState::NoScale;
         return f;
     }
     // Single precision, as the properties are.

@@ -131,7 +131,7 @@ Layout layout(QSize pixels, int nrIntervals);
 enum class FillState {
     Shown,      // the bar covers top..layout.barBottom
     Empty,      // the value is at or below Min (or not a number): no bar
-    NoScale,    // Value <= 0 and Max <= 0: the bar is not drawn
+    NoScale,    // Max below Min: the scale is empty, no bar
     ZeroSpan,   // Max equals Min: nothing to divide by, no bar
 };
 
@@ -144,7 +144,8 @@ struct Fill {
 };
 
 // The bar for value between min and max (the scale values as read back
-// from their texts).
+// from their texts). Any scale with Max above Min places the bar, an
+// all-negative one as well.
 Fill fill(float value, float min, float max, const Layout& lay);
 
 // ---------------------------------------------------------------------------

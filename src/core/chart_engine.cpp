@@ -208,21 +208,20 @@ PlotState::Tick PlotState::tick(const PlotInputs& in, std::vector<Stroke>& strok
     PlotX = qint16(PlotX + (in.shortSpan ? kShortStep : kLongStep));
     PlotCount = qint16(PlotCount + 1);
     if (float(PlotX) >= float(in.scaleWidth)) return Tick::Ended;
-    const bool first = PlotCount == 1;
     const ChartFileData& colors = in.state->ChartFile_Data;
+    const auto pen = [&](std::size_t c, qint16 flag, const std::array<bool, kChannels>* fed, const QString& cur,
+                         QString& prev, bool& drawn, qint32 color) {
+        if (flag != 1 || (fed && !(*fed)[c])) return;
+        const SampleY y = sampleY(cur, prev, !drawn, in.high, in.low, in.yFactor);
+        prev = cur;
+        drawn = true;
+        strokes.push_back({PlotX, y.y, y.fromY, color});
+    };
     for (int ch = 0; ch < kChannels; ++ch) {
         if (in.state->NoConnect(ch) != 0) continue;
         const auto c = std::size_t(ch);
-        if (in.selection->PvPlot[c] == 1) {
-            const SampleY y = sampleY((*in.pvValue)[c], PvPrev[c], first, in.high, in.low, in.yFactor);
-            PvPrev[c] = (*in.pvValue)[c];
-            strokes.push_back({PlotX, y.y, y.fromY, colors.PvColor(ch)});
-        }
-        if (in.selection->SvPlot[c] == 1) {
-            const SampleY y = sampleY((*in.svValue)[c], SvPrev[c], first, in.high, in.low, in.yFactor);
-            SvPrev[c] = (*in.svValue)[c];
-            strokes.push_back({PlotX, y.y, y.fromY, colors.SvColor(ch)});
-        }
+        pen(c, in.selection->PvPlot[c], in.pvFed, (*in.pvValue)[c], PvPrev[c], PvDrawn[c], colors.PvColor(ch));
+        pen(c, in.selection->SvPlot[c], in.svFed, (*in.svValue)[c], SvPrev[c], SvDrawn[c], colors.SvColor(ch));
     }
     return Tick::Sampled;
 }

@@ -137,6 +137,10 @@ struct PlotInputs {
     const std::array<QString, kChannels>* svValue = nullptr;
     const Selection* selection = nullptr;
     const QVX720_INC* state = nullptr;  // NoConnect and the pen colours
+    // The pens that have had a value since the program started (nullptr:
+    // every pen). A pen without one draws nothing.
+    const std::array<bool, kChannels>* pvFed = nullptr;
+    const std::array<bool, kChannels>* svFed = nullptr;
     bool shortSpan = false;
     qint16 high = 0;
     qint16 low = 0;
@@ -153,18 +157,25 @@ public:
     qint16 RunFlag = 0;
     std::array<QString, kChannels> PvPrev;
     std::array<QString, kChannels> SvPrev;
+    // The pens that have drawn since the start of the plot.
+    std::array<bool, kChannels> PvDrawn{};
+    std::array<bool, kChannels> SvDrawn{};
 
-    // Start of a plot: X and the count back to 0.
+    // Start of a plot: X and the count back to 0, no pen drawn yet.
     void restart() {
         PlotX = 0;
         PlotCount = 0;
+        PvDrawn.fill(false);
+        SvDrawn.fill(false);
     }
 
     enum class Tick { Idle, Sampled, Ended };
     // One tick. Idle when not recording. Otherwise X advances (15 short, 1
     // long) and the count by one; Ended when X reaches the plot width (no
     // sample then; the caller stops the recording); else the strokes of the
-    // selected (flag 1), present channels, PV before SV, channel by channel.
+    // selected (flag 1), present channels that have had a value, PV before
+    // SV, channel by channel. A pen's first sample of the plot takes its
+    // previous level from its own text.
     Tick tick(const PlotInputs& in, std::vector<Stroke>& strokes);
 };
 

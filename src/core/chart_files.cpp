@@ -6,6 +6,8 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include "chart_engine.h"
+
 namespace qvx {
 
 QString chartFileName(ChartSide side) {
@@ -157,6 +159,23 @@ ChartFileImage startupImage(const QString& path, bool& created, QStringList& err
     }
 }
 
+bool within(qint32 v, const chart::UpDownRange& r) { return v >= r.min && v <= r.max; }
+
+// A shared setting that the chart's own controls could not have set takes
+// its default, as a record past the end of the file does: a cycle outside
+// 1..60 s, divisions outside 2..10, a Y limit outside -200..2000. A high
+// not above the low puts both limits back.
+void keepWithinControls(ChartFileData& d) {
+    if (!within(d.Chart_Cycle, chart::kCycleRange)) d.Chart_Cycle = ChartDefault::Cycle;
+    if (!within(d.Chart_YDiv, chart::kDivisionRange)) d.Chart_YDiv = ChartDefault::YDiv;
+    if (!within(d.Chart_YHigh, chart::kYRange)) d.Chart_YHigh = ChartDefault::YHigh;
+    if (!within(d.Chart_YLow, chart::kYRange)) d.Chart_YLow = ChartDefault::YLow;
+    if (d.Chart_YHigh <= d.Chart_YLow) {
+        d.Chart_YHigh = ChartDefault::YHigh;
+        d.Chart_YLow = ChartDefault::YLow;
+    }
+}
+
 }  // namespace
 
 ChartStartup loadChartFiles(QVX720_INC& s, const QString& folder) {
@@ -172,6 +191,7 @@ ChartStartup loadChartFiles(QVX720_INC& s, const QString& folder) {
     d.Chart_YLow = sv.readLong(ChartRecord::YLow);
     d.Chart_Run = sv.readInteger(ChartRecord::Run);
     d.Chart_YDiv = sv.readInteger(ChartRecord::YDiv);
+    keepWithinControls(d);
     return out;
 }
 
@@ -183,8 +203,9 @@ ChartPlotFlags readPlotFlags(const QString& path) {
         out.error = r.status == ChartFileStatus::Missing ? QStringLiteral("%1: missing").arg(path) : r.error;
         return out;
     }
+    // Any flag but 0 selects the channel, as 1.
     for (int ch = 0; ch < kChannels; ++ch)
-        out.flags[static_cast<std::size_t>(ch)] = r.image.readInteger(ChartRecord::PlotFlag + ch);
+        out.flags[static_cast<std::size_t>(ch)] = r.image.readInteger(ChartRecord::PlotFlag + ch) != 0 ? 1 : 0;
     return out;
 }
 

@@ -140,6 +140,9 @@ bool updateBothChartFiles(const QString& folder, const QList<ChartRecordValue>& 
 
 // The start-up load of the two files into ChartFile_Data: pen colours of
 // each file, the shared settings and the running flag of the SV file. A
+// setting the chart's controls do not allow (a cycle outside 1..60 s,
+// divisions outside 2..10, a Y limit outside -200..2000, a high not above
+// the low) takes its default; the file keeps what it holds. A
 // missing file is created with its defaults and the defaults are used; a
 // file that cannot be read (or created) is left as it is and the defaults
 // are used in its place, so the chart always starts with usable values.
@@ -150,8 +153,8 @@ struct ChartStartup {
 };
 ChartStartup loadChartFiles(QVX720_INC& s, const QString& folder);
 
-// Plot selections (records 100..194) of one file; the defaults (nothing
-// selected) when the file cannot be read.
+// Plot selections (records 100..194) of one file: 1 for any flag but 0;
+// the defaults (nothing selected) when the file cannot be read.
 struct ChartPlotFlags {
     std::array<qint16, kChannels> flags{};
     bool ok = true;

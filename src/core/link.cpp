@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 
+#include "preferences.h"
 #include "pv_logging.h"
 
 namespace qvx {
@@ -343,9 +344,7 @@ void Link::Setdata_read() {
               -1, false);
         bulkRead(ch);
         s_.UnitText(ch) = store_.read(QStringLiteral("UNIT") + channelKey3(ch), QStringLiteral("%"));
-        bool ok = false;
-        const int dec = store_.read(QStringLiteral("Decimalpoint") + channelKey3(ch), QStringLiteral("0")).toInt(&ok);
-        s_.DecimalData(ch) = static_cast<qint16>(ok && dec >= -32768 && dec <= 32767 ? dec : 0);
+        s_.DecimalData(ch) = readInt16(store_, decimalPointKey(ch), 0);
         s_.ParaData(ch, Item::DecimalPoint) = s_.DecimalData(ch);
         ++count;
     }

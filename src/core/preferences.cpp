@@ -2,13 +2,14 @@
 
 #include <limits>
 
+#include "setting_files.h"
+
 namespace qvx {
 
 namespace {
 
 constexpr const char* kAlarmColorKeys[kAlarmColors] = {"Alm1color", "Alm2color", "Alm3color", "Alm4color",
                                                        "Alm_other"};
-constexpr qint32 kDefaultAlarmColor = 255;  // red
 
 // Control ranges of the stored indexes and box values.
 constexpr qint16 kSSTab1Max = 1;
@@ -34,11 +35,6 @@ std::optional<T> storedInt(const QString& text) {
     if (!negative) v = -v;
     if (v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max()) return std::nullopt;
     return static_cast<T>(v);
-}
-
-qint32 readInt32(const SettingsStore& store, const QString& key, qint32 def) {
-    if (!store.contains(key)) return def;
-    return storedInt32(store.read(key, QString())).value_or(def);
 }
 
 QString num(qint64 v) { return QString::number(v); }
@@ -71,6 +67,11 @@ QString alarmColorKey(int i) {
     return QLatin1String(kAlarmColorKeys[i]);
 }
 
+qint32 readAlarmColor(const SettingsStore& store, int i) {
+    const std::optional<qint32> v = storedInt32(store.read(alarmColorKey(i), QString()));
+    return v && *v >= 0 && *v <= kMaxAlarmColor ? *v : kDefaultAlarmColor;
+}
+
 bool isStoredPageBox(int n) { return n >= 0 && n < kPageBoxes && n != 1 && n != 8 && n != 44; }
 
 std::optional<qint16> storedInt16(const QString& text) { return storedInt<qint16>(text); }
@@ -86,8 +87,10 @@ qint16 readInt16(const SettingsStore& store, const QString& key, qint16 def, qin
 
 QString defaultChannelName(int ch) { return QStringLiteral("Ch") + channelKey2(ch); }
 
-QString channelName(const SettingsStore& store, int ch) {
-    return store.read(chnameKey(ch), defaultChannelName(ch));
+QString channelName(const SettingsStore& store, int ch) { return channelName(store, ch, systemCodePage()); }
+
+QString channelName(const SettingsStore& store, int ch, CodePage cp) {
+    return fitName(store.read(chnameKey(ch), defaultChannelName(ch)), cp);
 }
 
 Preferences::Preferences() {
@@ -121,7 +124,7 @@ Preferences loadPreferences(const SettingsStore& store) {
         p.LogSetting(n) = readInt16(store, logSettingKey(n), 0, 0, kCheckBoxMax);
         p.LogSetting_data(n) = readInt16(store, logSettingDataKey(n), 0);
     }
-    for (int i = 0; i < kAlarmColors; ++i) p.AlarmColors(i) = readInt32(store, alarmColorKey(i), kDefaultAlarmColor);
+    for (int i = 0; i < kAlarmColors; ++i) p.AlarmColors(i) = readAlarmColor(store, i);
     p.Time_Count = readInt16(store, QLatin1String(Time_Count), def.Time_Count);
     for (int ch = 0; ch < kChannels; ++ch) p.Chname(ch) = channelName(store, ch);
     p.tab3name = readInt16(store, QLatin1String(tab3name), def.tab3name, 0, kChannels - 1);

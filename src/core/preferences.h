@@ -46,6 +46,11 @@ QString logSettingKey(int n);        // "LogSetting0".."LogSetting53"
 QString logSettingDataKey(int n);    // "LogSetting_data0".."LogSetting_data53"
 QString alarmColorKey(int i);        // "Alm1color".."Alm4color", "Alm_other" for i = 0..4
 
+// Stored colour of alarm-colour slot i (0..4): a number within
+// 0..&HFFFFFF, else red (255), as when the key is missing.
+inline constexpr qint32 kMaxAlarmColor = 0xFFFFFF;
+qint32 readAlarmColor(const SettingsStore& store, int i);
+
 // True for the page boxes kept in the store: 0..53 except 1, 8 and 44
 // (items 11, 18 and 54 take no part in the page).
 bool isStoredPageBox(int n);
@@ -103,8 +108,13 @@ void applyPreferences(const Preferences& p, QVX720_INC& s);
 // The same values back from the shared state, for the exit save.
 void gatherPreferences(const QVX720_INC& s, Preferences& p);
 
-// The name of channel ch as stored now ("Ch01".."Ch95" by default).
+enum class CodePage;  // setting_files.h
+
+// The name of channel ch as stored now ("Ch01".."Ch95" by default), cut to
+// the 12 bytes a name may hold in the code page (the system's when none is
+// given). Only a store edited outside the program holds a longer one.
 QString channelName(const SettingsStore& store, int ch);
+QString channelName(const SettingsStore& store, int ch, CodePage cp);
 // Default name of channel ch.
 QString defaultChannelName(int ch);
 

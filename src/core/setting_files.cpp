@@ -397,9 +397,7 @@ AlarmColors readAlarmColors(const SettingsStore* store) {
     AlarmColors c;
     c.fill(kDefaultAlarmColor);
     if (!store) return c;
-    const QString def = QString::number(kDefaultAlarmColor);
-    for (int i = 0; i < kAlarmColorSlots; ++i)
-        c[std::size_t(i)] = storedInt32(store->read(alarmColorKey(i), def)).value_or(kDefaultAlarmColor);
+    for (int i = 0; i < kAlarmColorSlots; ++i) c[std::size_t(i)] = readAlarmColor(*store, i);
     return c;
 }
 

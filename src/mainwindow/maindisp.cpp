@@ -12,11 +12,13 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "bargr.h"
 #include "korvel_chartctl.h"
@@ -169,6 +171,10 @@ void MainDisp::Form_Load() {
 
     Select_Command->clear();
     Select_Command->addItems(m_itemNames);
+    // As wide as the longest row beside the scroll bar: no row is cut off.
+    const int rowsWidth = Select_Command->sizeHintForColumn(0) + 2 * Select_Command->frameWidth() +
+                          Select_Command->verticalScrollBar()->sizeHint().width() + 4;
+    Select_Command->setFixedWidth(std::max(kItemListMinWidth, rowsWidth));
     Select_Command->setCurrentRow(0);  // raises Select_Command_Click
 
     SSTab2->setTabText(0, m_strings.text(300));
@@ -282,8 +288,8 @@ void MainDisp::connectHandlers() {
     connectButtons();
     setupLogging();
     connect(SSTab2, &QTabWidget::currentChanged, this, [this](int) { SSTab2_Click(0); });
+    // A new row, chosen with the mouse, the keys or by program: the handler runs once.
     connect(Select_Command, &QListWidget::currentRowChanged, this, [this](int) { Select_Command_Click(); });
-    connect(Select_Command, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { Select_Command_Click(); });
     connect(TabStrip1, &QTabBar::currentChanged, this, [this](int) { TabStrip1_Click(); });
     for (int i = 0; i < 4; ++i)
         connect(Option2[i], &QRadioButton::toggled, this, [this, i](bool on) {

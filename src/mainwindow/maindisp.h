@@ -58,6 +58,7 @@ class MainDisp : public QMainWindow, public LinkView {
     Q_OBJECT
 public:
     static constexpr int kPanels = 20;
+    static constexpr int kItemListMinWidth = 260;  // the setting-item list Select_Command
 
     // Builds the window and runs its load (hidden). programFolder is the
     // folder of the program, without a trailing separator; helpFolder the

@@ -49,6 +49,19 @@ int MainDisp::rowChannel(int row) const {
     return -1;
 }
 
+namespace {
+// A selection dialog opens on what the button found: the option of the
+// value it read, or the unit text.
+SelectTarget selectionOf(const ButtonAction& a) {
+    SelectTarget t;
+    t.item = qint16(a.item);
+    t.channel = qint16(a.ch);
+    t.value = qint16(a.preset);
+    t.unit = a.unitText;
+    return t;
+}
+}  // namespace
+
 void MainDisp::applyButtonAction(const ButtonAction& a) {
     switch (a.kind) {
     case ButtonAction::None:
@@ -61,13 +74,13 @@ void MainDisp::applyButtonAction(const ButtonAction& a) {
         if (Setting_Disp* d = settingDisp()) d->open(editTarget(m_state, a.range));
         break;
     case ButtonAction::OpenSelect:
-        if (Select_Disp* d = selectDisp()) d->open(selectTarget(m_state, a.item, a.ch));
+        if (Select_Disp* d = selectDisp()) d->open(selectionOf(a));
         break;
     case ButtonAction::OpenPageNumeric:
         setting2Disp()->open(editTarget(m_state, a.range));
         break;
     case ButtonAction::OpenPageSelect:
-        select2Disp()->open(pageSelectTarget(m_state, a.item));
+        select2Disp()->open(selectionOf(a));
         break;
     }
 }

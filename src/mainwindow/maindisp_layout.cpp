@@ -683,8 +683,9 @@ void MainDisp::buildSettingDisplay(QWidget* page) {
     left->addWidget(Frame7);
     Select_Command = new QListWidget(page);
     Select_Command->setObjectName(QStringLiteral("Select_Command"));
-    Select_Command->setFixedWidth(260);
+    Select_Command->setFixedWidth(kItemListMinWidth);  // widened to its rows when they are filled in
     Select_Command->setUniformItemSizes(true);
+    Select_Command->setTextElideMode(Qt::ElideNone);
     left->addWidget(Select_Command, 1);
     h->addLayout(left);
 

@@ -66,8 +66,8 @@ void MainDisp::gatherExitPreferences(Preferences& p) const {
     for (int ch = 0; ch < kChannels; ++ch) p.LogName(ch) = qint16(boxValue(log_Check1[ch]));
     for (int n = 0; n < kPageBoxes; ++n)
         if (isStoredPageBox(n)) p.LogSetting(n) = qint16(optionCheckValue(n));
-    if (m_alarm)
-        for (int i = 0; i < kAlarmColors; ++i) p.AlarmColors(i) = m_alarm->swatchColor(i);
+    // The alarm colours come from those in use (gatherPreferences): a pick in
+    // the colour window that OK did not confirm is not saved.
 }
 
 void MainDisp::Chname_Read() {

@@ -68,7 +68,7 @@ SubDisp_Chname::SubDisp_Chname(const StringTable& strings, UiSeam& ui, SettingsS
 }
 
 QString SubDisp_Chname::storedName(int ch) const {
-    return m_store ? channelName(*m_store, ch) : defaultChannelName(ch);
+    return m_store ? channelName(*m_store, ch, m_codePage) : defaultChannelName(ch);
 }
 
 void SubDisp_Chname::fillFromStore() {

@@ -258,8 +258,8 @@ TEST_F(ChartTest, StartFromCodeWithAndWithoutSelection) {
     EXPECT_EQ(rec(ChartSide::Sv, ChartRecord::Run), 0);
     EXPECT_FALSE(status.contains(strings.text(21)));
 
-    // PV of channel 3 selected: recording starts and draws its first sample
-    // at once, before any value was fed (value 0, on the axis line).
+    // PV of channel 3 selected: recording starts and takes its first sample
+    // at once, before any value was fed: the pen draws nothing yet.
     c.selection().PvPlot[3] = 1;
     ui.messages.clear();
     c.auto_run();
@@ -274,14 +274,19 @@ TEST_F(ChartTest, StartFromCodeWithAndWithoutSelection) {
     EXPECT_EQ(rec(ChartSide::Sv, ChartRecord::Run), 1);
     EXPECT_EQ(c.plotState().PlotX, 1);  // long span: one unit per sample
     EXPECT_EQ(c.plotState().PlotCount, 1);
-    EXPECT_EQ(pixel(0, 3792 / 15), rgbOf(state.ChartFile_Data.PvColor(3)));
+    const QRgb pen = rgbOf(state.ChartFile_Data.PvColor(3));
+    for (int y = 0; y < 3800 / 15; ++y) ASSERT_NE(pixel(0, y), pen) << y;
     for (QWidget* w : std::initializer_list<QWidget*>{c.optShort, c.optLong, c.lblSH, c.lblSL, c.updSH, c.UpDown1,
                                                       c.updChartitv, c.cmdChartsel, c.cmdRUN})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     EXPECT_TRUE(c.cmdStop->isEnabled());
-    // A second start while running only plots.
+    // A second start while running only plots: the first value fed is the
+    // pen's first level, with no stroke up from the axis.
+    c.setPvCaption(3, "200");
     c.cmdRUN_Click();
     EXPECT_EQ(c.plotState().PlotCount, 2);
+    EXPECT_EQ(pixel(0, 1900 / 15), pen);
+    for (int y = 1900 / 15 + 2; y < 3800 / 15; ++y) ASSERT_NE(pixel(0, y), pen) << y;
 }
 
 TEST_F(ChartTest, StopWritesSpanCycleAndFlagToBothFiles) {
@@ -580,23 +585,32 @@ TEST_F(ChartTest, SelectionPanelPensAndFiles) {
 TEST_F(ChartTest, ColorSetLoadsTheSelections) {
     std::array<qint16, kChannels> pv{}, sv{};
     pv[2] = 1;
-    pv[4] = 2;  // as found in the file: counts as selected when loaded
+    pv[4] = 2;  // as found in the file: selected, as 1
+    pv[7] = -1;
     sv[40] = 1;
     updateChartFile(chartFilePath(tmp.path(), ChartSide::Pv), penRecords(state.ChartFile_Data.PvColor, pv));
     updateChartFile(chartFilePath(tmp.path(), ChartSide::Sv), penRecords(state.ChartFile_Data.SvColor, sv));
     Korvel_ChartCtl& c = *chart;
     c.color_set();
-    EXPECT_EQ(c.selection().PvPlot, pv);
+    std::array<qint16, kChannels> pvLoaded = pv;
+    pvLoaded[4] = 1;
+    pvLoaded[7] = 1;
+    EXPECT_EQ(c.selection().PvPlot, pvLoaded);
     EXPECT_EQ(c.selection().SvPlot, sv);
     EXPECT_EQ(c.cmdDevBackColor(2), state.ChartFile_Data.PvColor(2));
     EXPECT_EQ(c.cmdDevBackColor(4), state.ChartFile_Data.PvColor(4));
     EXPECT_EQ(c.cmdDevBackColor(3), chart::kButtonFace);
     EXPECT_EQ(c.lblPvForeColor(4), state.ChartFile_Data.PvColor(4));
-    // A page change colours only the buttons whose flag is 1.
+    // A page change colours the selected buttons again, the one stored as 2 too.
     c.TabStrip2->setCurrentIndex(1);
     c.TabStrip2->setCurrentIndex(0);
     EXPECT_EQ(c.cmdDevBackColor(2), state.ChartFile_Data.PvColor(2));
-    EXPECT_EQ(c.cmdDevBackColor(4), chart::kButtonFace);
+    EXPECT_EQ(c.cmdDevBackColor(4), state.ChartFile_Data.PvColor(4));
+    // And its pen plots.
+    c.setPvCaption(4, "100");
+    c.cmdRUN_Click();
+    EXPECT_EQ(pixel(0, 2850 / 15), rgbOf(state.ChartFile_Data.PvColor(4)));
+    c.cmdStop_Click();
     // A file that cannot be read leaves the selection in memory as it is.
     QFile::remove(chartFilePath(tmp.path(), ChartSide::Sv));
     c.color_set();
@@ -694,4 +708,27 @@ TEST_F(ChartTest, StartUpThroughTheMainWindow) {
         EXPECT_EQ(s.ChartFile_Data.PvColor(80), 0x0000FF);
         EXPECT_EQ(s.ChartFile_Data.SvColor(94), 0xC000C0);
     }
+}
+
+TEST_F(ChartTest, StartUpGivesDefaultsForValuesTheControlsDoNotAllow) {
+    QTemporaryDir dir;
+    ChartFileImage sv;
+    sv.writeLong(ChartRecord::Cycle, 0);
+    sv.writeLong(ChartRecord::YHigh, 100);
+    sv.writeLong(ChartRecord::YLow, 300);
+    sv.writeInteger(ChartRecord::YDiv, 100);
+    ASSERT_TRUE(writeChartFile(chartFilePath(dir.path(), ChartSide::Sv), sv));
+    QVX720_INC s;
+    MainDisp w(s, strings, ui, dir.path());
+    w.system_init();
+    Korvel_ChartCtl& c = *w.Korvel_ChartCtl1;
+    EXPECT_EQ(c.XScaleTime(), "5");
+    EXPECT_EQ(c.YScaleDivision(), "4");
+    EXPECT_EQ(c.YScaleHigh(), "400");
+    EXPECT_EQ(c.YScaleLow(), "0");
+    // The up-downs stand on the values shown, so a step starts from them.
+    EXPECT_EQ(c.updChartitv->value(), 5);
+    EXPECT_EQ(c.UpDown1->value(), 4);
+    EXPECT_EQ(c.updSH->value(), 400);
+    EXPECT_EQ(c.updSL->value(), 0);
 }

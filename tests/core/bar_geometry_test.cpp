@@ -155,12 +155,14 @@ TEST(BarFill, KnownAnswers) {
         {10, 0, 100, FillState::Shown, 206},
         {-10, 0, 100, FillState::Empty, 0},
         {0, 0, 100, FillState::Empty, 0},       // at Min: no bar
-        {0, -100, 0, FillState::NoScale, 0},    // Value <= 0 and Max <= 0
-        {-50, -100, -10, FillState::NoScale, 0},
+        {0, -100, 0, FillState::Shown, 29},     // a scale that ends at 0: full at 0
+        {-125, -200, -50, FillState::Shown, 127},  // all negative: half way
+        {-10, -200, -50, FillState::Shown, 29},
+        {-200, -200, -50, FillState::Empty, 0},
         {5, 0, 0, FillState::ZeroSpan, 0},
         {12.3f, 12.3f, 12.3f, FillState::ZeroSpan, 0},
         {nan, 0, 100, FillState::Empty, 0},
-        {50, 100, 0, FillState::Shown, 127},    // a reversed scale
+        {50, 100, 0, FillState::NoScale, 0},    // Max below Min: an empty scale
         {25, -100, 100, FillState::Shown, 103},  // 62.5 %: 3390 - 1850 = 1540 twips
     };
     for (auto c : cases) {

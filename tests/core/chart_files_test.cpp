@@ -246,6 +246,43 @@ TEST(ChartFiles, StartUpLoad) {
     }
 }
 
+TEST(ChartFiles, StartUpTakesDefaultsForWhatTheControlsDoNotAllow) {
+    struct Case {
+        qint32 cycle, high, low;
+        qint16 div;
+        qint32 wantCycle, wantHigh, wantLow;
+        qint16 wantDiv;
+    };
+    const Case cases[] = {
+        {1, 2000, -200, 2, 1, 2000, -200, 2},    // every limit of the controls
+        {60, 401, 400, 10, 60, 401, 400, 10},
+        {0, 400, 0, 0, 5, 400, 0, 4},            // cycle and divisions below
+        {1000, 400, 0, 100, 5, 400, 0, 4},       // and above
+        {5, 300, 300, 4, 5, 400, 0, 4},          // high not above the low
+        {5, 2001, 500, 4, 5, 400, 0, 4},         // high out of range, then below the low
+        {5, 800, -201, 4, 5, 800, 0, 4},         // low out of range
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.cycle << " " << c.high << " " << c.low << " " << c.div);
+        QTemporaryDir tmp;
+        ChartFileImage sv;
+        sv.writeLong(ChartRecord::Cycle, c.cycle);
+        sv.writeLong(ChartRecord::YHigh, c.high);
+        sv.writeLong(ChartRecord::YLow, c.low);
+        sv.writeInteger(ChartRecord::YDiv, c.div);
+        const QString path = chartFilePath(tmp.path(), ChartSide::Sv);
+        putBytes(path, sv.bytes());
+        QVX720_INC s;
+        loadChartFiles(s, tmp.path());
+        const ChartFileData& d = s.ChartFile_Data;
+        EXPECT_EQ(d.Chart_Cycle, c.wantCycle);
+        EXPECT_EQ(d.Chart_YHigh, c.wantHigh);
+        EXPECT_EQ(d.Chart_YLow, c.wantLow);
+        EXPECT_EQ(d.Chart_YDiv, c.wantDiv);
+        EXPECT_EQ(fileBytes(path), sv.bytes());  // the file keeps what it holds
+    }
+}
+
 TEST(ChartFiles, StartUpWithFilesThatCannotBeUsed) {
     QTemporaryDir tmp;
     // The SV file is a folder: unreadable. It is left as it is and the
@@ -276,7 +313,8 @@ TEST(ChartFiles, PlotFlagsAndPenRecords) {
     for (int ch = 0; ch < kChannels; ++ch) colors(ch) = 0x10000 + ch;
     flags[0] = 1;
     flags[45] = 1;
-    flags[94] = 2;  // a value as found in a file is kept as it is
+    flags[94] = 2;  // any flag but 0 reads back as 1
+    flags[93] = -1;
     const QList<ChartRecordValue> recs = penRecords(colors, flags);
     ASSERT_EQ(recs.size(), 190);
     EXPECT_EQ(recs.front().rec, 1);
@@ -286,7 +324,9 @@ TEST(ChartFiles, PlotFlagsAndPenRecords) {
     ASSERT_TRUE(updateChartFile(path, recs));
     const ChartPlotFlags f = readPlotFlags(path);
     ASSERT_TRUE(f.ok);
-    EXPECT_EQ(f.flags, flags);
+    std::array<qint16, kChannels> selected = flags;
+    selected[93] = selected[94] = 1;
+    EXPECT_EQ(f.flags, selected);
     const ChartFileImage img = ChartFileImage::fromBytes(fileBytes(path));
     EXPECT_EQ(img.readLong(46), 0x10000 + 45);
     EXPECT_EQ(img.readInteger(195), 0);  // nothing else touched

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "link_fixture.h"
+#include "preferences.h"
 
 using namespace qvx;
 using namespace qvx::test;
@@ -293,15 +294,23 @@ TEST(Scan, ProgressMovesAtAbsentAddressesAndEndsAt95) {
 
 TEST(Scan, UnitAndDecimalFromStore) {
     LinkRig r;
-    r.bank.present = {0, 4};
+    r.bank.present = {0, 4, 9, 11};
     r.store.save("UNIT005", "degC");
     r.store.save("Decimalpoint005", "2");
     r.store.save("Decimalpoint001", "x");
+    r.store.save("Decimalpoint010", "+2");   // refused as the start-up read refuses it
+    r.store.save("Decimalpoint012", " 03 ");
     r.link.Setdata_read();
     EXPECT_EQ(r.s.UnitText(4), "degC");
     EXPECT_EQ(r.s.DecimalData(4), 2);
     EXPECT_EQ(r.s.UnitText(0), "%");
     EXPECT_EQ(r.s.DecimalData(0), 0);
+    EXPECT_EQ(r.s.DecimalData(9), 0);
+    EXPECT_EQ(r.s.DecimalData(11), 3);
+    EXPECT_EQ(r.s.ParaData(11, Item::DecimalPoint), 3);
+    // The scan reads the stored numbers as the start-up load does.
+    const Preferences p = loadPreferences(r.store);
+    for (int ch : {0, 4, 9, 11}) EXPECT_EQ(r.s.DecimalData(ch), p.Decimalpoint(ch)) << ch;
 }
 
 TEST(ReRead, ReadsItemsOfOneChannelAndClearsFlag) {

@@ -30,7 +30,7 @@ Preferences sample() {
     p.Log_Filename_stored = true;
     p.log_start = 1;
     p.tab3name = 94;
-    const qint32 colors[] = {0x00FF00, 0xFF0000, 0x123456, 0, -2147483633};
+    const qint32 colors[] = {0x00FF00, 0xFF0000, 0x123456, 0, 0xFFFFFF};
     for (int i = 0; i < kAlarmColors; ++i) p.AlarmColors(i) = colors[i];
     for (int n : kStoredBoxes) {
         p.LogSetting(n) = static_cast<qint16>(1 + n % 2);
@@ -164,6 +164,8 @@ TEST_F(PreferencesTest, BadValueGivesOnlyThatKeysDefault) {
         {"SSTab1", "2", [](Preferences& p) { p.SSTab1 = 0; }},
         {"Alm3color", "99999999999", [](Preferences& p) { p.AlarmColors(2) = 255; }},
         {"Alm1color", "red", [](Preferences& p) { p.AlarmColors(0) = 255; }},
+        {"Alm4color", "16777216", [](Preferences& p) { p.AlarmColors(3) = 255; }},
+        {"Alm_other", "-1", [](Preferences& p) { p.AlarmColors(4) = 255; }},
         {"Check1", "3", [](Preferences& p) { p.Check1 = 0; }},
         {"LogName7", "-1", [](Preferences& p) { p.LogName(7) = 0; }},
         {"LogName0", "", [](Preferences& p) { p.LogName(0) = 0; }},
@@ -305,7 +307,7 @@ TEST(PreferencesState, ApplyAndGather) {
     EXPECT_EQ(s.AllPage_Data.AllParaData(54), 79);
     EXPECT_EQ(s.Alarm_Color.AlmColor1, 0x00FF00);
     EXPECT_EQ(s.Alarm_Color.AlmColor3, 0x123456);
-    EXPECT_EQ(s.Alarm_Color.AlmColorOther, -2147483633);
+    EXPECT_EQ(s.Alarm_Color.AlmColorOther, 0xFFFFFF);
     EXPECT_EQ(s.Time_Count, 11);
 
     // What the program changed since comes back for the exit save.

@@ -588,6 +588,19 @@ TEST(ChannelNames, StoredAllAtOnce) {
     EXPECT_EQ(channelName(reread, 7), QStringLiteral("  padded  "));
 }
 
+TEST(ChannelNames, AStoredNameIsHandedOutWithinTwelveBytes) {
+    QTemporaryDir dir;
+    SettingsStore store(dir.filePath(QStringLiteral("s.ini")));
+    const QString kanji = QString::fromUtf8("\xE6\xB8\xA9");  // two bytes in a double-byte code page
+    store.save(chnameKey(0), QString(3000, QLatin1Char('W')));
+    store.save(chnameKey(1), kanji.repeated(7));
+    EXPECT_EQ(channelName(store, 0), QString(12, QLatin1Char('W')));  // the system's code page
+    EXPECT_EQ(channelName(store, 1, CodePage::SingleByte), kanji.repeated(7));
+    EXPECT_EQ(channelName(store, 1, CodePage::DoubleByte), kanji.repeated(6));
+    EXPECT_EQ(channelName(store, 2, CodePage::DoubleByte), QStringLiteral("Ch03"));
+    EXPECT_EQ(store.read(chnameKey(0), QString()).size(), 3000);   // the store keeps what it holds
+}
+
 TEST(AlarmColors, StoreTexts) {
     QTemporaryDir dir;
     SettingsStore store(dir.filePath(QStringLiteral("s.ini")));
@@ -603,6 +616,7 @@ TEST(AlarmColors, StoreTexts) {
     for (const auto& c : cases) store.save(QString::fromLatin1(c.key), QString::fromLatin1(c.text));
     const AlarmColors read = readAlarmColors(&store);
     for (const auto& c : cases) EXPECT_EQ(read[std::size_t(c.slot)], c.read) << c.key;
+
 
     ASSERT_TRUE(saveAlarmColors(store, {0x0000FF, 0x00FF00, 0xFF0000, 0, 0x808080}));
     SettingsStore reread(store.path());

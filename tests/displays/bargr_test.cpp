@@ -181,18 +181,22 @@ TEST(BarGr, FourOrFiveDecimalsKeepTheScaleTexts) {
     EXPECT_NEAR(t.b.barFill().fraction, 0.25, 1e-6);
 }
 
-TEST(BarGr, ValueTextFollowsTheValueWhenTheBarIsNotDrawn) {
-    // Value <= 0 with Max <= 0: no bar, but the text shows the new value.
+TEST(BarGr, AnAllNegativeScaleDrawsItsBarAndOnlyAnEmptyScaleStops) {
     Bar t;
     BarGr& b = t.b;
+    b.setMin(-200);
+    b.setMax(-50);
+    b.setValue(-125);
+    EXPECT_EQ(b.barFill().state, FillState::Shown);
+    EXPECT_TRUE(b.barVisible());
+    EXPECT_NEAR(b.barFill().fraction, 0.5, 1e-6);
+    EXPECT_EQ(b.valueText(), QStringLiteral("-125.0"));
+    EXPECT_TRUE(b.SetValue());
+    // Max below Min: no bar, but the text still follows the value.
+    b.setMin(100);
     b.setMax(0);
-    b.setValue(0);
-    EXPECT_EQ(b.barFill().state, FillState::NoScale);
-    EXPECT_FALSE(b.barVisible());
-    EXPECT_EQ(b.valueText(), QStringLiteral("0.0"));
-    b.setMin(-100);
-    b.setMax(-10);
     b.setValue(-42.5f);
+    EXPECT_EQ(b.barFill().state, FillState::NoScale);
     EXPECT_FALSE(b.barVisible());
     EXPECT_EQ(b.valueText(), QStringLiteral("-42.5"));
 }

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -72,8 +73,15 @@ TEST(Buttons, SelectionRefusedWhileAnyChannelAutoTunes) {
     EXPECT_EQ(r.ui.boxes[0].buttons, UiSeam::Buttons::Ok);
     EXPECT_FALSE(r.w->selectDisp()->isVisible());
     r.s.ParaData(57, 11) = 0;
+    r.s.ParaData(0, 39) = 4;
     r.w->Command_change2[0]->click();
     EXPECT_TRUE(r.w->selectDisp()->isVisible());
+    EXPECT_TRUE(r.w->selectDisp()->Option_alarm[4]->isChecked());  // the value the button found
+    // The unit item opens on the channel's unit text.
+    r.s.Edit_Context.Set_Item = 65;
+    r.s.UnitText(1) = "kPa";
+    r.w->Command_change2[1]->click();
+    EXPECT_EQ(r.w->selectDisp()->Text_unit->text(), "kPa");
 }
 
 TEST(Buttons, PageButtonsOpenPageDialogsAndNameTheAutoTuningChannel) {

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -106,6 +109,50 @@ TEST_F(MainDispTest, SelectingARowSetsItemAndEntryFrame) {
         EXPECT_EQ(m.Frame_main->title(), strings.text(101 + c.row)) << c.row;
         EXPECT_EQ(visiblePair(m), c.pair) << c.row;
     }
+}
+
+TEST_F(MainDispTest, SettingItemListShowsEveryRowWhole) {
+    for (auto language : {StringTable::Language::English, StringTable::Language::Japanese}) {
+        MainDisp& m = make(StringTable::builtIn(language));
+        m.show();
+        m.SSTab2->setCurrentIndex(2);
+        QApplication::processEvents();
+        QListWidget* list = m.Select_Command;
+        ASSERT_EQ(list->count(), 56);
+        for (int row = 0; row < list->count(); ++row)
+            EXPECT_LE(list->sizeHintForIndex(list->model()->index(row, 0)).width(), list->viewport()->width())
+                << int(language) << " row " << row << ": " << list->item(row)->text().toStdString();
+        EXPECT_FALSE(list->horizontalScrollBar()->isVisible()) << int(language);
+    }
+}
+
+TEST_F(MainDispTest, ClickingARowRunsTheSelectionOnce) {
+    // Every run of the selection hides the entry frames and shows the pair
+    // of the item again.
+    struct ShowCounter : QObject {
+        int shows = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Show) ++shows;
+            return false;
+        }
+    } counter;
+    MainDisp& m = make(test::numberedTable());
+    m.show();
+    m.SSTab2->setCurrentIndex(2);
+    QApplication::processEvents();
+    ASSERT_TRUE(m.Frame_sub1[0]->isVisible());
+    m.Frame_sub1[0]->installEventFilter(&counter);
+    QListWidget* list = m.Select_Command;
+    const QPoint at = list->visualItemRect(list->item(18)).center();
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(t, QPointF(at), list->viewport()->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                      t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &e);
+    }
+    EXPECT_EQ(list->currentRow(), 18);
+    EXPECT_EQ(state.Edit_Context.Set_Item, 27);
+    EXPECT_EQ(counter.shows, 1);
+    m.Frame_sub1[0]->removeEventFilter(&counter);
 }
 
 TEST_F(MainDispTest, MainTabChangeRestoresTheListItem) {

@@ -22,6 +22,7 @@
 #include "value_format.h"
 #include "realistic_mix.h"
 #include "sim_transport.h"
+#include "subdisp_alarm.h"
 #include "subdisp_comm.h"
 #include "test_support.h"
 
@@ -198,6 +199,29 @@ TEST(Program, StoredPreferencesReachTheWindow) {
     EXPECT_EQ(w.tb3_CHName->currentText(), "Oven A");
     EXPECT_EQ(r.s().Alarm_Color.AlmColor2, 65280);
     EXPECT_EQ(r.s().Alarm_Color.AlmColor1, 255);
+}
+
+TEST(Program, AlarmColoursOutOfRangeAreRedAndTheExitSavesThoseInUse) {
+    Rig r({});
+    r.seed("Alm1color", "-1");
+    r.seed("Alm2color", "65280");
+    r.seed("Alm_other", "16777216");
+    r.start();
+    MainDisp& w = r.program->window();
+    EXPECT_EQ(r.s().Alarm_Color.AlmColor1, 255);
+    EXPECT_EQ(r.s().Alarm_Color.AlmColor2, 65280);
+    EXPECT_EQ(r.s().Alarm_Color.AlmColorOther, 255);
+    // A colour picked in the colour window that OK never confirmed.
+    w.mnuColor_Click();
+    r.ui.colors = {0x00FFFF};
+    w.alarmDialog()->Cmd_Alm[1]->click();
+    ASSERT_EQ(w.alarmDialog()->swatchColor(1), 0x00FFFF);
+    r.ui.answers = {UiSeam::Answer::No};
+    w.mnuEnd_Click();
+    SettingsStore saved(r.dir.filePath("settings.ini"));
+    EXPECT_EQ(saved.read("Alm1color", ""), "255");
+    EXPECT_EQ(saved.read("Alm2color", ""), "65280");
+    EXPECT_EQ(saved.read("Alm_other", ""), "255");
 }
 
 // ------------------------------------------------------------------ end to end

@@ -154,15 +154,22 @@ TEST_F(RefreshTest, LastPanelPageHidesRowsPastChannel95AndAbsentChannels) {
 TEST_F(RefreshTest, RenamedChannelsReachCaptionsAndStayAfterRefresh) {
     store->save(QStringLiteral("Chname01"), QStringLiteral("Oven A"));
     store->save(QStringLiteral("Chname02"), QStringLiteral("Oven B"));
+    store->save(QStringLiteral("Chname04"), QString(3000, QLatin1Char('W')));  // edited outside the program
     w->Chname_Read();
     showTab(0);
     w->SelectDispItem();
     EXPECT_EQ(w->Frame_All[0]->title(), QStringLiteral("Oven A"));
     EXPECT_EQ(w->Frame_All[1]->title(), QStringLiteral("Oven B"));
+    const QString cut(12, QLatin1Char('W'));
+    EXPECT_EQ(w->Frame_All[3]->title(), cut);
+    EXPECT_EQ(w->tb3_CHName->itemText(3), cut);
+    EXPECT_EQ(w->log_Check1[3]->text(), cut);
+    EXPECT_EQ(w->BarGr1[3]->TipText(), cut);
     showTab(2);
     w->SelectDispItem();
     EXPECT_EQ(w->label_setdata[0]->text(), QStringLiteral("Oven A"));
     EXPECT_EQ(w->label_setdata[2]->text(), QStringLiteral("Ch03"));
+    EXPECT_EQ(w->label_setdata[3]->text(), cut);
 }
 
 // ---- tab 0, bar graphs -------------------------------------------------------------------

@@ -383,18 +383,38 @@ TEST_F(NumericDialogTest, LinearInputWithImpossibleDecimalsShowsTheRawEntry) {
 }
 
 TEST_F(NumericDialogTest, DisplayBoxHasTheFocusWhenShownAndAfterRefusals) {
-    Setting_Disp d(state, strings, ui, store);
-    openOn(d, 14, 0);
-    QApplication::processEvents();
-    EXPECT_EQ(d.focusWidget(), d.Disp_setdata);
-    d.Ten_key[5]->click();  // a digit button keeps the focus it took
-    d.Ten_key[5]->setFocus();
-    EXPECT_EQ(d.focusWidget(), d.Ten_key[5]);
-    d.Command2_Click();  // "CE" gives the focus back
-    EXPECT_EQ(d.focusWidget(), d.Disp_setdata);
-    d.Command4->setFocus();
-    d.Command3_Click();  // refused: empty
-    EXPECT_EQ(d.focusWidget(), d.Disp_setdata);
+    linear(0, 0, -100, 100);  // the SV of channel 0 takes -100..100
+    const struct {
+        const char* name;
+        const char* typed;
+        void (NumericSettingDialog::*press)();
+        const char* message;  // the refusal shown, none for CE
+    } presses[] = {
+        {"OK with nothing typed", "", &NumericSettingDialog::Command3_Click, "T559"},
+        {"OK outside the range", "5000", &NumericSettingDialog::Command3_Click, "T229"},
+        {"+/- outside the range", "5000", &NumericSettingDialog::Command1_Click, "T229"},
+        {"CE", "5", &NumericSettingDialog::Command2_Click, nullptr},
+    };
+    for (Member m : kMembers) {
+        auto d = make(m);
+        openOn(*d, Item::SV, 0);
+        QApplication::processEvents();
+        EXPECT_EQ(d->focusWidget(), d->Disp_setdata) << "shown";
+        for (const auto& p : presses) {
+            ui.boxes.clear();
+            d->Command2_Click();
+            typeChars(*d, p.typed);
+            // The operator has moved on to another key of the dialog.
+            d->Command4->setFocus();
+            ASSERT_NE(d->focusWidget(), d->Disp_setdata) << p.name;
+            ((*d).*p.press)();
+            EXPECT_EQ(d->focusWidget(), d->Disp_setdata) << p.name;
+            if (p.message) {
+                ASSERT_EQ(ui.boxes.size(), 1u) << p.name;
+                EXPECT_EQ(ui.boxes[0], QString::fromLatin1(p.message)) << p.name;
+            }
+        }
+    }
 }
 
 }  // namespace
