@@ -175,8 +175,13 @@ TEST(Program, StoredPreferencesReachTheWindow) {
     r.seed("Chname05", "Oven A");
     r.seed("Alm2color", "65280");
     r.seed("tab3name", "4");
+    r.seed("Check1", "1");
+    r.seed("Log_Filename", "/data/Logging/last_run.csv");
     r.start();
     MainDisp& w = r.program->window();
+    // Only the logging resume shows the stored logging file; the key stays.
+    EXPECT_EQ(w.Savename_text->text(), "");
+    EXPECT_EQ(r.program->store().read("Log_Filename", ""), "/data/Logging/last_run.csv");
     EXPECT_EQ(w.SSTab1->currentIndex(), 1);
     EXPECT_EQ(w.Logging_time->currentIndex(), 6);
     EXPECT_TRUE(w.log_Check1[4]->isChecked());
@@ -184,6 +189,32 @@ TEST(Program, StoredPreferencesReachTheWindow) {
     EXPECT_EQ(w.tb3_CHName->currentText(), "Oven A");
     EXPECT_EQ(r.s().Alarm_Color.AlmColor2, 65280);
     EXPECT_EQ(r.s().Alarm_Color.AlmColor1, 255);
+}
+
+// A history file that cannot be written: one box for the run of failing
+// entries, shown after the tick, and the poll goes on while it is open.
+TEST(Program, HistoryFileFailureBoxLeavesThePollRunning) {
+    Rig r({0});
+    sim::Fault refused;
+    refused.kind = sim::FaultKind::Nak;
+    refused.channel = 0;
+    refused.item = "0081";  // every MV poll: a "NAK" entry
+    r.bank->addFault(refused);
+    r.start();
+    r.s().History_Table.History_Path = r.dir.filePath("gone/His.txt");
+    quint64 framesInBox = 0;
+    r.ui.duringBox = [&](const QString&) {
+        const quint64 frames = r.bank->framesReceived();
+        r.runUntil([] { return false; }, 300);
+        framesInBox = r.bank->framesReceived() - frames;
+    };
+    ASSERT_TRUE(r.runUntil([&] { return !r.ui.boxes.empty(); }));
+    EXPECT_EQ(r.ui.boxes[0].text, "T414");
+    EXPECT_GT(framesInBox, 20u);
+    // The entries go on failing after the box: no second box.
+    const quint64 frames = r.bank->framesReceived();
+    r.runUntil([&] { return r.bank->framesReceived() > frames + 50; });
+    EXPECT_EQ(r.ui.boxes.size(), 1u);
 }
 
 // ------------------------------------------------------------------ end to end
