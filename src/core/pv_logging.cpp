@@ -152,7 +152,10 @@ QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList
     QStringList out;
     out.reserve(columns.size());
     const PvLogSpan& span = s.PvLog_Span;
-    for (int ch : columns) out << (span.Polled(ch) && !span.Measured(ch) ? QString() : Disp_Data(s, st, Item::PV, ch));
+    for (int ch : columns) {
+        const bool unmeasured = span.Polled(ch) && !span.Measured(ch);
+        out << (unmeasured ? QString() : Disp_Data(s, st, Item::PV, ch));
+    }
     return out;
 }
 

@@ -52,7 +52,8 @@ FileWrite appendToFile(const QString& path, const QByteArray& bytes, const QByte
     if (path.isEmpty()) return {false, false, qt_error_string(ENOENT)};
     QFile f(path);
     // Unbuffered: what write() reports is what reached the system.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) return fileWriteFailure(f, path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return fileWriteFailure(f, path);
     const qint64 before = f.size();
     const QByteArray all = before == 0 && !headerIfEmpty.isEmpty() ? headerIfEmpty + bytes : bytes;
     // A short write is followed by one for the rest, which then says why it failed.

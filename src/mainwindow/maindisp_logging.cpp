@@ -126,7 +126,7 @@ void MainDisp::logStart() {
     QStringList names;
     for (int ch : columns) names << logColumnName(channelName(ch));
     const LogWriteResult wrote = m_logging->logger.start(logFilePath(), append, columns, names);
-    if (!(wrote == LogWrite::Ok)) {
+    if (wrote != LogWrite::Ok) {
         // The operator pressed Start: a failure is always told.
         showLogWriteFailure(wrote);
         logTimeSet();
