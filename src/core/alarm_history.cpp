@@ -1,6 +1,5 @@
 #include "alarm_history.h"
 
-#include <QFile>
 #include <QStringList>
 
 #include "preferences.h"
@@ -196,25 +195,13 @@ void AlarmHistory::History_Write(const QString& kind, int ch, int state) {
     grid_.setRow(row + 1, HistoryCells{});  // the row after the newest stays blank (101 after 100)
     t.History_Row = static_cast<qint16>(row >= kHistoryRows ? 1 : row + 1);
 
-    if (appendLine(quotedLine({cells[1], cells[2], cells[3]}))) return;
-    // One box at a time: failures while it is open (its wait runs events) show none.
-    if (messageOpen_ || !message_) return;
-    messageOpen_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{messageOpen_};
-    message_(strings_.text(414));
-}
-
-bool AlarmHistory::appendLine(const QByteArray& line) const {
-    const QString& path = s_.History_Table.History_Path;
-    if (path.isEmpty()) return false;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-    const bool ok = f.write(line) == line.size() && f.flush();
-    f.close();
-    return ok;
+    if (appendToFile(t.History_Path, quotedLine({cells[1], cells[2], cells[3]}), header_).ok) {
+        fileFailing_ = false;
+        return;
+    }
+    if (fileFailing_) return;
+    fileFailing_ = true;
+    if (message_) message_(strings_.text(414));
 }
 
 void AlarmHistory::refillGrid() {

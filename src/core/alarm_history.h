@@ -108,7 +108,9 @@ private:
 class AlarmHistory final : public HistorySink {
 public:
     using Clock = std::function<QDateTime()>;
-    // Shows a message with an OK button and returns when it is closed.
+    // Tells the operator a message with an OK button. Entries are made inside
+    // the link tick, so the message must not hold it: the window shows it
+    // once the tick is over, or without waiting.
     using MessageBox = std::function<void(const QString& text)>;
 
     AlarmHistory(QVX720_INC& s, const SettingsStore& store, const StringTable& strings, Clock clock,
@@ -121,9 +123,14 @@ public:
 
     // One entry: grid row and table row History_Row, the row after it
     // blanked, History_Row advanced (1 after 100), one line appended to the
-    // history file. A file that cannot be written shows string 414, never
-    // more than one such box at a time; the next entry tries the file again.
+    // history file. A file that cannot be written shows string 414 once per
+    // run of failures (again only after a line went in); every entry tries
+    // the file again.
     void History_Write(const QString& kind, int ch, int state) override;
+
+    // The header lines that an empty or missing history file takes before its
+    // first line (the start could not write them: a full disk, no folder yet).
+    void setFileHeader(const QByteArray& header) { header_ = header; }
 
     // numhyst_Click: the grid refilled from the table (rows 1..100).
     void refillGrid();
@@ -137,8 +144,6 @@ public:
     const HistoryGrid& grid() const { return grid_; }
 
 private:
-    bool appendLine(const QByteArray& line) const;
-
     QVX720_INC& s_;
     const SettingsStore& store_;
     const StringTable& strings_;
@@ -146,7 +151,8 @@ private:
     MessageBox message_;
     QLocale locale_;
     HistoryGrid grid_;
-    bool messageOpen_ = false;
+    QByteArray header_;
+    bool fileFailing_ = false;  // the last line did not go in, and the operator was told
 };
 
 }  // namespace qvx

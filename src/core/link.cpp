@@ -246,6 +246,7 @@ void Link::Monitor_read() {
     view_.setStatusPanel(1, QString());
     bool freshStatus = false;
     if (s_.NoConnect(ch) == 0) {
+        if (item == Item::PV) s_.PvLog_Span.Polled(ch) = true;
         const QString reply = transact(ch, kRead, s_.ParaAddr(item), QString(), 2);
         const ReplyClass c = judge(reply, ch, item, false);
         freshStatus = item == Item::Status && c == ReplyClass::Ack;
@@ -270,7 +271,10 @@ void Link::ReadDataSet(const QString& reply, int ch, int item) {
     if (!v) return;  // not a number: keep the last good value
     MonitorData& m = s_.Monitor_Data;
     switch (item) {
-    case Item::PV: m.PvData(ch) = *v; break;
+    case Item::PV:
+        m.PvData(ch) = *v;
+        s_.PvLog_Span.Measured(ch) = true;
+        break;
     case Item::MV: m.MvData(ch) = *v; break;
     case Item::CoolMV: m.CoolMvData(ch) = *v; break;
     case Item::Status:

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <array>
+#include <cerrno>
 
 #include "startup.h"
 #include "value_format.h"
@@ -150,8 +151,17 @@ QByteArray logRowLine(const QString& date, const QString& time, const QStringLis
 QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList<int>& columns) {
     QStringList out;
     out.reserve(columns.size());
-    for (int ch : columns) out << Disp_Data(s, st, Item::PV, ch);
+    const PvLogSpan& span = s.PvLog_Span;
+    for (int ch : columns) {
+        const bool unmeasured = span.Polled(ch) && !span.Measured(ch);
+        out << (unmeasured ? QString() : Disp_Data(s, st, Item::PV, ch));
+    }
     return out;
+}
+
+void beginLogSpan(QVX720_INC& s) {
+    s.PvLog_Span.Polled.fill(false);
+    s.PvLog_Span.Measured.fill(false);
 }
 
 QString logDateText(const QDate& date, const QLocale& locale) {
@@ -195,35 +205,33 @@ QString logTimeText(const QTime& time, const QLocale& locale) {
 // ---- writes ------------------------------------------------------------------------
 
 namespace {
-LogWrite openFailure(const QString& path) {
-    const QFileInfo fi(path);
-    if (fi.exists()) return !fi.isDir() && !fi.isWritable() ? LogWrite::AccessDenied : LogWrite::Failed;
-    const QFileInfo folder(fi.absolutePath());
-    return folder.isDir() && !folder.isWritable() ? LogWrite::AccessDenied : LogWrite::Failed;
+LogWriteResult logWriteResult(const FileWrite& w) {
+    if (w.ok) return {};
+    return {w.heldElsewhere ? LogWrite::AccessDenied : LogWrite::Failed, w.reason};
 }
 }  // namespace
 
-LogWrite appendLogFile(const QString& path, const QByteArray& bytes) {
-    if (path.isEmpty()) return LogWrite::Failed;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return openFailure(path);
-    const bool ok = f.write(bytes) == bytes.size() && f.flush();
-    return ok ? LogWrite::Ok : LogWrite::Failed;
+QString logWriteFailureText(const StringTable& st, const LogWriteResult& failure, const QString& path) {
+    if (failure.kind == LogWrite::AccessDenied) return st.text(555);
+    return st.text(920).arg(QDir::toNativeSeparators(path), failure.reason);
 }
 
-LogWrite replaceLogFile(const QString& path, const QByteArray& bytes) {
-    if (path.isEmpty()) return LogWrite::Failed;
-    if (QFileInfo(path).isDir()) return LogWrite::Failed;
+LogWriteResult appendLogFile(const QString& path, const QByteArray& bytes) {
+    return logWriteResult(appendToFile(path, bytes));
+}
+
+LogWriteResult replaceLogFile(const QString& path, const QByteArray& bytes) {
+    if (path.isEmpty()) return {LogWrite::Failed, qt_error_string(ENOENT)};
+    if (QFileInfo(path).isDir()) return {LogWrite::Failed, qt_error_string(EISDIR)};
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return openFailure(path);
+    if (!f.open(QIODevice::WriteOnly)) return logWriteResult(fileWriteFailure(f, path));
     if (f.write(bytes) != bytes.size()) {
+        const FileWrite failed = fileWriteFailure(f, path);
         f.cancelWriting();
-        return LogWrite::Failed;
+        return logWriteResult(failed);
     }
-    if (f.commit()) return LogWrite::Ok;
-    // The old file refuses replacing (read-only) while its folder allows it.
-    const QFileInfo fi(path);
-    return fi.exists() && !fi.isWritable() ? LogWrite::AccessDenied : LogWrite::Failed;
+    if (f.commit()) return {};
+    return logWriteResult(fileWriteFailure(f, path));
 }
 
 // ---- PvLogger ------------------------------------------------------------------------
@@ -239,25 +247,24 @@ PvLogger::PvLogger(QVX720_INC& s, const StringTable& st)
 
 int PvLogger::LogTime_Set(int listIndex) { return qvx::LogTime_Set(s_.Log_Clock, listIndex, clock_().time()); }
 
-QByteArray PvLogger::rowLine() const {
-    const QDateTime n = clock_();
-    return logRowLine(logDateText(n.date(), locale_), logTimeText(n.time(), locale_),
-                      logRowValues(s_, st_, columns_));
+QByteArray PvLogger::takeRow(const QDateTime& n) {
+    const QByteArray row = logRowLine(logDateText(n.date(), locale_), logTimeText(n.time(), locale_),
+                                      logRowValues(s_, st_, columns_));
+    beginLogSpan(s_);
+    return row;
 }
 
-LogWrite PvLogger::start(const QString& path, bool append, const QList<int>& columns,
-                         const QStringList& columnNames) {
+LogWriteResult PvLogger::start(const QString& path, bool append, const QList<int>& columns,
+                               const QStringList& columnNames) {
     columns_ = columns;
-    const QByteArray bytes = logTitleLine(st_) + logHeaderLine(st_, columnNames) + rowLine();
+    const QByteArray bytes = logTitleLine(st_) + logHeaderLine(st_, columnNames) + takeRow(clock_());
     return writer_(path, bytes, !append);
 }
 
-std::optional<LogWrite> PvLogger::tick(const QString& path) {
+std::optional<LogWriteResult> PvLogger::tick(const QString& path) {
     const QDateTime n = clock_();
     if (!logRowDue(s_.Log_Clock, n.time())) return std::nullopt;
-    const QByteArray row = logRowLine(logDateText(n.date(), locale_), logTimeText(n.time(), locale_),
-                                      logRowValues(s_, st_, columns_));
-    return writer_(path, row, false);
+    return writer_(path, takeRow(n), false);
 }
 
 }  // namespace qvx

@@ -78,8 +78,11 @@ QByteArray logTitleLine(const StringTable& st);
 QByteArray logHeaderLine(const StringTable& st, const QStringList& columnNames);
 // A row: date, time, then the PV texts; ends ",\r\n".
 QByteArray logRowLine(const QString& date, const QString& time, const QStringList& values);
-// The PV display texts of the columns.
+// The PV display texts of the columns; empty for a channel whose PV polls
+// since the last row all went without a value (PvLog_Span).
 QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList<int>& columns);
+// A row was made: the span of the next row begins.
+void beginLogSpan(QVX720_INC& s);
 
 // Date of a row: the locale's short date form.
 QString logDateText(const QDate& date, const QLocale& locale);
@@ -93,15 +96,29 @@ QString logTimeText(const QTime& time, const QLocale& locale);
 
 enum class LogWrite {
     Ok,
-    AccessDenied,  // the file or its folder refuses writing
-    Failed,        // any other failure (no folder, a folder of that name, disk full)
+    AccessDenied,  // refused although file and folder permit writing: another program holds the file
+    Failed,        // any other failure (no folder, a folder of that name, read-only, disk full)
 };
 
-// Appends bytes with one write, flushed. The file is created when missing.
-LogWrite appendLogFile(const QString& path, const QByteArray& bytes);
+// What a write of the logging file came to, with the system's reason.
+struct LogWriteResult {
+    LogWriteResult(LogWrite k = LogWrite::Ok, QString why = {}) : kind(k), reason(std::move(why)) {}
+    bool operator==(LogWrite k) const { return kind == k; }
+    LogWrite kind;
+    QString reason;
+};
+
+// The operator's message for a failed write of the logging file at path:
+// string 555 when another program holds the file, else string 920 naming the
+// file and the system's reason.
+QString logWriteFailureText(const StringTable& st, const LogWriteResult& failure, const QString& path);
+
+// Appends bytes with one write, flushed. The file is created when missing; a
+// write that fails part way is taken back.
+LogWriteResult appendLogFile(const QString& path, const QByteArray& bytes);
 // Replaces the file with bytes as a whole (the old file stays intact when
 // the write fails).
-LogWrite replaceLogFile(const QString& path, const QByteArray& bytes);
+LogWriteResult replaceLogFile(const QString& path, const QByteArray& bytes);
 
 // The logging of one run of the logging clock: what the start writes and
 // what each due tick writes, with the time and the file system as seams.
@@ -109,7 +126,7 @@ class PvLogger {
 public:
     using Clock = std::function<QDateTime()>;
     // replace: write the whole file anew, else append.
-    using Writer = std::function<LogWrite(const QString& path, const QByteArray& bytes, bool replace)>;
+    using Writer = std::function<LogWriteResult(const QString& path, const QByteArray& bytes, bool replace)>;
 
     PvLogger(QVX720_INC& s, const StringTable& st);
 
@@ -124,16 +141,19 @@ public:
     // The start's file work: the header pair and the first row in one write,
     // replacing the file or appended to it. The columns become those of
     // every later row, so rows always line up with the header.
-    LogWrite start(const QString& path, bool append, const QList<int>& columns, const QStringList& columnNames);
+    LogWriteResult start(const QString& path, bool append, const QList<int>& columns,
+                         const QStringList& columnNames);
 
     // One check of the logging clock: nullopt when no row is due, else the
     // outcome of writing the row.
-    std::optional<LogWrite> tick(const QString& path);
+    std::optional<LogWriteResult> tick(const QString& path);
 
     const QList<int>& columns() const { return columns_; }
-    QByteArray rowLine() const;
 
 private:
+    // The row of moment n; the span of the next row begins.
+    QByteArray takeRow(const QDateTime& n);
+
     QVX720_INC& s_;
     const StringTable& st_;
     Clock clock_;

@@ -165,6 +165,14 @@ struct HistoryTable {
     QString History_Path;
 };
 
+// The PV polls of each channel since the last logging row (since monitoring
+// began before the first): whether one was sent, and whether one of them
+// brought a value. Polled but never measured: the row leaves the field empty.
+struct PvLogSpan {
+    Table1<bool, kChannels> Polled;
+    Table1<bool, kChannels> Measured;
+};
+
 // Logging clock: hour, minute, second.
 struct LogClock {
     Table1<qint16, 3> LogNext;
@@ -213,6 +221,7 @@ public:
     AlarmColor Alarm_Color;
     qint16 Time_Count = 2;
     LogClock Log_Clock;
+    PvLogSpan PvLog_Span;
     qint16 Prn_No = 0;
     // Trend chart: the chart-file mirror, which Y limit the chart-scale dialog
     // edits (0 high, 1 low) and the Y scale the chart shows now.

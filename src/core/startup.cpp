@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringEncoder>
+#include <cerrno>
 
 namespace qvx {
 
@@ -35,13 +36,47 @@ QByteArray quotedLine(const QStringList& fields) {
     return enc.encode(line);
 }
 
-bool createHistoryFile(const QString& path, const QDate& startDate, const QLocale& locale) {
+FileWrite fileWriteFailure(const QFileDevice& f, const QString& path) {
+    FileWrite out;
+    out.ok = false;
+    out.reason = f.error() == QFileDevice::NoError ? qt_error_string(EIO) : f.errorString();
+    const bool denied = out.reason == qt_error_string(EACCES) || out.reason == qt_error_string(EPERM);
+    if (denied) {
+        const QFileInfo fi(path);
+        out.heldElsewhere = fi.exists() ? fi.isWritable() : QFileInfo(fi.absolutePath()).isWritable();
+    }
+    return out;
+}
+
+FileWrite appendToFile(const QString& path, const QByteArray& bytes, const QByteArray& headerIfEmpty) {
+    if (path.isEmpty()) return {false, false, qt_error_string(ENOENT)};
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-    QByteArray head = quotedLine({QStringLiteral("QVX-720 Alarm history"), QStringLiteral("    Data  : "),
-                                  locale.toString(startDate, QLocale::ShortFormat)});
-    head += quotedLine({QStringLiteral("Time"), QStringLiteral("Channel"), QStringLiteral("Contain")});
-    return f.write(head) == head.size() && f.flush();
+    // Unbuffered: what write() reports is what reached the system.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return fileWriteFailure(f, path);
+    const qint64 before = f.size();
+    const QByteArray all = before == 0 && !headerIfEmpty.isEmpty() ? headerIfEmpty + bytes : bytes;
+    // A short write is followed by one for the rest, which then says why it failed.
+    qint64 done = 0;
+    while (done < all.size()) {
+        const qint64 n = f.write(all.constData() + done, all.size() - done);
+        if (n <= 0) break;
+        done += n;
+    }
+    if (done == all.size()) return {};
+    const FileWrite failed = fileWriteFailure(f, path);
+    f.resize(before);
+    return failed;
+}
+
+QByteArray historyFileHeader(const QDate& startDate, const QLocale& locale) {
+    return quotedLine({QStringLiteral("QVX-720 Alarm history"), QStringLiteral("    Data  : "),
+                       locale.toString(startDate, QLocale::ShortFormat)}) +
+           quotedLine({QStringLiteral("Time"), QStringLiteral("Channel"), QStringLiteral("Contain")});
+}
+
+bool createHistoryFile(const QString& path, const QDate& startDate, const QLocale& locale) {
+    return appendToFile(path, historyFileHeader(startDate, locale)).ok;
 }
 
 }  // namespace qvx

@@ -51,6 +51,7 @@ class Setting4_Disp;
 class Select_Disp;
 class Select2_Disp;
 struct ButtonAction;
+struct LogWriteResult;
 class SubDisp_History;
 class SubDisp_SaveLoad;
 
@@ -441,7 +442,7 @@ private:
     void logStop();
     bool chooseLogFile();
     QString logFilePath() const;
-    void showLogWriteFailure();
+    void showLogWriteFailure(const LogWriteResult& failure);
     void logTimeSet();
     void transmitRefusal(int ch);
     std::shared_ptr<Logging> m_logging;

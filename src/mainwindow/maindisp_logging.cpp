@@ -80,11 +80,13 @@ void MainDisp::logTimeSet() {
     if (Logging_time->currentIndex() != shown) Logging_time->setCurrentIndex(shown);
 }
 
-void MainDisp::showLogWriteFailure() {
+void MainDisp::showLogWriteFailure(const LogWriteResult& failure) {
+    m_logging->failing = true;
     // The logging clock goes on ticking inside the box: never a second one.
     if (m_logging->messageOpen) return;
     m_logging->messageOpen = true;
-    m_ui.messageBox(this, m_strings.text(555), QString(), UiSeam::Icon::None, UiSeam::Buttons::Ok);
+    m_ui.messageBox(this, logWriteFailureText(m_strings, failure, logFilePath()), QString(), UiSeam::Icon::None,
+                    UiSeam::Buttons::Ok);
     m_logging->messageOpen = false;
 }
 
@@ -98,7 +100,8 @@ void MainDisp::logStart() {
     // 2. The file. A cancelled dialog ends the start: the file the operator
     // did not want overwritten is never written.
     const bool append = Check1->checkState() != Qt::Unchecked;
-    if (Savename_text->text().isEmpty()) {
+    // "0" is what the logging resume shows when no name was stored: no file chosen.
+    if (Savename_text->text().isEmpty() || Savename_text->text() == QLatin1String("0")) {
         if (!append) {
             m_ui.messageBox(this, m_strings.text(508), QString(), UiSeam::Icon::None, UiSeam::Buttons::Ok);
             if (!chooseLogFile()) return;
@@ -122,14 +125,17 @@ void MainDisp::logStart() {
     // 6.-7. Header pair and first row, in one write.
     QStringList names;
     for (int ch : columns) names << logColumnName(channelName(ch));
-    if (m_logging->logger.start(logFilePath(), append, columns, names) != LogWrite::Ok) {
-        showLogWriteFailure();
+    const LogWriteResult wrote = m_logging->logger.start(logFilePath(), append, columns, names);
+    if (wrote != LogWrite::Ok) {
+        // The operator pressed Start: a failure is always told.
+        showLogWriteFailure(wrote);
         logTimeSet();
         // Logging did not start: say so, here and in the store.
         if (m_store) m_store->save(QLatin1String(PrefKey::log_start), QStringLiteral("0"));
         setStatusPanel(2, m_strings.text(18));
         return;
     }
+    m_logging->failing = false;
     // 8.
     Command1[0]->setEnabled(false);
     Frame_logging->setEnabled(false);
@@ -146,10 +152,15 @@ void MainDisp::logStop() {
 }
 
 void MainDisp::Timer1_Timer() {
-    const std::optional<LogWrite> wrote = m_logging->logger.tick(logFilePath());
-    if (!wrote || *wrote == LogWrite::Ok) return;
-    // The row is lost; logging goes on at the next interval.
-    showLogWriteFailure();
+    const std::optional<LogWriteResult> wrote = m_logging->logger.tick(logFilePath());
+    if (!wrote) return;
+    if (*wrote == LogWrite::Ok) {
+        m_logging->failing = false;
+        return;
+    }
+    // The row is lost; logging goes on at the next interval. One box per run
+    // of failing rows.
+    if (!m_logging->failing) showLogWriteFailure(*wrote);
     logTimeSet();
 }
 

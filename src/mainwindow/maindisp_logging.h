@@ -20,6 +20,9 @@ struct MainDisp::Logging {
     QString CommonDialog3;
     // A "cannot write" box of the logging clock is open.
     bool messageOpen = false;
+    // The last write failed and the operator was told: the rows that fail
+    // after it show no box until one goes in again.
+    bool failing = false;
 };
 
 }  // namespace qvx

@@ -39,7 +39,7 @@ void MainDisp::regRead(const Preferences& p) {
         const QSignalBlocker block(Check1);
         Check1->setCheckState(boxState(p.Check1));
     }
-    if (p.Log_Filename_stored) Savename_text->setText(p.Log_Filename);
+    // The stored logging file name is the logging resume's to show (Link::resumeLogging).
     for (int ch = 0; ch < kChannels; ++ch) log_Check1[ch]->setCheckState(boxState(p.LogName(ch)));
     for (int n = 0; n < kPageBoxes; ++n)
         if (isStoredPageBox(n)) setOptionCheckValue(n, p.LogSetting(n));

@@ -45,11 +45,14 @@ void Program::Main() {
     state_.History_Table.History_Path = HistoryFile_Name(options_.programFolder, start);
     createHistoryFile(state_.History_Table.History_Path, start.date());
 
+    // Entries come inside the link tick: their box waits for the tick's end.
     history_ = std::make_unique<AlarmHistory>(
         state_, store_, strings_, [] { return QDateTime::currentDateTime(); },
         [this](const QString& text) {
-            ui_.messageBox(window_.get(), text, strings_.text(1), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
+            QTimer::singleShot(0, window_.get(), [this, text] { showOutsideTick(text); });
         });
+    // A start that could not write the header (a full disk) leaves it to the first line.
+    history_->setFileHeader(historyFileHeader(start.date()));
     window_->setAlarmHistory(history_.get());
     link_ = std::make_unique<Link>(state_, *window_->comm(), store_, strings_, *window_, *history_);
     link_->setProgramFolder(options_.programFolder);
@@ -89,6 +92,18 @@ void Program::linkTick() {
     link_->Timer4_Timer();
     window_->deferStatusPanels(false);
     if (!state_.NoReply_flg) window_->setCommErrorVisible(false);
+}
+
+void Program::showOutsideTick(const QString& text) {
+    if (window_->End_flg) return;
+    // A tick that processes events (the start-up's logging resume) runs this
+    // inside itself: try again once it is over.
+    if (link_ && link_->inTick()) {
+        QTimer::singleShot(20, window_.get(), [this, text] { showOutsideTick(text); });
+        return;
+    }
+    // Polling goes on under the box: the tick is free to run in its wait.
+    ui_.messageBox(window_.get(), text, strings_.text(1), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
 }
 
 void Program::Form_Unload(bool& Cancel) {

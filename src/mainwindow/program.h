@@ -44,6 +44,8 @@ public:
 private:
     void communicate();
     void linkTick();
+    // A message box that never holds the link tick: shown once no tick runs.
+    void showOutsideTick(const QString& text);
     void Form_Unload(bool& Cancel);
 
     ProgramOptions options_;

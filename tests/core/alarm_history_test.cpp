@@ -275,7 +275,7 @@ TEST_F(AlarmHistoryTest, NamesReadPerEntryAndQuotesDoubled) {
     }
 }
 
-TEST_F(AlarmHistoryTest, OneFailureBoxAtATimeAndRowsStillAdvance) {
+TEST_F(AlarmHistoryTest, OneFailureBoxPerRunOfFailuresAndRowsStillAdvance) {
     s.History_Table.History_Path = tmp.filePath("no/such/folder/His.txt");
     int nestedRowSeen = 0;
     bool nested = false;
@@ -287,27 +287,49 @@ TEST_F(AlarmHistoryTest, OneFailureBoxAtATimeAndRowsStillAdvance) {
         h.History_Write("NAK", 0, kStateOff);
         h.History_Write("CHKSUM", 1, kStateOff);
     };
+    const QString box414 = "Cannot write in the file. Check if the alarm history file is open.";
     h.History_Write("Alarm1", 5, kStateOn);
-    EXPECT_EQ(messages, QStringList{"Cannot write in the file. Check if the alarm history file is open."});
+    EXPECT_EQ(messages, QStringList{box414});
     EXPECT_EQ(nestedRowSeen, 2);  // the entry was in place before the box appeared
     EXPECT_EQ(s.History_Table.History_Row, 4);
     EXPECT_EQ(h.grid().row(3)[3], "Checksum error occurred.");
     EXPECT_EQ(s.History_Table.History_Data(2, 1), "Ch06");
 
-    // Once the box is closed, the next failing entry shows it again.
+    // The same run of failures, the box closed: no new box, rows go on.
     h.History_Write("LP", 0, kStateOn);
-    EXPECT_EQ(messages.size(), 2);
-    // An empty path (no file created at start) fails the same way.
-    s.History_Table.History_Path.clear();
+    s.History_Table.History_Path.clear();  // no file made at start fails the same way
     h.History_Write("LP", 0, kStateOff);
-    EXPECT_EQ(messages.size(), 3);
+    EXPECT_EQ(messages.size(), 1);
     EXPECT_EQ(s.History_Table.History_Row, 6);
+    EXPECT_EQ(h.grid().row(5)[3], "Loop break alarm was turned off.");
 
-    // The next entry tries the file again.
+    // Every entry tries the file again; one that goes in ends the run.
     s.History_Table.History_Path = tmp.filePath("His.txt");
     h.History_Write("UPS", 0, kStateOn);
-    EXPECT_EQ(messages.size(), 3);
+    EXPECT_EQ(messages.size(), 1);
     EXPECT_EQ(fileMessages(), QStringList{"PV is in overscale."});
+    s.History_Table.History_Path = tmp.filePath("no/such/folder/His.txt");
+    h.History_Write("UPS", 0, kStateOff);
+    h.History_Write("DOWNS", 0, kStateOn);
+    EXPECT_EQ(messages, (QStringList{box414, box414}));
+}
+
+TEST_F(AlarmHistoryTest, AnEmptyOrMissingFileTakesTheHeaderWithItsFirstLine) {
+    const QByteArray header = historyFileHeader(now.date(), QLocale::c());
+    h.setFileHeader(header);
+    const QByteArray line = "\"3:5:7 PM\",\"Ch01\",\"Negative acknowledgement was returned from controller.\"\r\n";
+    // Created empty by a start on a full disk; then missing (deleted, or never created).
+    for (bool created : {true, false}) {
+        QFile::remove(s.History_Table.History_Path);
+        if (created) {
+            QFile f(s.History_Table.History_Path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        h.History_Write("NAK", 0, kStateOff);
+        h.History_Write("NAK", 0, kStateOff);
+        EXPECT_EQ(fileBytes(), header + line + line) << created;
+    }
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 // ---------------------------------------------------------------- ring, grid, erase

@@ -2,6 +2,7 @@
 
 #include "link_fixture.h"
 #include "preferences.h"
+#include "pv_logging.h"
 
 using namespace qvx;
 using namespace qvx::test;
@@ -640,4 +641,48 @@ TEST(StartUp, NoResumeOnlyFixesTheBoxes) {
     EXPECT_EQ(r.view.logCaption, "");
     EXPECT_FALSE(r.view.logChecked[5]);
     EXPECT_TRUE(r.sent.empty());
+}
+
+// ------------------------------------------------------------------ PV logging of unmeasured values
+
+TEST(PvLogging, AChannelWhosePvPollsAllWentWithoutAValueLogsAnEmptyField) {
+    LinkRig r;
+    r.markPresent({0, 1, 2, 3, 5});  // 4 is absent: checked, never polled
+    std::set<int> silent{1};
+    int ch5Polls = 0;
+    r.bank.override_ = [&](const proto::Request& req) -> std::optional<std::string> {
+        const int ch = proto::channelOfAddress(req.address);
+        if (req.item != "0080") return std::nullopt;
+        if (silent.count(ch) || (ch == 5 && ch5Polls++ > 0)) return std::string();  // 5: its first poll only
+        if (ch == 2) return nak(req, '1');
+        if (ch == 3) return ack(req, "ZZZZ");
+        return std::nullopt;
+    };
+    for (int ch = 0; ch < 6; ++ch) {
+        r.s.Monitor_Data.PvData(ch) = qint16(100 + ch);  // values from before
+        r.bank.values[{ch, "0080"}] = qint16(200 + ch);
+    }
+    PvLogger logger(r.s, r.strings);
+    logger.setLocale(QLocale::c());
+    QByteArray written;
+    logger.setWriter([&](const QString&, const QByteArray& b, bool) {
+        written = b;
+        return LogWriteResult();
+    });
+    const auto row = [&] {
+        const QList<QByteArray> lines = written.split('\n');
+        return QString::fromUtf8(lines[lines.size() - 2]).remove('"').split(',').mid(2, 6);
+    };
+    // A whole poll cycle since monitoring began, then the first row.
+    for (int n = 0; n < 7 * 5; ++n) r.link.Monitor_read();
+    ASSERT_GT(ch5Polls, 1);
+    logger.start("log.csv", false, {0, 1, 2, 3, 4, 5}, {});
+    EXPECT_EQ(row(), (QStringList{"200", "", "", "", "104", "205"}));
+    // The next span: channel 1 answers again, channel 0 has gone silent.
+    silent = {0};
+    for (int n = 0; n < 7 * 5; ++n) r.link.Monitor_read();
+    logger.LogTime_Set(0);
+    logger.setClock([] { return QDateTime::currentDateTime().addSecs(10); });
+    ASSERT_TRUE(logger.tick("log.csv").has_value());
+    EXPECT_EQ(row(), (QStringList{"", "201", "", "", "104", ""}));
 }

@@ -225,24 +225,31 @@ TEST_F(PvLoggerTest, RowsKeepTheColumnsOfTheHeader) {
     EXPECT_EQ(lines[3].count(','), 3);
 }
 
-TEST_F(PvLoggerTest, WriteFailures) {
+TEST_F(PvLoggerTest, WriteFailuresSayWhy) {
     QDir(tmp.path()).mkdir("folder");
     struct Case {
         QString path;
-        LogWrite append, replace;
+        QString reason;  // "" : any text
     } cases[] = {
-        {tmp.filePath("missing/log.csv"), LogWrite::Failed, LogWrite::Failed},
-        {tmp.filePath("folder"), LogWrite::Failed, LogWrite::Failed},
-        {QString(), LogWrite::Failed, LogWrite::Failed},
+        {tmp.filePath("missing/log.csv"), "No such file or directory"},
+        {tmp.filePath("folder"), ""},
+        {QString(), ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(appendLogFile(c.path, "x\r\n"), c.append) << c.path.toStdString();
-        EXPECT_EQ(replaceLogFile(c.path, "x\r\n"), c.replace) << c.path.toStdString();
+        for (const LogWriteResult& w : {appendLogFile(c.path, "x\r\n"), replaceLogFile(c.path, "x\r\n")}) {
+            EXPECT_EQ(w, LogWrite::Failed) << c.path.toStdString();
+            EXPECT_FALSE(w.reason.isEmpty()) << c.path.toStdString();
+            if (!c.reason.isEmpty()) EXPECT_EQ(w.reason, c.reason);
+        }
     }
     EXPECT_TRUE(QFileInfo(tmp.filePath("folder")).isDir());
+    // 555 only where another program holds the file; else the file and the reason.
+    EXPECT_EQ(logWriteFailureText(en, {LogWrite::AccessDenied, "Permission denied"}, "/d/run.csv"), en.text(555));
+    EXPECT_EQ(logWriteFailureText(en, {LogWrite::Failed, "No space left on device"}, "/d/run.csv"),
+              "Cannot write to the logging file.\n/d/run.csv\nNo space left on device");
 }
 
-TEST_F(PvLoggerTest, ReadOnlyFileIsAccessDenied) {
+TEST_F(PvLoggerTest, ReadOnlyFileIsAFailureWithItsReason) {
     if (::geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the super-user";
     {
         QFile f(path);
@@ -250,8 +257,10 @@ TEST_F(PvLoggerTest, ReadOnlyFileIsAccessDenied) {
         f.write("keep\r\n");
     }
     QFile::setPermissions(path, QFileDevice::ReadOwner);
-    EXPECT_EQ(appendLogFile(path, "x\r\n"), LogWrite::AccessDenied);
-    EXPECT_EQ(replaceLogFile(path, "x\r\n"), LogWrite::AccessDenied);
+    for (const LogWriteResult& w : {appendLogFile(path, "x\r\n"), replaceLogFile(path, "x\r\n")}) {
+        EXPECT_EQ(w, LogWrite::Failed);
+        EXPECT_FALSE(w.reason.isEmpty());
+    }
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(readAll(path), QByteArray("keep\r\n"));
 }

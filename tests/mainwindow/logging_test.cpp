@@ -235,14 +235,31 @@ TEST(LoggingButtons, NoIntervalSelectedLogsEvery10Seconds) {
     EXPECT_EQ(readAll(r.path("Logging/run.csv")).count("12:00:10"), 1);
 }
 
-TEST(LoggingButtons, ABareFileNameLivesInTheProgramFolder) {
-    Rig r;
-    r.check({0});
-    r.w->Savename_text->setText("0");  // what the resume sets without a stored name
-    r.w->Check1->setChecked(true);
-    r.w->Command1_Click(0);
-    EXPECT_TRUE(r.running());
-    EXPECT_TRUE(readAll(r.path("0")).startsWith("\"T556\"\r\n"));
+TEST(LoggingButtons, CaptionZeroIsNoFileChosenAndABareNameLivesInTheProgramFolder) {
+    struct Case {
+        QString caption;  // "0": what the resume sets without a stored name
+        bool continueBox;
+        QStringList boxes;
+        QString dialogChoice;  // "-": no dialog expected
+        QString written;       // relative to the program folder
+    } cases[] = {
+        {"0", true, {}, "-", "Logging/2026_12_8_12_0_0.csv"},
+        {"0", false, {"T508"}, "Logging/chosen.csv", "Logging/chosen.csv"},
+        {"run.csv", true, {}, "-", "run.csv"},
+    };
+    for (const Case& c : cases) {
+        Rig r;
+        r.check({0});
+        r.w->Savename_text->setText(c.caption);
+        r.w->Check1->setChecked(c.continueBox);
+        if (c.dialogChoice != "-") r.ui.fileNames = {r.path(qPrintable(c.dialogChoice))};
+        r.w->Command1_Click(0);
+        EXPECT_TRUE(r.running()) << c.caption.toStdString();
+        EXPECT_EQ(r.boxTexts(), c.boxes) << c.caption.toStdString();
+        EXPECT_EQ(r.ui.fileDialogs.size(), c.dialogChoice == "-" ? 0u : 1u) << c.caption.toStdString();
+        EXPECT_TRUE(readAll(r.path(qPrintable(c.written))).startsWith("\"T556\"\r\n")) << c.caption.toStdString();
+        EXPECT_FALSE(QFile::exists(r.path("0")));
+    }
 }
 
 // Logging that ran at the last exit starts again once the start-up scan is
@@ -286,6 +303,7 @@ TEST(LoggingButtons, ResumedAtStartUp) {
 // ---- failures -----------------------------------------------------------------------------
 
 TEST(LoggingFailures, StartThatCannotWriteDoesNotClaimToLog) {
+    // 555 only where another program holds the file; else the file and the reason.
     for (LogWrite failure : {LogWrite::AccessDenied, LogWrite::Failed}) {
         Rig r;
         r.check({0});
@@ -293,7 +311,7 @@ TEST(LoggingFailures, StartThatCannotWriteDoesNotClaimToLog) {
         r.w->Check1->setChecked(true);
         r.w->logging().logger.setWriter([&](const QString&, const QByteArray&, bool) { return failure; });
         r.w->Command1_Click(0);
-        EXPECT_EQ(r.boxTexts(), QStringList{r.T(555)});
+        EXPECT_EQ(r.boxTexts(), QStringList{r.T(failure == LogWrite::AccessDenied ? 555 : 920)});
         EXPECT_FALSE(r.running());
         EXPECT_EQ(r.store.read("log_start", ""), "0");
         EXPECT_EQ(r.w->statusPanelText(2), r.T(18));
@@ -308,7 +326,7 @@ TEST(LoggingFailures, StartThatCannotWriteDoesNotClaimToLog) {
     }
 }
 
-TEST(LoggingFailures, OneBoxAtATimeAndLoggingGoesOn) {
+TEST(LoggingFailures, OneBoxPerRunOfFailuresAndLoggingGoesOn) {
     Rig r;
     r.check({0});
     r.w->Savename_text->setText(r.path("Logging/run.csv"));
@@ -316,11 +334,12 @@ TEST(LoggingFailures, OneBoxAtATimeAndLoggingGoesOn) {
     r.w->Command1_Click(0);
     ASSERT_TRUE(r.running());
 
+    LogWrite failure = LogWrite::AccessDenied;
     bool failing = true;
     int writes = 0;
     r.w->logging().logger.setWriter([&](const QString& p, const QByteArray& b, bool) {
         ++writes;
-        return failing ? LogWrite::AccessDenied : appendLogFile(p, b);
+        return failing ? LogWriteResult(failure) : appendLogFile(p, b);
     });
     // While the first box is open the clock keeps ticking: the next due row
     // fails too, but no second box opens.
@@ -332,16 +351,21 @@ TEST(LoggingFailures, OneBoxAtATimeAndLoggingGoesOn) {
     EXPECT_EQ(writes, 2);
     EXPECT_EQ(r.boxTexts(), QStringList{r.T(555)});
     EXPECT_TRUE(r.running());
-
-    // The next row after the failure: the interval from the box's end.
+    // The box closed, the rows still failing: the same run, no new box. The
+    // next row comes at the interval from the box's end.
     r.ui.duringBox = nullptr;
-    failing = false;
+    failure = LogWrite::Failed;
     r.tickAt(QTime(12, 0, 30));
-    EXPECT_EQ(readAll(r.path("Logging/run.csv")).count("12:00:30"), 1);
-    // A later failure shows its own box again.
-    failing = true;
+    EXPECT_EQ(writes, 3);
+    EXPECT_EQ(r.boxTexts(), QStringList{r.T(555)});
+
+    failing = false;
     r.tickAt(QTime(12, 0, 40));
-    EXPECT_EQ(r.boxTexts(), (QStringList{r.T(555), r.T(555)}));
+    EXPECT_EQ(readAll(r.path("Logging/run.csv")).count("12:00:40"), 1);
+    // A row went in: the next failure shows its box again.
+    failing = true;
+    r.tickAt(QTime(12, 0, 50));
+    EXPECT_EQ(r.boxTexts(), (QStringList{r.T(555), r.T(920)}));
     EXPECT_TRUE(r.running());
 }
 
@@ -355,7 +379,7 @@ TEST(LoggingFailures, ARealFolderInsteadOfAFileIsReported) {
     QFile::remove(r.path("Logging/run.csv"));
     QDir(r.dir.path()).mkpath("Logging/run.csv");
     r.tickAt(QTime(12, 0, 10));
-    EXPECT_EQ(r.boxTexts(), QStringList{r.T(555)});
+    EXPECT_EQ(r.boxTexts(), QStringList{r.T(920)});
     EXPECT_TRUE(r.running());
 }
 

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "controller_bank.h"
+#include "faults.h"
 #include "opuningdisp.h"
 #include "program.h"
 #include "setting_disp.h"
@@ -190,8 +191,13 @@ TEST(Program, StoredPreferencesReachTheWindow) {
     r.seed("Chname05", "Oven A");
     r.seed("Alm2color", "65280");
     r.seed("tab3name", "4");
+    r.seed("Check1", "1");
+    r.seed("Log_Filename", "/data/Logging/last_run.csv");
     r.start();
     MainDisp& w = r.program->window();
+    // Only the logging resume shows the stored logging file; the key stays.
+    EXPECT_EQ(w.Savename_text->text(), "");
+    EXPECT_EQ(r.program->store().read("Log_Filename", ""), "/data/Logging/last_run.csv");
     EXPECT_EQ(w.SSTab1->currentIndex(), 1);
     EXPECT_EQ(w.Logging_time->currentIndex(), 6);
     EXPECT_TRUE(w.log_Check1[4]->isChecked());
@@ -222,6 +228,26 @@ TEST(Program, AlarmColoursOutOfRangeAreRedAndTheExitSavesThoseInUse) {
     EXPECT_EQ(saved.read("Alm1color", ""), "255");
     EXPECT_EQ(saved.read("Alm2color", ""), "65280");
     EXPECT_EQ(saved.read("Alm_other", ""), "255");
+}
+
+// A history file that cannot be written: one box for the run of failing
+// entries, shown after the tick, and the poll goes on while it is open.
+TEST(Program, HistoryFileFailureBoxLeavesThePollRunning) {
+    Rig r({0});
+    r.bank->addFault(*sim::parseFault("nak:ch=0,item=0081"));  // every MV poll: a "NAK" entry
+    r.start();
+    r.s().History_Table.History_Path = r.dir.filePath("gone/His.txt");
+    quint64 framesInBox = 0;
+    r.ui.duringBox = [&](const QString&) {
+        const quint64 frames = r.bank->framesReceived();
+        r.runUntil([] { return false; }, 300);
+        framesInBox = r.bank->framesReceived() - frames;
+    };
+    ASSERT_TRUE(r.runUntil([&] { return !r.ui.boxes.empty(); }));
+    EXPECT_EQ(r.ui.boxes[0].text, "T414");
+    EXPECT_GT(framesInBox, 20u);
+    r.runUntil([] { return false; }, 100);  // the entries go on failing: no second box
+    EXPECT_EQ(r.ui.boxes.size(), 1u);
 }
 
 // ------------------------------------------------------------------ end to end
