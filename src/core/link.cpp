@@ -166,25 +166,26 @@ void Link::Timer4_Timer() {
         }
         break;
     case Com_WriteAll:
-    case Com_WriteSelect:
-        if (w.Com_State == Com_WriteAll)
+    case Com_WriteSelect: {
+        // A single write that was pending when the chain was queued goes
+        // first, one asked for while the chain waited right after it; the
+        // re-read a single write asks for follows the chain.
+        const qint16 chainState = w.Com_State;
+        const qint16 chainCh = w.Com_Ch;
+        int singleCh = runKeptWrite(w.Prior);
+        w.Com_Ch = chainCh;
+        if (chainState == Com_WriteAll)
             AllData_write();
         else
             SelectData_write();
         w.Com_State = Com_Monitor;
-        if (w.Deferred.pending) {
-            // A single write asked for while the chain waited runs now.
-            w.Com_Ch = w.Deferred.ch;
-            w.Com_Item = w.Deferred.item;
-            w.Com_Code = w.Deferred.code;
-            w.Deferred.pending = false;
-            OneData_write();
-            if (w.Para_chgflg) {
-                w.ReRead_Ch = w.Com_Ch;
-                w.Com_State = Com_ReRead;
-            }
+        if (const int ch = runKeptWrite(w.Deferred); ch >= 0) singleCh = ch;
+        if (singleCh >= 0 && w.Para_chgflg) {
+            w.ReRead_Ch = static_cast<qint16>(singleCh);
+            w.Com_State = Com_ReRead;
         }
         break;
+    }
     case Com_ReRead:
         ReadPara_setflg();
         w.Com_State = Com_Monitor;
@@ -244,14 +245,14 @@ void Link::Monitor_read() {
     const int ch = cur.Poll_Ch;
     const int item = pollItem(cur.Poll_Phase, s_.Monitor_Data.OptionData(ch));
     view_.setStatusPanel(1, QString());
-    bool freshStatus = false;
+    ReplyClass c = ReplyClass::None;
     if (s_.NoConnect(ch) == 0) {
         if (item == Item::PV) s_.PvLog_Span.Polled(ch) = true;
         const QString reply = transact(ch, kRead, s_.ParaAddr(item), QString(), 2);
-        const ReplyClass c = judge(reply, ch, item, false);
-        freshStatus = item == Item::Status && c == ReplyClass::Ack;
+        c = judge(reply, ch, item, false);
     }
-    if (item == Item::Status || item == Item::AutoTuning) statecomchk(ch, freshStatus);
+    if (item == Item::Status) statusAcked_[std::size_t(ch)] = c == ReplyClass::Ack;
+    if (item == Item::Status || item == Item::AutoTuning) statecomchk(ch);
 
     // Advance to the next present channel; at most one full pass.
     for (int n = 0; n < kChannels; ++n) {
@@ -289,11 +290,12 @@ void Link::ReadDataSet(const QString& reply, int ch, int item) {
     }
 }
 
-void Link::statecomchk(int ch, bool freshStatus) {
+void Link::statecomchk(int ch) {
     WriteRequest& w = s_.Write_Request;
-    // Only a status word acknowledged in this tick asks for a re-read: a bit
-    // left over from a channel that has gone silent must not ask every cycle.
-    if (freshStatus && has(s_.Monitor_Data.StatusData(ch), StatusBit::ReRead)) {
+    // The held status word asks for a re-read only while the channel's last
+    // status poll was acknowledged: a bit left over from a channel that has
+    // gone silent must not ask every cycle.
+    if (statusAcked_.at(std::size_t(ch)) && has(s_.Monitor_Data.StatusData(ch), StatusBit::ReRead)) {
         w.Com_State = Com_ReRead;
         w.ReRead_Ch = static_cast<qint16>(ch);
     }
@@ -328,6 +330,7 @@ void Link::Setdata_read() {
         s_.NoConnect(ch) = 0;
         if (probe.isEmpty()) {
             s_.NoConnect(ch) = 1;
+            statusAcked_[std::size_t(ch)] = false;
             // A controller that no longer answers has no unit: the displays
             // must not show its last values as live.
             m.Connect_Code(ch) = 0;
@@ -389,6 +392,17 @@ void Link::OneData_write() {
     judge(transact(ch, kWrite, w.Com_Code, data, 2), ch, -1, true);
     if (w.Com_Code == QLatin1String(kAlarmCommandCode)) return;
     judge(transact(ch, kRead, w.Com_Code, QString(), 2), ch, item, false);
+}
+
+int Link::runKeptWrite(DeferredWrite& kept) {
+    if (!kept.pending) return -1;
+    WriteRequest& w = s_.Write_Request;
+    w.Com_Ch = kept.ch;
+    w.Com_Item = kept.item;
+    w.Com_Code = kept.code;
+    kept.pending = false;
+    OneData_write();
+    return kept.ch;
 }
 
 void Link::sendChainLink(int ch, int k) {

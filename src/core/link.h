@@ -49,9 +49,10 @@ public:
     void Monitor_read();
     // Stores the value of an acknowledged reply for item of channel ch.
     void ReadDataSet(const QString& reply, int ch, int item);
-    // Re-read trigger after a status word or auto-tuning flag poll.
-    // freshStatus: the channel's status word was acknowledged in this tick.
-    void statecomchk(int ch, bool freshStatus = true);
+    // Re-read trigger after a status word or auto-tuning flag poll: tests the
+    // held status word (while the channel's last status poll was
+    // acknowledged) and the auto-tuning flag.
+    void statecomchk(int ch);
 
     // Start-up scan of all 95 addresses; re-read of ReRead_Ch; data clear.
     void Setdata_read();
@@ -82,6 +83,9 @@ private:
     ReplyClass judge(const QString& reply, int ch, int storeItem, bool keyCheck);
     void bulkRead(int ch);
     void sendChainLink(int ch, int k);
+    // Carries out a single write kept aside around a chain; its channel, or
+    // -1 when none is pending.
+    int runKeptWrite(DeferredWrite& kept);
 
     QVX720_INC& s_;
     QVX720Com& com_;
@@ -91,6 +95,8 @@ private:
     HistorySink& history_;
     QString programFolder_;
     bool inTick_ = false;
+    // Per channel: the last status poll was acknowledged.
+    std::array<bool, kChannels> statusAcked_{};
 };
 
 }  // namespace qvx

@@ -112,8 +112,10 @@ struct EditContext {
     bool Set_Dec1 = false;
 };
 
-// A single write that arrived while a write-all or write-selected chain was
-// still waiting for the link: it runs right after that chain.
+// A single write kept aside while a write-all or write-selected chain waits
+// for the link: one that was pending when the chain was queued runs right
+// before the chain (Prior), one that arrived after it runs right after the
+// chain (Deferred).
 struct DeferredWrite {
     bool pending = false;
     qint16 ch = 0;
@@ -131,6 +133,7 @@ struct WriteRequest {
     bool Para_chgflg = false;
     qint16 ReRead_Ch = 0;
     bool AllSend_flg = false;
+    DeferredWrite Prior;
     DeferredWrite Deferred;
 };
 
@@ -244,7 +247,8 @@ void fillParaAddr(QVX720_INC& s);
 // Queues a single write of item k of channel ch: the value sent is the one
 // stored in ParaData when the link takes the request. A newer single write
 // replaces an older one not yet sent; a pending write-all or write-selected
-// chain is never displaced: the single write then runs right after it.
+// chain is never displaced: the single write then runs right after it (and a
+// chain queued over a pending single write lets it run first, queueChain).
 void queueSingleWrite(QVX720_INC& s, int ch, int k);
 
 // Time-out choice 1..14 to milliseconds; 0 for a choice outside.

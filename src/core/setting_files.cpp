@@ -92,23 +92,25 @@ private:
         while (pos_ < b_.size() && (b_[pos_] == ' ' || b_[pos_] == '\t')) ++pos_;
     }
 public:
-    // True when the field read last was ended by a delimiter rather than by
-    // the end of the content.
-    bool lastFieldEnded() const { return ended_; }
+    // True when nothing but blanks and line ends is left: the last field
+    // read was the last field of the content.
+    bool onlyLineEndsLeft() {
+        while (pos_ < b_.size() && (b_[pos_] == ' ' || b_[pos_] == '\t' || b_[pos_] == '\r' || b_[pos_] == '\n'))
+            ++pos_;
+        return atEnd();
+    }
 
 private:
     // Past the delimiter that ends the field: a comma, or one line end
-    // (CR LF, CR or LF).
+    // (CR LF, CR or LF). The last field of the content may have none.
     void endField() {
-        ended_ = pos_ < b_.size();
-        if (!ended_) return;
+        if (atEnd()) return;
         const char c = b_[pos_++];
         if (c == '\r' && pos_ < b_.size() && b_[pos_] == '\n') ++pos_;
     }
 
     QByteArrayView b_;
     qsizetype pos_ = 0;
-    bool ended_ = false;
 };
 
 bool readBlock(FieldReader& r, ChannelBlock& out) {
@@ -119,6 +121,15 @@ bool readBlock(FieldReader& r, ChannelBlock& out) {
         v = *n;
     }
     return true;
+}
+
+// True when the content holds exactly the fields of one block: 55 fields,
+// then nothing but blanks and line ends.
+bool oneBlockOfFields(QByteArrayView bytes) {
+    FieldReader r(bytes);
+    for (int i = 0; i < 1 + kFileItems; ++i)
+        if (!r.skipText()) return false;
+    return r.onlyLineEndsLeft();
 }
 
 // The length for FileSize_Chk, whose argument is a 32-bit integer.
@@ -159,13 +170,12 @@ QByteArray formatAllChannelsFile(const QVX720_INC& s) {
     return out;
 }
 
-// Every line of a file ends with CR LF, the last one too: a last value
-// without a line end after it is a file cut short, perhaps in the middle of
-// that value, and is refused like any other short file.
+// The last field of the content needs no line end after it: an editor that
+// strips the last line end leaves a file that is still whole.
 std::optional<ChannelBlock> parseChannelFile(QByteArrayView bytes) {
     FieldReader r(bytes);
     ChannelBlock b{};
-    if (!readBlock(r, b) || !r.lastFieldEnded()) return std::nullopt;
+    if (!readBlock(r, b)) return std::nullopt;
     return b;
 }
 
@@ -174,24 +184,39 @@ std::optional<AllChannelsBlocks> parseAllChannelsFile(QByteArrayView bytes) {
     AllChannelsBlocks all{};
     for (ChannelBlock& b : all)
         if (!readBlock(r, b)) return std::nullopt;
-    if (!r.lastFieldEnded()) return std::nullopt;
     return all;
+}
+
+namespace {
+
+// The whole content of a setting-value file for the kind test; empty with
+// an error when the file cannot be opened or is far too long.
+FileError readWhole(const QString& path, QByteArray& bytes) {
+    QFile f(path);
+    if (!openForReading(f)) return FileError::CannotOpen;
+    if (f.size() > kAllChannelsFileMaxBytes) return FileError::TooLarge;
+    // One byte more than the limit, in case the file grew meanwhile.
+    bytes = f.read(kAllChannelsFileMaxBytes + 1);
+    if (bytes.size() > kAllChannelsFileMaxBytes) {
+        bytes.clear();
+        return FileError::TooLarge;
+    }
+    return FileError::None;
+}
+
+}  // namespace
+
+bool isOneChannelContent(QByteArrayView bytes) {
+    return !FileSize_Chk(lengthForCheck(bytes.size())) || oneBlockOfFields(bytes);
 }
 
 ChannelFileRead readChannelFile(const QString& path) {
     ChannelFileRead result;
-    QFile f(path);
-    if (!openForReading(f)) {
-        result.error = FileError::CannotOpen;
-        return result;
-    }
-    if (FileSize_Chk(lengthForCheck(f.size()))) {
-        result.error = FileError::WrongKind;
-        return result;
-    }
-    // Read one byte more than the limit, in case the file grew meanwhile.
-    const QByteArray bytes = f.read(kChannelFileMaxBytes + 1);
-    if (FileSize_Chk(lengthForCheck(bytes.size()))) {
+    QByteArray bytes;
+    result.error = readWhole(path, bytes);
+    if (result.error == FileError::TooLarge) result.error = FileError::WrongKind;
+    if (result.error != FileError::None) return result;
+    if (!isOneChannelContent(bytes)) {
         result.error = FileError::WrongKind;
         return result;
     }
@@ -206,25 +231,8 @@ ChannelFileRead readChannelFile(const QString& path) {
 
 AllChannelsFileRead readAllChannelsBytes(const QString& path) {
     AllChannelsFileRead result;
-    QFile f(path);
-    if (!openForReading(f)) {
-        result.error = FileError::CannotOpen;
-        return result;
-    }
-    const qint64 size = f.size();
-    if (!FileSize_Chk(lengthForCheck(size))) {
-        result.error = FileError::WrongKind;
-        return result;
-    }
-    if (size > kAllChannelsFileMaxBytes) {
-        result.error = FileError::TooLarge;
-        return result;
-    }
-    result.bytes = f.read(kAllChannelsFileMaxBytes + 1);
-    if (result.bytes.size() > kAllChannelsFileMaxBytes) {
-        result.bytes.clear();
-        result.error = FileError::TooLarge;
-    } else if (!FileSize_Chk(lengthForCheck(result.bytes.size()))) {
+    result.error = readWhole(path, result.bytes);
+    if (result.error == FileError::None && isOneChannelContent(result.bytes)) {
         result.bytes.clear();
         result.error = FileError::WrongKind;
     }

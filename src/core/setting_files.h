@@ -12,9 +12,15 @@
 // One-channel file: 55 lines, each ended by CR LF. Line 1 is the model text
 // in double quotes ("QVX-720"), lines 2..55 the values of items 10..63, each
 // a bare signed 16-bit decimal number. Readers take fields in order,
-// separated by commas or line ends; the first field of a block is any text
-// and is never compared with anything. Content after the last block needed
-// is ignored.
+// separated by commas or line ends (the last field of the content may have
+// none); the first field of a block is any text and is never compared with
+// anything. Content after the last block needed is ignored.
+//
+// The two kinds of file are told apart by length and content: a file of 300
+// bytes or less is a one-channel file, and so is a longer one whose fields
+// make exactly one block (values of four or more characters make a
+// one-channel file up to 443 bytes long); any other file is taken for an
+// all-channels file.
 //
 // Loads read the whole file into a buffer and hand back the values only when
 // every field of it is valid, so a short or malformed file changes nothing.
@@ -44,9 +50,7 @@ inline constexpr int kFileLastItem = Item::LastSetting;    // 63
 inline constexpr int kFileItems = kFileLastItem - kFileFirstItem + 1;
 inline constexpr const char* kModelText = "QVX-720";
 
-// A file longer than this is an all-channels file (FileSize_Chk).
-inline constexpr qint64 kChannelFileMaxBytes = 300;
-// All-channels files longer than this are not read at all. The longest
+// Files longer than this are not read at all. The longest
 // well-formed file is 95 blocks of 443 bytes; the margin leaves room for
 // content after the last block, which is ignored.
 inline constexpr qint64 kAllChannelsFileMaxBytes = 1024 * 1024;
@@ -65,16 +69,20 @@ QByteArray formatChannelFile(const ChannelBlock& values);
 QByteArray formatAllChannelsFile(const QVX720_INC& s);
 
 // The values of a one-channel file (first 55 fields) or of an all-channels
-// file (first 95 x 55 fields); empty when the content ends early (the last
-// value needs its line end) or a number field is not a 16-bit decimal
-// integer.
+// file (first 95 x 55 fields); empty when the content ends early or a number
+// field is not a 16-bit decimal integer.
 std::optional<ChannelBlock> parseChannelFile(QByteArrayView bytes);
 std::optional<AllChannelsBlocks> parseAllChannelsFile(QByteArrayView bytes);
+
+// The kind test of the loads: true for the content of a one-channel file, 300
+// bytes or shorter, or longer with fields that make exactly one block (55
+// fields and nothing after them but blanks and line ends).
+bool isOneChannelContent(QByteArrayView bytes);
 
 enum class FileError {
     None,
     CannotOpen,  // missing, unreadable, or not a plain file
-    WrongKind,   // by length: an all-channels file where a one-channel file is wanted, or the reverse
+    WrongKind,   // by isOneChannelContent: an all-channels file where a one-channel file is wanted, or the reverse
     TooLarge,    // longer than any all-channels file can sensibly be
     Malformed,   // ends early, or a field is not a 16-bit integer
 };
@@ -83,16 +91,16 @@ struct ChannelFileRead {
     FileError error = FileError::None;
     ChannelBlock values{};
 };
-// Reads a one-channel file: WrongKind when FileSize_Chk says it is longer
-// than 300 bytes.
+// Reads a one-channel file: WrongKind when it is no one-channel content
+// (isOneChannelContent), or longer than kAllChannelsFileMaxBytes.
 ChannelFileRead readChannelFile(const QString& path);
 
 struct AllChannelsFileRead {
     FileError error = FileError::None;
     QByteArray bytes;  // the whole file; parse with parseAllChannelsFile
 };
-// Reads the bytes of an all-channels file: WrongKind when FileSize_Chk says
-// it is 300 bytes or shorter, TooLarge beyond kAllChannelsFileMaxBytes.
+// Reads the bytes of an all-channels file: WrongKind for one-channel content
+// (isOneChannelContent), TooLarge beyond kAllChannelsFileMaxBytes.
 AllChannelsFileRead readAllChannelsBytes(const QString& path);
 
 // Whole-file saves through QSaveFile; false when the file could not be

@@ -14,6 +14,7 @@ bool waitForTransfer(const QVX720_INC& s, const std::function<void()>& processEv
 void queueChain(QVX720_INC& s, int ch, qint16 state) {
     if (ch < 0 || ch >= kChannels) throwIndexError("channel", ch, kChannels);
     WriteRequest& w = s.Write_Request;
+    if (w.Com_State == Com_WriteOne) w.Prior = {true, w.Com_Ch, w.Com_Item, w.Com_Code};
     w.AllSend_flg = true;
     w.Com_Ch = static_cast<qint16>(ch);
     w.Com_State = state;

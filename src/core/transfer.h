@@ -16,7 +16,8 @@ bool waitForTransfer(const QVX720_INC& s, const std::function<void()>& processEv
                      const std::function<bool()>& closing);
 
 // Queues the chain of channel ch (Com_WriteAll or Com_WriteSelect) with the
-// handshake set.
+// handshake set. A single write still pending in the slot is not lost: the
+// link carries it out first, then the chain.
 void queueChain(QVX720_INC& s, int ch, qint16 state);
 
 }  // namespace qvx

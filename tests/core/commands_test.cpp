@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "link_fixture.h"
+#include "transfer.h"
 
 using namespace qvx;
 
@@ -180,5 +181,49 @@ TEST(RequestSlot, SingleWriteNeverDisplacesAPendingChain) {
         EXPECT_EQ(keys.back(), "1   0004");
         EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
         EXPECT_FALSE(r.s.Write_Request.Deferred.pending);
+    }
+}
+
+TEST(RequestSlot, ChainNeverDisplacesAPendingSingleWrite) {
+    const struct {
+        qint16 chain;
+        bool reRead;      // the pending single write asks for a re-read
+        bool writeAfter;  // another single write arrives while the chain waits
+        size_t links;
+    } table[] = {
+        {Com_WriteAll, false, true, 53},
+        {Com_WriteSelect, false, true, 1},
+        {Com_WriteAll, true, false, 53},
+    };
+    for (const auto& row : table) {
+        test::LinkRig r;
+        r.markPresent({1, 4, 6});
+        r.s.Write_Request.Com_State = Com_Monitor;
+        r.view.optionBoxes = {{0, 1}};  // the write-selected chain sends item 10 only
+        r.s.ParaData(1, 12) = 77;       // the operator's value, not yet sent
+        queueSingleWrite(r.s, 1, 12);
+        r.s.Write_Request.Para_chgflg = row.reRead;
+        queueChain(r.s, 4, row.chain);  // a copy, a load or a transmit
+        if (row.writeAfter) {
+            r.s.ParaData(6, 10) = 5;
+            queueSingleWrite(r.s, 6, 10);
+        }
+        r.link.Timer4_Timer();
+        const auto keys = r.keys();
+        const size_t after = row.writeAfter ? 2 : 0;
+        ASSERT_EQ(keys.size(), 2 + row.links + after) << row.chain;
+        EXPECT_EQ(keys[0], "1 P 0004 004D");
+        EXPECT_EQ(keys[1], "1   0004");
+        for (size_t i = 2; i < 2 + row.links; ++i) EXPECT_EQ(keys[i].substr(0, 4), "4 P ") << i;
+        if (row.writeAfter) {
+            EXPECT_EQ(keys[keys.size() - 2], "6 P 0001 0005");
+            EXPECT_EQ(keys.back(), "6   0001");
+        }
+        EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
+        EXPECT_FALSE(r.s.Write_Request.Prior.pending);
+        EXPECT_EQ(r.s.Write_Request.Com_State, row.reRead ? Com_ReRead : Com_Monitor);
+        if (row.reRead) {
+            EXPECT_EQ(r.s.Write_Request.ReRead_Ch, 1);
+        }
     }
 }

@@ -144,31 +144,49 @@ TEST(Poll, StoresByItem) {
 
 // ------------------------------------------------------------------ re-read triggers
 
-TEST(ReRead, StatusBitAsksForReRead) {
-    LinkRig r;
-    r.markPresent({0, 4});
-    r.s.Write_Request.Com_State = Com_Monitor;
-    r.bank.values[{4, "0085"}] = static_cast<int16_t>(0x8000);
-    r.s.Poll_Cursor = {4, 1};
-    r.link.Monitor_read();
-    EXPECT_EQ(r.s.Write_Request.Com_State, Com_ReRead);
-    EXPECT_EQ(r.s.Write_Request.ReRead_Ch, 4);
-}
-
-TEST(ReRead, StaleStatusBitOfSilentChannelAsksNothing) {
-    LinkRig r;
-    r.markPresent({4});
-    r.s.Write_Request.Com_State = Com_Monitor;
-    r.s.Monitor_Data.StatusData(4) = static_cast<qint16>(0x8000);  // left over from before
-    r.bank.override_ = [](const proto::Request&) -> std::optional<std::string> { return std::string(); };
-    r.s.Poll_Cursor = {4, 1};
-    r.link.Monitor_read();
-    EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
-    // A negative acknowledge is no fresh status word either.
-    r.bank.override_ = [](const proto::Request& q) -> std::optional<std::string> { return nak(q, '2'); };
-    r.s.Poll_Cursor = {4, 1};
-    r.link.Monitor_read();
-    EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
+TEST(ReRead, HeldStatusBitAsksWhileTheLastStatusPollWasAcknowledged) {
+    // Channel 4 holds a status word with bit &H8000 from before; each step
+    // polls its status word (phase 1) or its auto-tuning flag (phase 2).
+    enum Reply { Ack, Silent, Nak };
+    struct Step { int phase; Reply reply; bool reRead; };
+    const struct {
+        const char* name;
+        int16_t statusNow;  // the controller's status word
+        std::vector<Step> steps;
+    } table[] = {
+        {"acknowledged: both polls ask", int16_t(0x8000),
+         {{1, Ack, true}, {2, Ack, true}, {2, Silent, true}, {1, Ack, true}}},
+        {"silent status poll: neither asks", int16_t(0x8000),
+         {{2, Ack, false}, {1, Silent, false}, {2, Ack, false}, {1, Silent, false}, {2, Ack, false}}},
+        {"refused status poll", int16_t(0x8000), {{1, Nak, false}, {2, Ack, false}}},
+        {"answers again", int16_t(0x8000), {{1, Ack, true}, {1, Silent, false}, {2, Ack, false}, {1, Ack, true},
+                                            {2, Ack, true}}},
+        {"bit cleared", 0, {{1, Ack, false}, {2, Ack, false}}},
+    };
+    for (const auto& row : table) {
+        LinkRig r;
+        r.markPresent({0, 4});
+        r.s.Monitor_Data.StatusData(4) = static_cast<qint16>(0x8000);
+        r.bank.values[{4, "0085"}] = row.statusNow;
+        Reply reply = Ack;
+        r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+            if (reply == Silent) return std::string();
+            if (reply == Nak) return nak(q, '2');
+            return std::nullopt;
+        };
+        for (std::size_t i = 0; i < row.steps.size(); ++i) {
+            const Step& st = row.steps[i];
+            reply = st.reply;
+            r.s.Write_Request.Com_State = Com_Monitor;
+            r.s.Write_Request.ReRead_Ch = 0;
+            r.s.Poll_Cursor = {4, static_cast<qint16>(st.phase)};
+            r.link.Monitor_read();
+            EXPECT_EQ(r.s.Write_Request.Com_State == Com_ReRead, st.reRead) << row.name << ", step " << i;
+            if (st.reRead) {
+                EXPECT_EQ(r.s.Write_Request.ReRead_Ch, 4) << row.name << ", step " << i;
+            }
+        }
+    }
 }
 
 TEST(ReRead, AutoTuningEndGivesExactlyOneReRead) {
@@ -544,17 +562,37 @@ TEST(Writes, KeyOperationRefusalStillReadsBack) {
 TEST(Writes, AbsentChannelGetsNothingButChainsClearHandshake) {
     LinkRig r;
     r.markPresent({});
-    r.s.Write_Request.Com_Ch = 3;
-    r.s.Write_Request.AllSend_flg = true;
-    r.view.panel[4] = "busy";
+    r.bank.present.insert(3);  // a controller that would answer, were it asked
+    r.s.ParaData(3, 10) = 300;
+    r.view.optionBoxes = {{0, 1}};  // item 10 chosen for the write-selected chain
+    WriteRequest& w = r.s.Write_Request;
+    w.Com_Ch = 3;
+    w.Com_Item = 10;
+    w.Com_Code = "0001";
+    const auto busy = [&] {
+        w.AllSend_flg = true;
+        r.view.panel[4] = "busy";
+    };
+    busy();
+    r.link.OneData_write();
+    EXPECT_TRUE(w.AllSend_flg);  // a single write leaves the handshake alone
+    EXPECT_EQ(r.view.panel[4], "busy");
+    r.link.AllData_write();
+    EXPECT_FALSE(w.AllSend_flg);
+    EXPECT_EQ(r.view.panel[4], "");
+    busy();
+    r.link.SelectData_write();
+    EXPECT_FALSE(w.AllSend_flg);
+    EXPECT_EQ(r.view.panel[4], "");
+    EXPECT_TRUE(r.sent.empty());
+    // The same three requests to the channel once present: write and read-back, 53 links, one link.
+    r.s.NoConnect(3) = 0;
     r.link.OneData_write();
     r.link.AllData_write();
-    EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
-    r.s.Write_Request.AllSend_flg = true;
     r.link.SelectData_write();
-    EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
-    EXPECT_TRUE(r.sent.empty());
-    EXPECT_EQ(r.view.panel[4], "");
+    ASSERT_EQ(r.sent.size(), 2u + 53u + 1u);
+    EXPECT_EQ(r.sent.front().key(), "3 P 0001 012C");
+    EXPECT_EQ(r.sent.back().key(), "3 P 0001 012C");
 }
 
 TEST(Writes, WriteAllChainSends53FramesInOrder) {
@@ -567,11 +605,12 @@ TEST(Writes, WriteAllChainSends53FramesInOrder) {
         return std::nullopt;
     };
     r.link.AllData_write();
-    ASSERT_EQ(r.sent.size(), 53u);
-    EXPECT_EQ(r.sent.front().req.item, "0044");
-    EXPECT_EQ(r.sent.back().req.item, "0050");
+    // Input type first, then the scaling limits and the alarm action types.
+    const std::vector<int> order = {54, 29, 30, 39, 40, 58, 59, 10, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+                                    22, 23, 62, 24, 25, 26, 27, 28, 31, 32, 33, 34, 35, 36, 37, 38, 41, 42,
+                                    43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 60, 61, 55, 56, 57, 63};
+    EXPECT_EQ(itemsOf(r.sent), order);
     for (const auto& x : r.sent) {
-        EXPECT_NE(x.req.item, "0003");
         const int k = itemOfCode(QString::fromStdString(x.req.item));
         EXPECT_EQ(x.req.data, proto::hex4(static_cast<int16_t>(k * 3 - 100)));
     }
@@ -593,22 +632,18 @@ TEST(Writes, WriteSelectedChainFollowsTheBoxes) {
     EXPECT_EQ(r.link.OptionChk("0019"), 0);  // greyed
 }
 
-TEST(Writes, ChainTables) {
-    std::vector<int> all(kWriteAllChain.begin(), kWriteAllChain.end());
-    std::vector<int> sel(kWriteSelectChain.begin(), kWriteSelectChain.end());
-    std::vector<int> sortedAll = all;
-    std::sort(sortedAll.begin(), sortedAll.end());
-    std::vector<int> expected;
-    for (int k = 10; k <= 63; ++k)
-        if (k != 11) expected.push_back(k);
-    EXPECT_EQ(sortedAll, expected);
-    std::vector<int> sortedSel = sel;
-    std::sort(sortedSel.begin(), sortedSel.end());
-    expected.erase(std::remove_if(expected.begin(), expected.end(), [](int k) { return k == 18 || k == 54; }),
-                   expected.end());
-    EXPECT_EQ(sortedSel, expected);
-    EXPECT_EQ(std::vector<int>(all.end() - 7, all.end()), (std::vector<int>{53, 60, 61, 55, 56, 57, 63}));
-    EXPECT_EQ(std::vector<int>(sel.end() - 7, sel.end()), (std::vector<int>{53, 55, 56, 57, 60, 61, 63}));
+TEST(Writes, WriteSelectedChainOrderWithEveryBoxChecked) {
+    LinkRig r;
+    r.markPresent({0});
+    for (int box = 0; box <= 53; ++box) r.view.optionBoxes[box] = 1;
+    r.s.Write_Request.AllSend_flg = true;
+    r.link.SelectData_write();
+    // No input type and no manual reset; the tail differs from the write-all chain.
+    const std::vector<int> order = {29, 30, 39, 40, 58, 59, 10, 12, 13, 14, 15, 16, 17, 19, 20, 21, 22,
+                                    23, 62, 24, 25, 26, 27, 28, 31, 32, 33, 34, 35, 36, 37, 38, 41, 42,
+                                    43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 55, 56, 57, 60, 61, 63};
+    EXPECT_EQ(itemsOf(r.sent), order);
+    EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
 }
 
 // ------------------------------------------------------------------ logging resume

@@ -31,20 +31,26 @@ TEST(ChannelModel, IndexOutsideBoundsIsCaught) {
 TEST(ItemCodes, TableEntries) {
     QVX720_INC s;
     fillParaAddr(s);
-    const struct { int k; const char* code; } table[] = {
-        {0, "0080"}, {3, "0085"}, {7, "00A1"}, {8, "00A2"}, {10, "0001"}, {11, "0003"}, {18, "000A"},
-        {29, "0018"}, {49, "0037"}, {54, "0044"}, {62, "004D"}, {63, "0050"}, {64, "0051"}, {66, "0053"}};
-    for (auto e : table) EXPECT_EQ(s.ParaAddr(e.k), QString::fromLatin1(e.code)) << e.k;
-    EXPECT_TRUE(s.ParaAddr(9).isEmpty());
-    // Codes are unique, four upper-case hex digits, and map back to their item.
+    // Every item's code by item index; item 9 has none.
+    const char* const codes[kItems] = {
+        "0080", "0081", "0082", "0085", "0088", "0089", "00A0", "00A1", "00A2", "",      // 0..9
+        "0001", "0003", "0004", "0005", "0006", "0007", "0008", "0009", "000A", "000B",  // 10..19
+        "000C", "000D", "000E", "000F", "0010", "0011", "0012", "0015", "0016", "0018",  // 20..29
+        "0019", "001B", "001C", "001D", "001E", "001F", "0020", "0021", "0022", "0023",  // 30..39
+        "0024", "0025", "0026", "0027", "0028", "0029", "002A", "002B", "002C", "0037",  // 40..49
+        "0038", "0040", "0042", "0043", "0044", "0045", "0047", "0048", "0049", "004A",  // 50..59
+        "004B", "004C", "004D", "0050", "0051", "0052", "0053"};                         // 60..66
     for (int k = 0; k < kItems; ++k) {
-        if (k == Item::NoCode) continue;
-        const QString c = s.ParaAddr(k);
-        ASSERT_EQ(c.size(), 4);
-        EXPECT_EQ(c, c.toUpper());
-        EXPECT_EQ(itemOfCode(c), k) << c.toStdString();
+        const QString code = QString::fromLatin1(codes[k]);
+        EXPECT_EQ(s.ParaAddr(k), code) << k;
+        EXPECT_EQ(itemCode(k), code) << k;
+        if (k != Item::NoCode) {
+            EXPECT_EQ(itemOfCode(code), k) << codes[k];
+            EXPECT_EQ(itemOfCode(code.toLower()), k) << codes[k];
+        }
     }
     EXPECT_EQ(itemOfCode(QStringLiteral("0000")), -1);
+    EXPECT_EQ(itemOfCode(QString()), -1);
 }
 
 TEST(TimeoutTable, ChoicesToMilliseconds) {

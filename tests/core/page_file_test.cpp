@@ -78,6 +78,7 @@ TEST(PageFileTest, WhatLoadsAndWhatIsRefused) {
         std::optional<ChannelBlock> values;
     } cases[] = {
         {"one-channel file", one, sequence(7)},
+        {"no line end after the last value", one.chopped(2), sequence(7)},
         {"model text is not compared", otherModel, sequence(7)},
         {"all-channels file: its first block", formatAllChannelsFile(s), sequence(0)},
         {"empty", "", std::nullopt},

@@ -115,11 +115,20 @@ TEST(SettingFiles, RoundTripsThroughFiles) {
         EXPECT_EQ(r.error, FileError::None) << c.name;
         EXPECT_EQ(r.values, c.values) << c.name;
     }
-    // Six-character values make a file longer than 300 bytes: an all-channels file by length.
-    const QString wide = dir.filePath(QStringLiteral("wide.dat"));
-    ASSERT_TRUE(writeChannelFile(wide, extremes));
-    EXPECT_EQ(readChannelFile(wide).error, FileError::WrongKind);
-    EXPECT_EQ(parseChannelFile(fileBytes(wide)), extremes);
+    // Values of four to six characters make files of 301..443 bytes: still
+    // one-channel files, by their content, for the one-channel load only.
+    ChannelBlock fourDigits{};
+    for (int i = 0; i < kFileItems; ++i) fourDigits[std::size_t(i)] = i % 3 ? qint16(1000 + i) : qint16(-200);
+    const Case wideCases[] = {{"four digits", fourDigits}, {"extremes", extremes}};
+    for (const Case& c : wideCases) {
+        const QString path = dir.filePath(QString::fromLatin1(c.name) + QStringLiteral(".dat"));
+        ASSERT_TRUE(writeChannelFile(path, c.values)) << c.name;
+        EXPECT_GT(fileBytes(path).size(), 300) << c.name;
+        const ChannelFileRead r = readChannelFile(path);
+        EXPECT_EQ(r.error, FileError::None) << c.name;
+        EXPECT_EQ(r.values, c.values) << c.name;
+        EXPECT_EQ(readAllChannelsBytes(path).error, FileError::WrongKind) << c.name;
+    }
 
     QVX720_INC s;
     for (int ch = 0; ch < kChannels; ++ch) storeChannelBlock(s, ch, sequence(ch * 300 - 14000));
@@ -171,8 +180,7 @@ TEST(SettingFiles, ReaderConvention) {
         {"LF lines", lines(blockFields(num), "\n"), true},
         {"CR lines", lines(blockFields(num), "\r"), true},
         {"one line of commas", commas, true},
-        {"no line end after the last field", noFinalEnd, false},
-        {"cut in the last value", crlf.left(crlf.size() - 3), false},
+        {"no line end after the last field", noFinalEnd, true},
         {"cut in the last line end", crlf.left(crlf.size() - 1), true},
         {"content after the block", crlf + "garbage\r\n1,2,3", true},
         {"any quoted model text", lines(anyModel), true},
@@ -226,7 +234,7 @@ TEST(SettingFiles, AllChannelsParseNeeds95Blocks) {
         {"content after the 95th block", all + formatChannelFile(sequence(5)), true},
         {"94 blocks", all.left(lastBlock), false},
         {"last block short", all.left(all.size() - 6), false},
-        {"cut in the last value", all.left(all.size() - 3), false},
+        {"no line end after the last field", all.left(all.size() - 2), true},
         {"bad field in the last block", badInLast, false},
         {"one block", formatChannelFile(sequence(1)), false},
     };
@@ -252,7 +260,14 @@ TEST(SettingFiles, ReadRefusals) {
     const Case cases[] = {
         {"173 bytes", padded(173), FileError::None, FileError::WrongKind},
         {"300 bytes", padded(300), FileError::None, FileError::WrongKind},
-        {"301 bytes", padded(301), FileError::WrongKind, FileError::None},
+        {"301 bytes of one block", padded(301), FileError::None, FileError::WrongKind},
+        {"one block with trailing line ends", padded(295) + "\r\n \r\n\r\n\t\r\n", FileError::None,
+         FileError::WrongKind},
+        {"one block of fields, a bad one, 301 bytes", QByteArray(padded(301)).replace(298, 1, "x"),
+         FileError::Malformed, FileError::WrongKind},
+        {"one block and more, 301 bytes", padded(298) + "1\r\n", FileError::WrongKind, FileError::None},
+        {"two blocks", padded(173) + padded(173), FileError::WrongKind, FileError::None},
+        {"all-channels file", formatAllChannelsFile(QVX720_INC{}), FileError::WrongKind, FileError::None},
         {"empty", QByteArray(), FileError::Malformed, FileError::WrongKind},
         {"short", lines({"\"QVX-720\"", "1", "2"}), FileError::Malformed, FileError::WrongKind},
         {"binary", QByteArray(200, '\xff'), FileError::Malformed, FileError::WrongKind},

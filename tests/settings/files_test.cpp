@@ -260,7 +260,9 @@ TEST_F(SaveLoadTest, LoadStoresOnlyAWholeValidFile) {
     const QByteArray valid = formatChannelFile(sequence(-50));
     EXPECT_LE(valid.size(), 300);
     ChannelBlock wideValues{};
-    wideValues.fill(-20000);
+    for (int i = 0; i < kFileItems; ++i) wideValues[std::size_t(i)] = i % 2 ? qint16(1000 + i) : qint16(-200);
+    const QByteArray wide = formatChannelFile(wideValues);
+    EXPECT_GT(wide.size(), 300);
     QByteArray page = valid;
     page.replace(0, 9, "\"PAGE\"");
     struct Case {
@@ -270,15 +272,16 @@ TEST_F(SaveLoadTest, LoadStoresOnlyAWholeValidFile) {
         std::deque<Answer> answers;
         QStringList boxes;
         bool loaded;
+        ChannelBlock values = sequence(-50);  // when loaded
     };
     const Case cases[] = {
         {"valid", valid, 12, {Answer::Yes}, {"T509"}, true},
         {"any first field", page, 12, {Answer::Yes}, {"T509"}, true},
+        {"no line end after the last value", valid.chopped(2), 12, {Answer::Yes}, {"T509"}, true},
+        {"four-digit values, longer than 300 bytes", wide, 12, {Answer::Yes}, {"T509"}, true, wideValues},
         {"no to the confirmation", valid, 12, {Answer::No}, {"T509"}, false},
-        {"longer than 300 bytes", formatChannelFile(wideValues), 12, {Answer::Yes}, {"T509", "T510"}, false},
         {"an all-channels file", formatAllChannelsFile(QVX720_INC{}), 12, {Answer::Yes}, {"T509", "T510"}, false},
         {"ends early", valid.left(120), 12, {Answer::Yes}, {"T509", "T510"}, false},
-        {"cut in the last value", valid.left(valid.size() - 3), 12, {Answer::Yes}, {"T509", "T510"}, false},
         {"not a number", QByteArray(valid).replace("\r\n-47\r\n", "\r\n-4x7\r\n"), 12, {Answer::Yes},
          {"T509", "T510"}, false},
         {"missing file", QByteArray(), 12, {Answer::Yes}, {"T509"}, false},
@@ -297,7 +300,7 @@ TEST_F(SaveLoadTest, LoadStoresOnlyAWholeValidFile) {
         d->Command1[3]->click();
         EXPECT_EQ(texts(), c.boxes) << c.name;
         if (c.loaded) {
-            EXPECT_EQ(channelBlock(state, c.ch), sequence(-50)) << c.name;
+            EXPECT_EQ(channelBlock(state, c.ch), c.values) << c.name;
             EXPECT_EQ(state.Write_Request.Com_State, Com_WriteAll) << c.name;
             EXPECT_EQ(state.Write_Request.Com_Ch, c.ch) << c.name;
             EXPECT_EQ(panel4, std::vector<QString>{QStringLiteral("T453")}) << c.name;
@@ -374,6 +377,8 @@ TEST_F(AllSaveLoadTest, LoadRefusalsChangeNothing) {
         {"dialog cancelled", valid, false, {Answer::Yes}, QString(), {"T536"}, 1},
         {"a one-channel file", formatChannelFile(sequence(0)), false, {Answer::Yes}, path, {"T536", "T532"}, 1},
         {"a long one-channel file", formatChannelFile(wideValues), false, {Answer::Yes}, path, {"T536", "T532"}, 1},
+        {"a long one-channel file while auto-tuning", formatChannelFile(wideValues), true, {Answer::Yes}, path,
+         {"T536", "T532"}, 1},
         {"auto-tuning", valid, true, {Answer::Yes}, path, {"T536", "T533"}, 1},
         {"94 blocks", valid.left(valid.lastIndexOf("\"QVX-720\"")), false, {Answer::Yes}, path,
          {"T536", "T532"}, 1},
