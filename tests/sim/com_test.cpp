@@ -27,15 +27,13 @@ public:
     std::vector<std::string> sent;
     std::string pending;                    // input already waiting
     int sendMs = 0;
-    bool failSend = false;
-    bool dropWhileWaiting = false;          // the device goes away during the wait
     int discards = 0;
 
     bool open(int baud) override { return open_ = baud > 0; }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
     bool send(const QByteArray& bytes) override {
-        if (!open_ || failSend) return false;
+        if (!open_) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(sendMs));
         sent.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         const auto end = Steady::now();
@@ -46,10 +44,6 @@ public:
         return true;
     }
     QByteArray receive(int timeoutMs) override {
-        if (dropWhileWaiting) {
-            open_ = false;
-            return {};
-        }
         const auto deadline = Steady::now() + std::chrono::milliseconds(timeoutMs);
         if (pending.empty() && !due_.empty()) std::this_thread::sleep_until(std::min(deadline, due_.front().at));
         else if (pending.empty()) std::this_thread::sleep_until(deadline);
@@ -201,19 +195,149 @@ TEST_F(ComOnScript, RequestsThatCannotBeFramedSendNothing) {
     EXPECT_EQ(line->sent.back(), proto::encodeRequest({' ', ' ', 'a', "", ""}));
 }
 
-TEST_F(ComOnScript, FailingOrVanishingLineGivesNoReply) {
-    line->failSend = true;
-    EXPECT_EQ(read(" ", "0080"), QString());
-    line->failSend = false;
-    line->dropWhileWaiting = true;
-    QElapsedTimer t;
-    t.start();
-    EXPECT_EQ(read(" ", "0080"), QString());
-    EXPECT_LT(t.elapsed(), 90);  // does not wait out the time-out on a dead port
-    EXPECT_FALSE(com.isOpen());
-    EXPECT_EQ(read(" ", "0080"), QString());
+namespace {
+
+// A device that can be unplugged and plugged in again, on a virtual clock:
+// waiting for a reply that does not come lets the whole wait pass.
+class PluggableDevice final : public Transport {
+public:
+    enum class Failure { None, Send, DuringWait, BetweenTransactions };
+    qint64& now;
+    bool present = true;
+    Failure failure = Failure::None;  // how an unplugged device shows it
+    std::vector<std::string> sent;
+    int opens = 0;
+    int closes = 0;
+
+    explicit PluggableDevice(qint64& clock) : now(clock) {}
+    bool open(int) override {
+        ++opens;
+        open_ = present;
+        return open_;
+    }
+    void close() override {
+        ++closes;
+        open_ = false;
+    }
+    bool isOpen() const override {
+        return open_ && !(failure == Failure::BetweenTransactions && !present);
+    }
+    bool send(const QByteArray& b) override {
+        if (!isOpen() || (failure == Failure::Send && !present)) return false;
+        sent.emplace_back(b.constData(), static_cast<std::size_t>(b.size()));
+        const auto d = proto::decodeRequest(sent.back()).request;
+        reply_ = present ? reply(proto::ACK, d.address, '0', d.command, d.item.c_str(), "0001") : std::string();
+        return true;
+    }
+    QByteArray receive(int timeoutMs) override {
+        if (!present) {
+            if (failure == Failure::DuringWait) open_ = false;
+            else now += timeoutMs;
+            return {};
+        }
+        QByteArray out = QByteArray::fromStdString(reply_);
+        reply_.clear();
+        if (out.isEmpty()) now += timeoutMs;
+        return out;
+    }
+    void discardInput() override {}
+    QString lastError() const override { return present ? QString() : QStringLiteral("No such device"); }
+
+private:
+    bool open_ = false;
+    std::string reply_;
+};
+
+struct ComOnDevice : ::testing::Test {
+    qint64 now = 1000;
+    bool presentAtOpen = true;
+    QVX720Com com;
+    PluggableDevice* dev = nullptr;
+
+    void SetUp() override {
+        com.setClock([this] { return now; });
+        com.setSleep([this](qint64 ms) { now += ms; });
+        com.setSimulateAllPorts(true);
+        com.setSimulatedLine([this] {
+            auto d = std::make_unique<PluggableDevice>(now);
+            d->present = presentAtOpen;
+            dev = d.get();
+            return d;
+        });
+        com.Comm_SetTimeOut(100);
+    }
+    QString read(const char* item = "0080") { return com.Comm_Transact("!", " ", " ", item, "", 2); }
+    QString write(const char* item, const char* data) { return com.Comm_Transact("!", " ", "P", item, data, 2); }
+};
+
+}  // namespace
+
+TEST_F(ComOnDevice, UnpluggedDeviceCostsATimeOutPerTransactionAndIsUsedAgainWhenBack) {
+    using F = PluggableDevice::Failure;
+    for (F failure : {F::Send, F::DuringWait, F::BetweenTransactions}) {
+        SCOPED_TRACE(static_cast<int>(failure));
+        ASSERT_EQ(com.Comm_PortOpen(), -1);
+        dev->failure = failure;
+        EXPECT_EQ(read().left(1), QString("\x06"));
+        const std::size_t sentBefore = dev->sent.size();
+        dev->present = false;
+
+        // While it is gone, every transaction ends after the time-out without
+        // a reply, and at most one open is tried per time-out.
+        const qint64 gone = now;
+        const quint64 attemptsBefore = com.reopenAttempts();
+        for (int n = 0; n < 5; ++n) {
+            const qint64 before = now;
+            EXPECT_EQ(n == 2 ? write("0001", "012C") : read(), QString());
+            EXPECT_EQ(now - before, 100) << n;
+            EXPECT_FALSE(com.isOpen());
+        }
+        EXPECT_GE(dev->closes, 1);
+        EXPECT_EQ(com.lineError(), "No such device");
+        const quint64 attempts = com.reopenAttempts() - attemptsBefore;
+        EXPECT_GE(attempts, 4u);
+        EXPECT_LE(attempts, quint64((now - gone) / 100));
+
+        // Plugged in again: the next transaction opens it and gets its reply;
+        // the write made while it was gone is not sent afterwards.
+        dev->present = true;
+        EXPECT_EQ(read("0085").left(1), QString("\x06"));
+        EXPECT_TRUE(com.isOpen());
+        EXPECT_EQ(com.lineError(), "");
+        const std::size_t sentAfter = dev->sent.size() - sentBefore;
+        // Only a device that fails during the wait took the first request.
+        ASSERT_EQ(sentAfter, failure == F::DuringWait ? 2u : 1u);
+        EXPECT_EQ(dev->sent.back(), proto::encodeRequest({'!', ' ', ' ', "0085", ""}));
+        for (std::size_t i = sentBefore; i < dev->sent.size(); ++i)
+            EXPECT_EQ(dev->sent[i].find("P0001"), std::string::npos) << i;
+        com.Comm_PortClose();
+    }
+}
+
+TEST_F(ComOnDevice, OpenAttemptsKeepToOnePerTimeOut) {
+    // A device missing at open: the first transaction does not try again at
+    // once, and a longer time-out spaces the attempts further.
+    presentAtOpen = false;
+    EXPECT_EQ(com.Comm_PortOpen(), 0);
+    EXPECT_EQ(com.lineError(), "No such device");
+    const qint64 opened = now;
+    EXPECT_EQ(read(), QString());
+    EXPECT_EQ(now - opened, 100);
+    EXPECT_EQ(dev->opens, 1);
+    for (int timeout : {100, 400}) {
+        com.Comm_SetTimeOut(timeout);
+        const int opensBefore = dev->opens;
+        const qint64 from = now;
+        for (int n = 0; n < 6; ++n) EXPECT_EQ(read(), QString());
+        EXPECT_EQ(now - from, 6 * timeout);
+        EXPECT_LE(dev->opens - opensBefore, 6);
+        EXPECT_GE(dev->opens - opensBefore, 5);
+    }
+    // Closed by the caller: no line, no attempts, no wait.
     com.Comm_PortClose();
-    EXPECT_EQ(read(" ", "0080"), QString());
+    const qint64 closedAt = now;
+    EXPECT_EQ(read(), QString());
+    EXPECT_EQ(now, closedAt);
 }
 
 TEST(ComSettings, DataFieldTimeOutAndPorts) {
