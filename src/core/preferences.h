@@ -45,6 +45,9 @@ QString chnameKey(int ch);           // "Chname01".."Chname95"
 QString logSettingKey(int n);        // "LogSetting0".."LogSetting53"
 QString logSettingDataKey(int n);    // "LogSetting_data0".."LogSetting_data53"
 QString alarmColorKey(int i);        // "Alm1color".."Alm4color", "Alm_other" for i = 0..4
+// The device a port leads to, as the user keeps it ("Device_COM1" for "COM1");
+// the QVX720_COMn environment variable wins over it.
+QString portDeviceKey(const QString& port);
 
 // True for the page boxes kept in the store: 0..53 except 1, 8 and 44
 // (items 11, 18 and 54 take no part in the page).
