@@ -1,6 +1,7 @@
 #include "serial_transport.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -62,7 +63,7 @@ SerialTransport::SerialTransport(QString device) : device_(std::move(device)) {
     // The port also reports errors found while events are processed between
     // transactions (a hang-up seen by its read notifier).
     QObject::connect(&port_, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
-        if (port_.isOpen() && isDeviceError(e)) fail(port_.errorString());
+        if (port_.isOpen() && isDeviceError(e)) fail();
     });
 }
 
@@ -71,6 +72,13 @@ SerialTransport::~SerialTransport() { close(); }
 bool SerialTransport::open(int baud) {
     close();
     error_.clear();
+    // A device that is not there fails at once, without the port object's
+    // lock-file round (this runs once per time-out while an adapter is out).
+    struct stat st {};
+    if (::stat(device_.toLocal8Bit().constData(), &st) != 0) {
+        error_ = systemText(errno);
+        return false;
+    }
     port_.setPortName(device_);
     if (!port_.open(QIODevice::ReadWrite)) {
         const auto e = port_.error();
@@ -95,10 +103,12 @@ bool SerialTransport::open(int baud) {
     return true;
 }
 
-void SerialTransport::fail(const QString& text) {
+void SerialTransport::fail(int err) {
     if (failed_) return;
     failed_ = true;
-    error_ = text;
+    // The port's own text of a failed read or write repeats whatever errno
+    // held at the time; a hung-up or removed device is an I/O error.
+    error_ = systemText(err);
 }
 
 void SerialTransport::close() {
@@ -116,18 +126,18 @@ bool SerialTransport::isOpen() const { return port_.isOpen() && !failed_; }
 bool SerialTransport::send(const QByteArray& bytes) {
     if (!isOpen()) return false;
     if (port_.write(bytes) != bytes.size()) {
-        fail(port_.errorString());
+        fail();
         return false;
     }
     while (port_.bytesToWrite() > 0) {
         if (!port_.waitForBytesWritten(1000)) {
-            fail(port_.errorString());
+            fail();
             return false;
         }
     }
     // The time-out counts from the moment the request has left the port.
     if (::tcdrain(static_cast<int>(port_.handle())) != 0 && errno != EINTR) {
-        fail(systemText(errno));
+        fail(errno);
         return false;
     }
     return true;
@@ -137,8 +147,7 @@ QByteArray SerialTransport::receive(int timeoutMs) {
     if (!isOpen()) return {};
     if (port_.bytesAvailable() == 0 && !port_.waitForReadyRead(timeoutMs)) {
         // A time-out is a silent line; any other error is the device's.
-        if (port_.error() != QSerialPort::TimeoutError && port_.error() != QSerialPort::NoError)
-            fail(port_.errorString());
+        if (port_.error() != QSerialPort::TimeoutError && port_.error() != QSerialPort::NoError) fail();
         port_.clearError();
         return {};
     }

@@ -3,6 +3,7 @@
 
 #include <QSerialPort>
 #include <QString>
+#include <cerrno>
 
 #include "transport.h"
 
@@ -26,7 +27,7 @@ public:
     const QString& device() const { return device_; }
 
 private:
-    void fail(const QString& text);
+    void fail(int err = EIO);
 
     QString device_;
     QSerialPort port_;

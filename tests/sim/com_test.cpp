@@ -353,12 +353,18 @@ TEST(ComSettings, DataFieldTimeOutAndPorts) {
     QProcessEnvironment env;
     env.insert("QVX720_COM3", "/dev/pts/7");
     env.insert("QVX720_COM4", "sim");
+    // The variable wins over the device kept in the settings, which wins over ttyS.
     const struct {
         const char* port;
+        const char* stored;
         const char* device;
-    } table[] = {{"COM1", "/dev/ttyS0"}, {"COM3", "/dev/pts/7"}, {"COM4", "sim"},
-                 {"COM8", "/dev/ttyS7"}, {"COM0", ""},           {"LPT1", ""},   {"COM", ""}};
-    for (const auto& e : table) EXPECT_EQ(QVX720Com::deviceForPort(e.port, env), QString(e.device)) << e.port;
+    } table[] = {{"COM1", "", "/dev/ttyS0"},      {"COM3", "", "/dev/pts/7"},
+                 {"COM4", "", "sim"},             {"COM8", "", "/dev/ttyS7"},
+                 {"COM0", "", ""},                {"LPT1", "", ""},
+                 {"COM", "", ""},                 {"COM2", " /dev/serial/by-id/usb-x ", "/dev/serial/by-id/usb-x"},
+                 {"COM3", "/dev/ttyUSB0", "/dev/pts/7"}, {"COM5", "sim", "sim"}};
+    for (const auto& e : table)
+        EXPECT_EQ(QVX720Com::deviceForPort(e.port, env, e.stored), QString(e.device)) << e.port;
 
     // A speed that is no number does not open; a port without a line neither.
     com.setSimulateAllPorts(true);
