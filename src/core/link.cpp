@@ -79,6 +79,13 @@ std::vector<int> bulkReadItems(qint16 opt, qint16 type) {
     return items;
 }
 
+QString linkFailureText(const StringTable& strings, const QString& port, const QString& device,
+                        const QString& deviceError) {
+    const QString where = device.compare(QLatin1String("sim"), Qt::CaseInsensitive) == 0 ? strings.text(901) : device;
+    const QString why = deviceError.isEmpty() ? strings.text(900) : deviceError;
+    return QStringLiteral("%1 (%2): %3").arg(port, where, why);
+}
+
 Link::Link(QVX720_INC& s, QVX720Com& com, SettingsStore& store, const StringTable& strings, LinkView& view,
            HistorySink& history)
     : s_(s), com_(com), store_(store), strings_(strings), view_(view), history_(history) {}
@@ -123,6 +130,7 @@ QString Link::Link_open(const QString& port, const QString& speed) {
     } else if (!s_.CommDisp_flg) {
         view_.setCommDialogPort(store_.read(QStringLiteral("Port"), QStringLiteral("COM1")));
         view_.setCommDialogSpeed(store_.read(QStringLiteral("Speed"), QStringLiteral("9600")));
+        view_.setCommDialogReason(linkFailureText(strings_, port, com_.device(), com_.lineError()));
         s_.CommDisp_flg = true;
         com_.Comm_PortClose();
         view_.showCommDialog();

@@ -31,6 +31,13 @@ inline constexpr const char* kClearCode = "9346";
 inline constexpr const char* kProbeItem = "0000";
 inline constexpr const char* kAlarmCommandCode = "0051";
 
+// Why the link check failed, in one line: the port, the device it maps to and
+// the system's reason the device did not open or failed (deviceError), or
+// that it opened but channel 1 did not acknowledge.
+// "COM1 (/dev/ttyUSB0): Permission denied".
+QString linkFailureText(const StringTable& strings, const QString& port, const QString& device,
+                        const QString& deviceError);
+
 class Link {
 public:
     Link(QVX720_INC& s, QVX720Com& com, SettingsStore& store, const StringTable& strings, LinkView& view,

@@ -31,6 +31,8 @@ public:
     virtual void setCommDialogPort(const QString& port) = 0;
     virtual void setCommDialogSpeed(const QString& speed) = 0;
     virtual void showCommDialog() = 0;
+    // The one line of the dialog that says why the link check failed.
+    virtual void setCommDialogReason(const QString& text) { (void)text; }
     // Time-out menu: check entry `choice` (1..14) and uncheck the others.
     virtual void checkTimeoutMenu(int choice) = 0;
 

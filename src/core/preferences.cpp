@@ -41,6 +41,8 @@ QString num(qint64 v) { return QString::number(v); }
 
 }  // namespace
 
+QString portDeviceKey(const QString& port) { return QStringLiteral("Device_") + port; }
+
 QString logNameKey(int ch) {
     if (ch < 0 || ch >= kChannels) throwIndexError("channel", ch, kChannels);
     return QStringLiteral("LogName") + num(ch);

@@ -45,6 +45,9 @@ QString chnameKey(int ch);           // "Chname01".."Chname95"
 QString logSettingKey(int n);        // "LogSetting0".."LogSetting53"
 QString logSettingDataKey(int n);    // "LogSetting_data0".."LogSetting_data53"
 QString alarmColorKey(int i);        // "Alm1color".."Alm4color", "Alm_other" for i = 0..4
+// The device a port leads to, as the user keeps it ("Device_COM1" for "COM1");
+// the QVX720_COMn environment variable wins over it.
+QString portDeviceKey(const QString& port);
 
 // Stored colour of alarm-colour slot i (0..4): a number within
 // 0..&HFFFFFF, else red (255), as when the key is missing.

@@ -35,50 +35,95 @@ QVX720Com::QVX720Com()
               return e;
           }();
           return t.elapsed();
-      }) {}
+      }),
+      sleep_([](qint64 ms) { QThread::msleep(static_cast<unsigned long>(ms)); }) {}
 
 QVX720Com::~QVX720Com() { Comm_PortClose(); }
 
-QString QVX720Com::deviceForPort(const QString& port, const QProcessEnvironment& env) {
+QString QVX720Com::deviceForPort(const QString& port, const QProcessEnvironment& env, const QString& storedDevice) {
     static const QRegularExpression re(QStringLiteral("^COM([1-9][0-9]?)$"));
     const auto m = re.match(port);
     if (!m.hasMatch()) return {};
     const QString var = QStringLiteral("QVX720_COM") + m.captured(1);
     const QString mapped = env.value(var).trimmed();
     if (!mapped.isEmpty()) return mapped;
+    const QString stored = storedDevice.trimmed();
+    if (!stored.isEmpty()) return stored;
     return QStringLiteral("/dev/ttyS") + QString::number(m.captured(1).toInt() - 1);
 }
 
-std::unique_ptr<Transport> QVX720Com::makeTransport() const {
-    if (simulateAll_) return simLine_ ? simLine_() : nullptr;
-    const QString device = deviceForPort(port_);
-    if (device.isEmpty()) return nullptr;
-    if (device.compare(QLatin1String("sim"), Qt::CaseInsensitive) == 0)
+std::unique_ptr<Transport> QVX720Com::makeTransport() {
+    device_.clear();
+    if (simulateAll_) {
+        device_ = QStringLiteral("sim");
         return simLine_ ? simLine_() : nullptr;
-    return deviceFactory_ ? deviceFactory_(device) : nullptr;
+    }
+    device_ = deviceForPort(port_, QProcessEnvironment::systemEnvironment(),
+                            storedDevice_ ? storedDevice_(port_) : QString());
+    if (device_.isEmpty()) return nullptr;
+    if (device_.compare(QLatin1String("sim"), Qt::CaseInsensitive) == 0) return simLine_ ? simLine_() : nullptr;
+    return deviceFactory_ ? deviceFactory_(device_) : nullptr;
 }
 
 qint16 QVX720Com::Comm_PortOpen() {
     Comm_PortClose();
+    lineError_.clear();
     bool ok = false;
     const int baud = speed_.toInt(&ok);
     if (!ok || baud <= 0) return 0;
     line_ = makeTransport();
     if (!line_) return 0;
+    baud_ = baud;
+    lastOpenAttempt_ = clock_();
+    // A device that does not open is kept: transactions try it again.
     if (!line_->open(baud)) {
-        line_.reset();
+        lineError_ = line_->lastError();
         return 0;
     }
-    baud_ = baud;
+    lineOpen_ = true;
     return -1;
 }
 
 void QVX720Com::Comm_PortClose() {
     if (line_) line_->close();
     line_.reset();
+    lineOpen_ = false;
 }
 
 bool QVX720Com::isOpen() const { return line_ && line_->isOpen(); }
+
+bool QVX720Com::lineReady() {
+    if (line_->isOpen()) return true;
+    if (lineOpen_) lineFailed();  // failed between transactions
+    const qint64 now = clock_();
+    if (now - lastOpenAttempt_ < timeoutMs_) return false;
+    lastOpenAttempt_ = now;
+    ++reopenAttempts_;
+    line_->close();
+    if (!line_->open(baud_)) {
+        lineError_ = line_->lastError();
+        return false;
+    }
+    lineOpen_ = true;
+    lineError_.clear();
+    qInfo("%s (%s): the device is open again", qUtf8Printable(port_), qUtf8Printable(device_));
+    return true;
+}
+
+void QVX720Com::lineFailed() {
+    lineError_ = line_->lastError();
+    line_->close();
+    if (lineOpen_)
+        qWarning("%s (%s): the device failed (%s); it is closed and opened again when it comes back",
+                 qUtf8Printable(port_), qUtf8Printable(device_), qUtf8Printable(lineError_));
+    lineOpen_ = false;
+}
+
+QString QVX720Com::noReplyAfter(qint64 from) {
+    const qint64 left = from + timeoutMs_ - clock_();
+    if (left > 0) sleep_(left);
+    return {};
+}
 
 void QVX720Com::Comm_SetTimeOut(qint32 ms) {
     if (ms > 0) timeoutMs_ = ms;
@@ -99,7 +144,7 @@ QString QVX720Com::Comm_GetData(const QString& reply, qint32 field) const {
 
 QString QVX720Com::Comm_Transact(const QString& adr, const QString& subAdr, const QString& cmd,
                                  const QString& item, const QString& data, qint16 /*mode*/) {
-    if (!isOpen()) return {};
+    if (!line_) return {};  // no port opened
     proto::Request r;
     r.address = oneChar(adr);
     r.subAddress = oneChar(subAdr);
@@ -110,15 +155,23 @@ QString QVX720Com::Comm_Transact(const QString& adr, const QString& subAdr, cons
     if (frame.empty()) return {};
 
     ++transactions_;
+    const qint64 begun = clock_();
+    if (!lineReady()) return noReplyAfter(begun);
     line_->discardInput();
-    if (!line_->send(QByteArray::fromRawData(frame.data(), static_cast<qsizetype>(frame.size()))))
-        return {};
+    if (!line_->send(QByteArray::fromRawData(frame.data(), static_cast<qsizetype>(frame.size())))) {
+        lineFailed();
+        return noReplyAfter(begun);
+    }
 
     const qint64 start = clock_();
     proto::ReplyScanner scanner;
     for (;;) {
         const qint64 left = timeoutMs_ - (clock_() - start);
-        if (left <= 0 || !line_->isOpen()) return {};
+        if (left <= 0) return {};
+        if (!line_->isOpen()) {
+            lineFailed();
+            return noReplyAfter(start);
+        }
         const QByteArray bytes = line_->receive(static_cast<int>(left));
         if (bytes.isEmpty()) continue;
         scanner.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));

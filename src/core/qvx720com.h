@@ -1,6 +1,12 @@
 // The communication object: every exchange with the controllers goes through
 // one of these. It never throws; a transaction that fails or cannot be made
 // returns the empty text (reply class none).
+//
+// A device that fails while open (unplugged, hung up, a read or write error)
+// is closed. Until it opens again, each transaction tries to reopen the same
+// device, at most once per reply time-out, and otherwise ends as a silent
+// line does: after the time-out, with no reply. A reopened device starts with
+// empty buffers; nothing meant for the failed one is sent to it.
 #pragma once
 
 #include <QProcessEnvironment>
@@ -18,6 +24,10 @@ public:
     using DeviceFactory = std::function<std::unique_ptr<Transport>(const QString& device)>;
     // Monotonic milliseconds; tests substitute a virtual clock.
     using Clock = std::function<qint64()>;
+    // Sleeps for the given milliseconds; tests substitute one that moves their clock.
+    using Sleep = std::function<void(qint64 ms)>;
+    // The device kept in the settings for a port ("" when none).
+    using StoredDevice = std::function<QString(const QString& port)>;
 
     QVX720Com();
     ~QVX720Com();
@@ -41,38 +51,65 @@ public:
     void Comm_SetOption(bool on);
 
     // Where the ports lead. "COMn" maps to $QVX720_COMn when set (a device path
-    // or the word "sim"), else to /dev/ttyS<n-1>.
+    // or the word "sim"), else to the stored device of the port, else to
+    // /dev/ttyS<n-1>.
     static QString deviceForPort(const QString& port,
-                                 const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+                                 const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                                 const QString& storedDevice = QString());
+    void setStoredDevice(StoredDevice lookup) { storedDevice_ = std::move(lookup); }
     // The built-in simulated line, used for "sim" and when every port is simulated.
     void setSimulatedLine(LineFactory factory) { simLine_ = std::move(factory); }
     void setSimulateAllPorts(bool on) { simulateAll_ = on; }
     // How a device path becomes a transport (tests substitute their own).
     void setDeviceFactory(DeviceFactory factory) { deviceFactory_ = std::move(factory); }
     void setClock(Clock clock) { clock_ = std::move(clock); }
+    void setSleep(Sleep sleep) { sleep_ = std::move(sleep); }
 
     int timeOut() const { return timeoutMs_; }
     const QString& port() const { return port_; }
     const QString& speed() const { return speed_; }
     bool option() const { return option_; }
     bool isOpen() const;
+    // The device of the last Comm_PortOpen ("sim" for the simulated line,
+    // "" when the port maps to none).
+    const QString& device() const { return device_; }
+    // The system's text for why the device could not be opened or failed
+    // since the last successful open; "" when it has not.
+    const QString& lineError() const { return lineError_; }
     // Number of transactions made since creation (for statistics and tests).
     quint64 transactions() const { return transactions_; }
+    // Attempts to open the device again after it had failed.
+    quint64 reopenAttempts() const { return reopenAttempts_; }
 
 private:
-    std::unique_ptr<Transport> makeTransport() const;
+    std::unique_ptr<Transport> makeTransport();
+    // True when the line is open, if need be after one reopen attempt (at
+    // most one per time-out).
+    bool lineReady();
+    // Closes a line whose device has failed and keeps the system's reason.
+    void lineFailed();
+    // The end of a transaction without reply: waits out the time-out that
+    // began at `from`, as a silent line would.
+    QString noReplyAfter(qint64 from);
 
     std::unique_ptr<Transport> line_;
     LineFactory simLine_;
     DeviceFactory deviceFactory_;
     Clock clock_;
+    Sleep sleep_;
+    StoredDevice storedDevice_;
     bool simulateAll_ = false;
     QString port_ = QStringLiteral("COM1");
     QString speed_ = QStringLiteral("9600");
     int timeoutMs_ = 200;
     int baud_ = 0;
     bool option_ = false;
+    QString device_;
+    QString lineError_;
+    qint64 lastOpenAttempt_ = 0;
+    bool lineOpen_ = false;  // opened and not yet found failed
     quint64 transactions_ = 0;
+    quint64 reopenAttempts_ = 0;
 };
 
 }  // namespace qvx

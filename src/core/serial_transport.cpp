@@ -1,52 +1,161 @@
 #include "serial_transport.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#ifdef __linux__
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
 
 namespace qvx {
 
-SerialTransport::SerialTransport(QString device) : device_(std::move(device)) {}
+namespace {
+
+QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// Why the device cannot serve as a serial port, in the system's words, for
+// when the port object gives no reason (a plain file, for one); "" when the
+// system finds nothing wrong either.
+QString openFailure(const QString& device) {
+    const QByteArray path = device.toLocal8Bit();
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return systemText(errno);
+    const bool tty = ::isatty(fd) == 1;
+    ::close(fd);
+    return tty ? QString() : systemText(ENOTTY);
+}
+
+// Low-latency mode hands each received byte on at once instead of after the
+// driver's timer (up to 16 ms on USB adapters). A driver that has no such
+// mode or refuses it is used as it is.
+void askLowLatency(int fd) {
+#ifdef __linux__
+    serial_struct ss{};
+    if (fd < 0 || ::ioctl(fd, TIOCGSERIAL, &ss) != 0 || (ss.flags & ASYNC_LOW_LATENCY)) return;
+    ss.flags |= ASYNC_LOW_LATENCY;
+    ::ioctl(fd, TIOCSSERIAL, &ss);
+#else
+    (void)fd;
+#endif
+}
+
+bool isDeviceError(QSerialPort::SerialPortError e) {
+    switch (e) {
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::DeviceNotFoundError:
+    case QSerialPort::PermissionError:
+    case QSerialPort::UnknownError: return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+SerialTransport::SerialTransport(QString device) : device_(std::move(device)) {
+    // The port also reports errors found while events are processed between
+    // transactions (a hang-up seen by its read notifier).
+    QObject::connect(&port_, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
+        if (port_.isOpen() && isDeviceError(e)) fail();
+    });
+}
 
 SerialTransport::~SerialTransport() { close(); }
 
 bool SerialTransport::open(int baud) {
     close();
+    error_.clear();
+    // A device that is not there fails at once, without the port object's
+    // lock-file round (this runs once per time-out while an adapter is out).
+    struct stat st {};
+    if (::stat(device_.toLocal8Bit().constData(), &st) != 0) {
+        error_ = systemText(errno);
+        return false;
+    }
     port_.setPortName(device_);
-    if (!port_.open(QIODevice::ReadWrite)) return false;
+    if (!port_.open(QIODevice::ReadWrite)) {
+        const auto e = port_.error();
+        if (e == QSerialPort::NoError || e == QSerialPort::UnknownError || e == QSerialPort::OpenError)
+            error_ = openFailure(device_);
+        if (error_.isEmpty()) error_ = port_.errorString();
+        return false;
+    }
     const bool ok = port_.setBaudRate(baud) && port_.setDataBits(QSerialPort::Data8) &&
                     port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop) &&
                     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!ok) {
+        error_ = port_.errorString();
         port_.close();
         return false;
     }
+    askLowLatency(static_cast<int>(port_.handle()));
+    // Nothing from before the open counts: the device's buffers start empty.
     port_.clear();
+    port_.clearError();
+    failed_ = false;
     return true;
 }
 
-void SerialTransport::close() {
-    if (port_.isOpen()) port_.close();
+void SerialTransport::fail(int err) {
+    if (failed_) return;
+    failed_ = true;
+    // The port's own text of a failed read or write repeats whatever errno
+    // held at the time; a hung-up or removed device is an I/O error.
+    error_ = systemText(err);
 }
 
-bool SerialTransport::isOpen() const { return port_.isOpen(); }
+void SerialTransport::close() {
+    if (port_.isOpen()) {
+        // What was queued for a failed device is dropped, not sent on close.
+        if (failed_) port_.clear();
+        port_.close();
+    }
+    port_.clearError();
+    failed_ = false;
+}
+
+bool SerialTransport::isOpen() const { return port_.isOpen() && !failed_; }
 
 bool SerialTransport::send(const QByteArray& bytes) {
-    if (!port_.isOpen()) return false;
-    if (port_.write(bytes) != bytes.size()) return false;
-    while (port_.bytesToWrite() > 0)
-        if (!port_.waitForBytesWritten(1000)) return false;
+    if (!isOpen()) return false;
+    if (port_.write(bytes) != bytes.size()) {
+        fail();
+        return false;
+    }
+    while (port_.bytesToWrite() > 0) {
+        if (!port_.waitForBytesWritten(1000)) {
+            fail();
+            return false;
+        }
+    }
     // The time-out counts from the moment the request has left the port.
-    ::tcdrain(static_cast<int>(port_.handle()));
+    if (::tcdrain(static_cast<int>(port_.handle())) != 0 && errno != EINTR) {
+        fail(errno);
+        return false;
+    }
     return true;
 }
 
 QByteArray SerialTransport::receive(int timeoutMs) {
-    if (!port_.isOpen()) return {};
-    if (port_.bytesAvailable() == 0 && !port_.waitForReadyRead(timeoutMs)) return {};
+    if (!isOpen()) return {};
+    if (port_.bytesAvailable() == 0 && !port_.waitForReadyRead(timeoutMs)) {
+        // A time-out is a silent line; any other error is the device's.
+        if (port_.error() != QSerialPort::TimeoutError && port_.error() != QSerialPort::NoError) fail();
+        port_.clearError();
+        return {};
+    }
     return port_.readAll();
 }
 
 void SerialTransport::discardInput() {
-    if (!port_.isOpen()) return;
+    if (!isOpen()) return;
     port_.readAll();
     port_.clear(QSerialPort::Input);
 }

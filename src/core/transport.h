@@ -2,13 +2,17 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 namespace qvx {
 
+// A device error (a hang-up, a failed read or write, the device removed)
+// makes isOpen() false; the owner then closes the line and may open it again.
 class Transport {
 public:
     virtual ~Transport() = default;
-    // Opens the line at the given speed (bits per second, 8N1).
+    // Opens the line at the given speed (bits per second, 8N1). A line that
+    // has been closed can be opened again.
     virtual bool open(int baud) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
@@ -19,6 +23,8 @@ public:
     virtual QByteArray receive(int timeoutMs) = 0;
     // Drops whatever input is pending.
     virtual void discardInput() = 0;
+    // The system's text for the last failed open or device error ("" when none).
+    virtual QString lastError() const { return {}; }
 };
 
 }  // namespace qvx

@@ -413,6 +413,8 @@ void MainDisp::setCommDialogPort(const QString& port) { commDialog()->setPortTex
 
 void MainDisp::setCommDialogSpeed(const QString& speed) { commDialog()->setSpeedText(speed); }
 
+void MainDisp::setCommDialogReason(const QString& text) { commDialog()->setReason(text); }
+
 void MainDisp::showCommDialog() {
     SubDisp_comm* d = commDialog();
     d->show();

@@ -118,6 +118,7 @@ public:
     void setCommDialogPort(const QString& port) override;
     void setCommDialogSpeed(const QString& speed) override;
     void showCommDialog() override;
+    void setCommDialogReason(const QString& text) override;
     void checkTimeoutMenu(int choice) override;
     int optionCheckValue(int box) const override;
     bool logBoxChecked(int ch) const override;

@@ -32,6 +32,7 @@ void Program::Main() {
     if (QVX720Com* com = window_->comm()) {
         com->setSimulatedLine(options_.simulatedLine);
         com->setSimulateAllPorts(options_.simulateAllPorts);
+        com->setStoredDevice([this](const QString& port) { return store_.read(portDeviceKey(port), QString()); });
         if (options_.initialTimeoutMs > 0) com->Comm_SetTimeOut(options_.initialTimeoutMs);
     }
     window_->Option1[0]->setChecked(true);

@@ -24,6 +24,9 @@ SubDisp_comm::SubDisp_comm(QVX720_INC& state, const StringTable& strings, UiSeam
     Label2 = new QLabel(this);
     Label3 = new QLabel(QStringLiteral("msec"), this);
     Label4 = new QLabel(this);
+    Label_reason = new QLabel(this);
+    Label_reason->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Label_reason->hide();
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setDefault(true);
     Command3 = new QPushButton(this);
@@ -43,6 +46,7 @@ SubDisp_comm::SubDisp_comm(QVX720_INC& state, const StringTable& strings, UiSeam
     buttons->addStretch();
     buttons->addWidget(Command1);
     auto* outer = new QVBoxLayout(this);
+    outer->addWidget(Label_reason);
     outer->addLayout(grid);
     outer->addSpacing(8);
     outer->addLayout(buttons);
@@ -76,6 +80,11 @@ void SubDisp_comm::setPortText(const QString& port) {
 void SubDisp_comm::setSpeedText(const QString& speed) {
     const int i = Combo_Rate->findText(speed);
     if (i >= 0) Combo_Rate->setCurrentIndex(i);
+}
+
+void SubDisp_comm::setReason(const QString& text) {
+    Label_reason->setText(text);
+    Label_reason->setVisible(!text.isEmpty());
 }
 
 void SubDisp_comm::Command1_Click() {

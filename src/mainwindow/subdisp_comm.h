@@ -32,6 +32,8 @@ public:
     // Sets a combo's text; a text that is not in its list leaves it as it is.
     void setPortText(const QString& port);
     void setSpeedText(const QString& speed);
+    // Why the link check failed (port, device, reason); hidden when empty.
+    void setReason(const QString& text);
 
     void Command1_Click();  // OK
     void Command3_Click();  // "Shut down"
@@ -43,6 +45,7 @@ public:
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
+    QLabel* Label_reason = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command3 = nullptr;
 

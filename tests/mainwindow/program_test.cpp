@@ -32,6 +32,15 @@ using namespace qvx::test;
 
 namespace {
 
+// Runs the event loop until pred holds or ms pass.
+template <typename Pred>
+bool waitFor(Pred pred, int ms = 30000) {
+    QElapsedTimer t;
+    t.start();
+    while (!pred() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return pred();
+}
+
 // A program on a temporary folder and settings file.
 struct Rig {
     struct AppFirst {
@@ -67,13 +76,9 @@ struct Rig {
         program = std::make_unique<Program>(o, numberedTable(), ui);
         program->Main();
     }
-    // Runs the event loop until pred holds or ms pass.
     template <typename Pred>
     bool runUntil(Pred pred, int ms = 10000) {
-        QElapsedTimer t;
-        t.start();
-        while (!pred() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return pred();
+        return waitFor(pred, ms);
     }
     QVX720_INC& s() { return program->state(); }
 };
@@ -258,33 +263,52 @@ namespace {
 struct SimOnPty {
     QTemporaryDir dir;
     QProcess tool;
+    QString link;
+    QString channels;
     QByteArray portVar;
     ProgramOptions o;
 
-    SimOnPty(int port, const QString& channels) {
+    // mapInSettings: the port's device is kept as "Device_COMn" in the
+    // settings instead of in the QVX720_COMn variable.
+    SimOnPty(int port, const QString& served, bool mapInSettings = false) : channels(served) {
         app();
-        const QString link = dir.filePath("line");
+        link = dir.filePath("line");
+        start();
+        o.programFolder = dir.path();
+        o.settingsPath = dir.filePath("settings.ini");
+        SettingsStore s(o.settingsPath);
+        const QString name = QStringLiteral("COM%1").arg(port);
+        s.save("Port", name);
+        s.save("Speed", "19200");
+        s.save("Time_Count", "1");  // 100 ms: the empty addresses of the scan stay short
+        if (mapInSettings) {
+            s.save(portDeviceKey(name), link);
+        } else {
+            portVar = "QVX720_COM" + QByteArray::number(port);
+            qputenv(portVar.constData(), link.toLocal8Bit());
+        }
+    }
+    ~SimOnPty() {
+        stop();
+        if (!portVar.isEmpty()) qunsetenv(portVar.constData());
+    }
+    // Starts the tool on the link path and waits until the link is there.
+    void start() {
         tool.start(QStringLiteral(QVX720_SIM_TOOL),
                    {"--link", link, "--baud", "19200", "--turnaround-ms", "1", "--channels", channels});
         QElapsedTimer t;
         t.start();
         while (!QFileInfo(link).exists() && t.elapsed() < 5000) QThread::msleep(10);
-        portVar = "QVX720_COM" + QByteArray::number(port);
-        qputenv(portVar.constData(), link.toLocal8Bit());
-        o.programFolder = dir.path();
-        o.settingsPath = dir.filePath("settings.ini");
-        SettingsStore s(o.settingsPath);
-        s.save("Port", QStringLiteral("COM%1").arg(port));
-        s.save("Speed", "19200");
-        s.save("Time_Count", "1");  // 100 ms: the empty addresses of the scan stay short
     }
-    ~SimOnPty() {
+    // Ends the tool: its pseudo-terminal and link go away, as an unplugged adapter does.
+    void stop() {
+        if (tool.state() == QProcess::NotRunning) return;
         tool.terminate();
         tool.waitForFinished(3000);
-        qunsetenv(portVar.constData());
     }
-    bool serving() const { return QFileInfo(dir.filePath("line")).exists(); }
+    bool serving() const { return QFileInfo(link).exists(); }
 };
+
 }  // namespace
 
 TEST(ProgramEndToEnd, StartToMonitoringThroughSimulatorOnPseudoTerminal) {
@@ -364,5 +388,67 @@ TEST(ProgramEndToEnd, SvChangeReachesTheControllerAndThePanel) {
         while (w.DispSv[ch]->text().trimmed() != shown && t.elapsed() < 3000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         EXPECT_EQ(w.DispSv[ch]->text().trimmed(), shown);
+    }
+}
+
+TEST(ProgramEndToEnd, DeviceThatGoesAwayIsUsedAgainWhenItComesBack) {
+    SimOnPty sim(6, "0,1", /*mapInSettings=*/true);
+    ASSERT_TRUE(sim.serving());
+    ScriptedUi ui;
+    Program program(sim.o, numberedTable(), ui);
+    program.Main();
+    QVX720_INC& s = program.state();
+    MainDisp& w = program.window();
+    const QVX720Com& com = *w.comm();
+    ASSERT_TRUE(waitFor([&] { return s.Write_Request.Com_State == Com_Monitor && s.Monitor_Data.PvData(1) != 0; }));
+    EXPECT_EQ(com.device(), sim.link);  // through "Device_COM6"
+
+    // Gone while monitoring: each transaction now lasts the 100 ms time-out.
+    sim.stop();
+    ASSERT_TRUE(waitFor([&] { return !com.isOpen(); }, 3000));
+    const quint64 before = com.transactions();
+    const int cursor = s.Poll_Cursor.Poll_Ch;
+    QElapsedTimer span;
+    span.start();
+    waitFor([] { return false; }, 1500);
+    const quint64 made = com.transactions() - before;
+    EXPECT_GE(made, 3u);
+    EXPECT_LE(made, quint64(span.elapsed() / 100 + 2));
+    EXPECT_NE(s.Poll_Cursor.Poll_Ch, cursor);
+    EXPECT_TRUE(w.Text_readmsg2->isVisibleTo(&w));
+
+    // Back on the same path: polling resumes by itself.
+    s.Monitor_Data.PvData(1) = 0;
+    sim.start();
+    ASSERT_TRUE(waitFor([&] { return com.isOpen() && s.Monitor_Data.PvData(1) != 0; }, 5000));
+    EXPECT_TRUE(waitFor([&] { return !w.Text_readmsg2->isVisibleTo(&w); }, 3000));
+    EXPECT_EQ(w.statusPanelText(1), "OK");
+}
+
+TEST(ProgramEndToEnd, FailedLinkCheckSaysWhichDeviceAndWhy) {
+    SimOnPty sim(7, "1");  // nobody at channel 1's address
+    const QString missing = sim.dir.filePath("missing");
+    const QString plain = sim.dir.filePath("plain.txt");
+    QFile f(plain);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("x") == 1);
+    f.close();
+    const struct {
+        QString stored;  // "Device_COM7"
+        bool env;        // QVX720_COM7 names the simulator's link, and wins
+        QString line;
+    } rows[] = {
+        {missing, false, "COM7 (" + missing + "): No such file or directory"},
+        {plain, false, "COM7 (" + plain + "): Inappropriate ioctl for device"},
+        {missing, true, "COM7 (" + sim.link + "): T900"},
+    };
+    for (const auto& row : rows) {
+        SettingsStore(sim.o.settingsPath).save("Device_COM7", row.stored);
+        row.env ? qputenv("QVX720_COM7", sim.link.toLocal8Bit()) : qunsetenv("QVX720_COM7");
+        ScriptedUi ui;
+        Program program(sim.o, numberedTable(), ui);
+        program.Main();
+        SubDisp_comm* d = program.window().commDialog();
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_EQ(d->Label_reason->text(), row.line);
     }
 }

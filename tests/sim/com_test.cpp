@@ -6,6 +6,7 @@
 #include <chrono>
 #include <deque>
 #include <thread>
+#include <utility>
 
 #include "protocol.h"
 #include "qvx720com.h"
@@ -27,15 +28,13 @@ public:
     std::vector<std::string> sent;
     std::string pending;                    // input already waiting
     int sendMs = 0;
-    bool failSend = false;
-    bool dropWhileWaiting = false;          // the device goes away during the wait
     int discards = 0;
 
     bool open(int baud) override { return open_ = baud > 0; }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
     bool send(const QByteArray& bytes) override {
-        if (!open_ || failSend) return false;
+        if (!open_) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(sendMs));
         sent.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         const auto end = Steady::now();
@@ -46,10 +45,6 @@ public:
         return true;
     }
     QByteArray receive(int timeoutMs) override {
-        if (dropWhileWaiting) {
-            open_ = false;
-            return {};
-        }
         const auto deadline = Steady::now() + std::chrono::milliseconds(timeoutMs);
         if (pending.empty() && !due_.empty()) std::this_thread::sleep_until(std::min(deadline, due_.front().at));
         else if (pending.empty()) std::this_thread::sleep_until(deadline);
@@ -201,19 +196,102 @@ TEST_F(ComOnScript, RequestsThatCannotBeFramedSendNothing) {
     EXPECT_EQ(line->sent.back(), proto::encodeRequest({' ', ' ', 'a', "", ""}));
 }
 
-TEST_F(ComOnScript, FailingOrVanishingLineGivesNoReply) {
-    line->failSend = true;
-    EXPECT_EQ(read(" ", "0080"), QString());
-    line->failSend = false;
-    line->dropWhileWaiting = true;
-    QElapsedTimer t;
-    t.start();
-    EXPECT_EQ(read(" ", "0080"), QString());
-    EXPECT_LT(t.elapsed(), 90);  // does not wait out the time-out on a dead port
-    EXPECT_FALSE(com.isOpen());
-    EXPECT_EQ(read(" ", "0080"), QString());
-    com.Comm_PortClose();
-    EXPECT_EQ(read(" ", "0080"), QString());
+namespace {
+
+// A device that can be unplugged, on a virtual clock: a wait for a reply that
+// does not come lets the whole wait pass. An unplugged device shows it by a
+// failing send, by hanging up during the wait, or between transactions.
+class PluggableDevice final : public Transport {
+public:
+    enum class Failure { Send, DuringWait, BetweenTransactions };
+    PluggableDevice(qint64& now, Failure failure) : now_(now), failure_(failure) {}
+    bool present = true;
+    std::vector<std::string> sent;
+    int opens = 0;
+
+    bool open(int) override {
+        ++opens;
+        return open_ = present;
+    }
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_ && (present || failure_ != Failure::BetweenTransactions); }
+    bool send(const QByteArray& b) override {
+        if (!isOpen() || (!present && failure_ == Failure::Send)) return false;
+        sent.emplace_back(b.constData(), static_cast<std::size_t>(b.size()));
+        const auto d = proto::decodeRequest(sent.back()).request;
+        if (present) reply_ = reply(proto::ACK, d.address, '0', d.command, d.item.c_str(), "0001");
+        return true;
+    }
+    QByteArray receive(int timeoutMs) override {
+        if (!present && failure_ == Failure::DuringWait) open_ = false;
+        else if (reply_.empty()) now_ += timeoutMs;
+        return QByteArray::fromStdString(std::exchange(reply_, {}));
+    }
+    void discardInput() override {}
+    QString lastError() const override { return present ? QString() : QStringLiteral("No such device"); }
+
+private:
+    qint64& now_;
+    Failure failure_;
+    bool open_ = false;
+    std::string reply_;
+};
+
+}  // namespace
+
+TEST(ComOnDevice, UnpluggedDeviceCostsATimeOutPerTransactionAndIsUsedAgainWhenBack) {
+    using F = PluggableDevice::Failure;
+    for (F failure : {F::Send, F::DuringWait, F::BetweenTransactions}) {
+        SCOPED_TRACE(static_cast<int>(failure));
+        qint64 now = 1000;
+        bool plugged = true;
+        PluggableDevice* dev = nullptr;
+        QVX720Com com;
+        com.setClock([&] { return now; });
+        com.setSleep([&](qint64 ms) { now += ms; });
+        com.setSimulateAllPorts(true);
+        com.setSimulatedLine([&] {
+            auto d = std::make_unique<PluggableDevice>(now, failure);
+            d->present = plugged;
+            dev = d.get();
+            return d;
+        });
+        com.Comm_SetTimeOut(100);
+        const auto read = [&] { return com.Comm_Transact("!", " ", " ", "0080", "", 2); };
+        ASSERT_EQ(com.Comm_PortOpen(), -1);
+        EXPECT_EQ(read().left(1), QString("\x06"));
+
+        // Gone: each transaction, a write among them, lasts the time-out as a
+        // silent line does, and tries to open the device once.
+        dev->present = false;
+        const std::size_t sentBefore = dev->sent.size();
+        const qint64 gone = now;
+        for (int n = 0; n < 5; ++n) {
+            const qint64 before = now;
+            EXPECT_EQ(n == 2 ? com.Comm_Transact("!", " ", "P", "0001", "012C", 2) : read(), QString());
+            EXPECT_EQ(now - before, 100) << n;
+        }
+        EXPECT_FALSE(com.isOpen());
+        EXPECT_EQ(com.lineError(), "No such device");
+        EXPECT_GE(dev->opens - 1, 4);
+        EXPECT_LE(dev->opens - 1, (now - gone) / 100);
+
+        // Back: the next transaction opens it and gets its reply; the write
+        // made while it was gone is never sent.
+        dev->present = true;
+        EXPECT_EQ(read().left(1), QString("\x06"));
+        EXPECT_TRUE(com.isOpen());
+        EXPECT_EQ(com.lineError(), "");
+        EXPECT_EQ(dev->sent.size() - sentBefore, failure == F::DuringWait ? 2u : 1u);  // one into the dead line
+        for (std::size_t i = sentBefore; i < dev->sent.size(); ++i)
+            EXPECT_EQ(dev->sent[i].find("P0001"), std::string::npos) << i;
+
+        // Missing at open: the transaction right after does not try again.
+        plugged = false;
+        EXPECT_EQ(com.Comm_PortOpen(), 0);
+        EXPECT_EQ(read(), QString());
+        EXPECT_EQ(dev->opens, 1);
+    }
 }
 
 TEST(ComSettings, DataFieldTimeOutAndPorts) {
@@ -229,12 +307,18 @@ TEST(ComSettings, DataFieldTimeOutAndPorts) {
     QProcessEnvironment env;
     env.insert("QVX720_COM3", "/dev/pts/7");
     env.insert("QVX720_COM4", "sim");
+    // The variable wins over the device kept in the settings, which wins over ttyS.
     const struct {
         const char* port;
+        const char* stored;
         const char* device;
-    } table[] = {{"COM1", "/dev/ttyS0"}, {"COM3", "/dev/pts/7"}, {"COM4", "sim"},
-                 {"COM8", "/dev/ttyS7"}, {"COM0", ""},           {"LPT1", ""},   {"COM", ""}};
-    for (const auto& e : table) EXPECT_EQ(QVX720Com::deviceForPort(e.port, env), QString(e.device)) << e.port;
+    } table[] = {{"COM1", "", "/dev/ttyS0"},      {"COM3", "", "/dev/pts/7"},
+                 {"COM4", "", "sim"},             {"COM8", "", "/dev/ttyS7"},
+                 {"COM0", "", ""},                {"LPT1", "", ""},
+                 {"COM", "", ""},                 {"COM2", " /dev/serial/by-id/usb-x ", "/dev/serial/by-id/usb-x"},
+                 {"COM3", "/dev/ttyUSB0", "/dev/pts/7"}, {"COM5", "sim", "sim"}};
+    for (const auto& e : table)
+        EXPECT_EQ(QVX720Com::deviceForPort(e.port, env, e.stored), QString(e.device)) << e.port;
 
     // A speed that is no number does not open; a port without a line neither.
     com.setSimulateAllPorts(true);
