@@ -3,10 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <limits>
 
+#include "file_problems.h"
 #include "preferences.h"
 #include "settings_store.h"
 #include "transfer.h"
@@ -126,24 +126,20 @@ qint32 lengthForCheck(qint64 n) {
     return n > std::numeric_limits<qint32>::max() ? std::numeric_limits<qint32>::max() : qint32(n);
 }
 
-bool openForReading(QFile& f) {
-    const QFileInfo info(f.fileName());
-    if (!info.isFile()) return false;
-    return f.open(QIODevice::ReadOnly);
-}
+}  // namespace
 
-bool writeWhole(const QString& path, const QByteArray& bytes) {
-    if (path.isEmpty()) return false;
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    if (f.write(bytes) != bytes.size()) {
-        f.cancelWriting();
+bool openForReading(QFile& f, QString* reason) {
+    const QFileInfo info(f.fileName());
+    // Only a missing file is opened to learn why: a device or a pipe could
+    // block the program.
+    if (info.exists() && !info.isFile()) {
+        if (reason) *reason = info.isDir() ? QStringLiteral("Is a folder") : QStringLiteral("Not a plain file");
         return false;
     }
-    return f.commit();
+    if (f.open(QIODevice::ReadOnly)) return true;
+    if (reason) *reason = f.errorString();
+    return false;
 }
-
-}  // namespace
 
 QByteArray formatChannelFile(const ChannelBlock& values) {
     QByteArray out;
@@ -181,7 +177,7 @@ std::optional<AllChannelsBlocks> parseAllChannelsFile(QByteArrayView bytes) {
 ChannelFileRead readChannelFile(const QString& path) {
     ChannelFileRead result;
     QFile f(path);
-    if (!openForReading(f)) {
+    if (!openForReading(f, &result.reason)) {
         result.error = FileError::CannotOpen;
         return result;
     }
@@ -207,7 +203,7 @@ ChannelFileRead readChannelFile(const QString& path) {
 AllChannelsFileRead readAllChannelsBytes(const QString& path) {
     AllChannelsFileRead result;
     QFile f(path);
-    if (!openForReading(f)) {
+    if (!openForReading(f, &result.reason)) {
         result.error = FileError::CannotOpen;
         return result;
     }
@@ -231,12 +227,12 @@ AllChannelsFileRead readAllChannelsBytes(const QString& path) {
     return result;
 }
 
-bool writeChannelFile(const QString& path, const ChannelBlock& values) {
-    return writeWhole(path, formatChannelFile(values));
+bool writeChannelFile(const QString& path, const ChannelBlock& values, QString* reason) {
+    return saveWholeFile(path, formatChannelFile(values), reason);
 }
 
-bool writeAllChannelsFile(const QString& path, const QVX720_INC& s) {
-    return writeWhole(path, formatAllChannelsFile(s));
+bool writeAllChannelsFile(const QString& path, const QVX720_INC& s, QString* reason) {
+    return saveWholeFile(path, formatAllChannelsFile(s), reason);
 }
 
 QString withDefaultSuffix(const QString& path) {

@@ -5,6 +5,10 @@
 #include <QFileInfo>
 #include <QStringEncoder>
 
+#include <algorithm>
+
+#include "file_problems.h"
+
 namespace qvx {
 
 QString resolveProgramFolder(const QString& dataDirOption, const QString& executableFolder,
@@ -15,11 +19,31 @@ QString resolveProgramFolder(const QString& dataDirOption, const QString& execut
     return QDir(userDataFolder).absolutePath();
 }
 
-bool createProgramFolders(const QString& folder) {
-    QDir dir(folder);
-    bool ok = dir.mkpath(QStringLiteral("."));
-    for (const char* sub : {"Logging", "History", "Setdata"}) ok = dir.mkpath(QLatin1String(sub)) && ok;
+bool createProgramFolders(const QString& folder, QStringList* failures) {
+    const auto make = [failures](const QString& path) {
+        QString reason;
+        if (makeFolders(path, &reason)) return true;
+        if (failures) failures->append(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
+        return false;
+    };
+    if (!make(folder)) return false;
+    bool ok = true;
+    for (const char* sub : {"Logging", "History", "Setdata"}) ok = make(QDir(folder).filePath(QLatin1String(sub))) && ok;
     return ok;
+}
+
+QStringList startupFailuresToTell(const QStringList& failures) {
+    QStringList told;
+    QStringList folders;  // the paths named so far, each ending in a separator
+    for (const QString& line : failures) {
+        const bool inside = std::any_of(folders.cbegin(), folders.cend(),
+                                        [&](const QString& f) { return line.startsWith(f); });
+        if (inside) continue;
+        told.append(line);
+        const qsizetype colon = line.lastIndexOf(QStringLiteral(": "));
+        folders.append(QDir::toNativeSeparators(colon < 0 ? line : line.left(colon)) + QDir::separator());
+    }
+    return told;
 }
 
 QByteArray quotedLine(const QStringList& fields) {
@@ -35,13 +59,14 @@ QByteArray quotedLine(const QStringList& fields) {
     return enc.encode(line);
 }
 
-bool createHistoryFile(const QString& path, const QDate& startDate, const QLocale& locale) {
+bool createHistoryFile(const QString& path, const QDate& startDate, const QLocale& locale, QString* reason) {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
     QByteArray head = quotedLine({QStringLiteral("QVX-720 Alarm history"), QStringLiteral("    Data  : "),
                                   locale.toString(startDate, QLocale::ShortFormat)});
     head += quotedLine({QStringLiteral("Time"), QStringLiteral("Channel"), QStringLiteral("Contain")});
-    return f.write(head) == head.size() && f.flush();
+    if (f.open(QIODevice::WriteOnly | QIODevice::Append) && f.write(head) == head.size() && f.flush()) return true;
+    if (reason) *reason = f.errorString();
+    return false;
 }
 
 }  // namespace qvx

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <limits>
@@ -302,6 +304,39 @@ TEST(SettingFiles, SavesReplaceWholeFilesOnly) {
     EXPECT_TRUE(QFileInfo(dir.path()).isDir());
     EXPECT_FALSE(writeChannelFile(QString(), sequence(1)));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.dat")});
+}
+
+// A disk that fills up: every whole-file save keeps the old file and says
+// why. Needs a tiny tmpfs, so it runs only where the test may mount one.
+TEST(SettingFiles, FullDiskKeepsTheOldFileAndSaysWhy) {
+    QTemporaryDir dir;
+    const QString disk = dir.filePath(QStringLiteral("disk"));
+    QDir().mkpath(disk);
+    QProcess mount;
+    mount.start(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", disk});
+    if (!mount.waitForFinished() || mount.exitStatus() != QProcess::NormalExit || mount.exitCode() != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {disk}); });
+    const QString file = QDir(disk).filePath(QStringLiteral("a.dat"));
+    const QString store = QDir(disk).filePath(QStringLiteral("s.ini"));
+    ASSERT_TRUE(writeChannelFile(file, sequence(1)));
+    SettingsStore settings(store);
+    ASSERT_TRUE(settings.save(QStringLiteral("Port"), QStringLiteral("COM2")));
+    const QByteArray oldFile = fileBytes(file), oldStore = fileBytes(store);
+    {
+        QFile fill(QDir(disk).filePath(QStringLiteral("fill")));
+        ASSERT_TRUE(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (fill.write(QByteArray(1024, 'x')) > 0) {
+        }
+    }
+    const QString full = QStringLiteral("No space left on device");
+    QString reason;
+    EXPECT_FALSE(writeChannelFile(file, sequence(2), &reason));
+    EXPECT_EQ(reason, full);
+    EXPECT_EQ(fileBytes(file), oldFile);
+    EXPECT_FALSE(settings.save(QStringLiteral("Port"), QStringLiteral("COM3")));
+    EXPECT_EQ(settings.lastError(), full);
+    EXPECT_EQ(fileBytes(store), oldStore);
 }
 
 TEST(SettingFiles, DefaultSuffix) {

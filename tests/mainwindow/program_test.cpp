@@ -167,6 +167,45 @@ TEST(Program, ExitSavesFirstThenAsks) {
     EXPECT_FALSE(w.comm()->isOpen());
 }
 
+TEST(Program, FoldersAndSettingsThatCannotBeWrittenAreToldOnce) {
+    // Every address answers, so the scan is short at the stored time-out
+    // (the settings file cannot be seeded).
+    Rig r({});
+    for (int ch = 0; ch < kChannels; ++ch) r.bank->setChannel(ch, sim::plainChannel(ch));
+    // A plain file where the data folder and the settings file's folder should be.
+    QFile blocker(r.dir.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString data = r.dir.filePath("blocker/data");
+    const QString settings = r.dir.filePath("blocker/settings.ini");
+    r.o.programFolder = data;
+    r.o.settingsPath = settings;
+    r.start();
+    r.runUntil([] { return false; }, 200);
+    MainDisp& w = r.program->window();
+    // One box for start-up, naming the data folder only (the files inside it
+    // failed for its reason), and one for the first failed settings save.
+    const QString told942 = QStringLiteral("T942 %1 Not a directory").arg(settings);
+    QStringList texts;
+    for (const auto& b : r.ui.boxes) texts << b.text;
+    EXPECT_EQ(texts, (QStringList{told942, QStringLiteral("T944 %1: Not a directory").arg(data)}));
+    // The program goes on, and later failed saves are not told again.
+    EXPECT_TRUE(w.Timer4->isActive());
+    w.Check1->click();
+    w.tb3_CHName_Click();
+    r.runUntil([] { return false; }, 50);
+    EXPECT_EQ(r.ui.boxes.size(), 2u);
+    // At exit: told again, then the question as always.
+    r.ui.boxes.clear();
+    r.ui.answers = {UiSeam::Answer::Ok, UiSeam::Answer::No};
+    w.mnuEnd_Click();
+    r.runUntil([] { return false; }, 50);
+    texts.clear();
+    for (const auto& b : r.ui.boxes) texts << b.text;
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("T943 %1 Not a directory").arg(settings), "T17"}));
+    EXPECT_EQ(r.ui.ends, 0);
+}
+
 TEST(Program, StoredPreferencesReachTheWindow) {
     Rig r({});
     r.seed("SSTab1", "1");
