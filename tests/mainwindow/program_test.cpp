@@ -173,36 +173,31 @@ TEST(Program, FoldersAndSettingsThatCannotBeWrittenAreToldOnce) {
     Rig r({});
     for (int ch = 0; ch < kChannels; ++ch) r.bank->setChannel(ch, sim::plainChannel(ch));
     // A plain file where the data folder and the settings file's folder should be.
-    QFile blocker(r.dir.filePath("blocker"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const QString data = r.dir.filePath("blocker/data");
-    const QString settings = r.dir.filePath("blocker/settings.ini");
-    r.o.programFolder = data;
-    r.o.settingsPath = settings;
+    QFile(r.dir.filePath("blocker")).open(QIODevice::WriteOnly);
+    r.o.programFolder = r.dir.filePath("blocker/data");
+    r.o.settingsPath = r.dir.filePath("blocker/settings.ini");
+    const auto texts = [&] {
+        QStringList out;
+        for (const auto& b : r.ui.boxes) out << b.text;
+        r.ui.boxes.clear();
+        return out;
+    };
     r.start();
-    r.runUntil([] { return false; }, 200);
     MainDisp& w = r.program->window();
+    w.Check1->click();  // another failed save
+    r.runUntil([] { return false; }, 200);
     // One box for start-up, naming the data folder only (the files inside it
-    // failed for its reason), and one for the first failed settings save.
-    const QString told942 = QStringLiteral("T942 %1 Not a directory").arg(settings);
-    QStringList texts;
-    for (const auto& b : r.ui.boxes) texts << b.text;
-    EXPECT_EQ(texts, (QStringList{told942, QStringLiteral("T944 %1: Not a directory").arg(data)}));
-    // The program goes on, and later failed saves are not told again.
-    EXPECT_TRUE(w.Timer4->isActive());
-    w.Check1->click();
+    // failed for its reason), one for the first failed save; later failed
+    // saves are not told again, and the program goes on.
+    EXPECT_EQ(texts(), (QStringList{"T942 " + r.o.settingsPath + " Not a directory",
+                                    "T944 " + r.o.programFolder + ": Not a directory"}));
     w.tb3_CHName_Click();
     r.runUntil([] { return false; }, 50);
-    EXPECT_EQ(r.ui.boxes.size(), 2u);
+    EXPECT_TRUE(r.ui.boxes.empty());
+    EXPECT_TRUE(w.Timer4->isActive());
     // At exit: told again, then the question as always.
-    r.ui.boxes.clear();
-    r.ui.answers = {UiSeam::Answer::Ok, UiSeam::Answer::No};
     w.mnuEnd_Click();
-    r.runUntil([] { return false; }, 50);
-    texts.clear();
-    for (const auto& b : r.ui.boxes) texts << b.text;
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("T943 %1 Not a directory").arg(settings), "T17"}));
+    EXPECT_EQ(texts(), (QStringList{"T943 " + r.o.settingsPath + " Not a directory", "T17"}));
     EXPECT_EQ(r.ui.ends, 0);
 }
 

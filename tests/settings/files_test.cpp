@@ -355,14 +355,6 @@ TEST_F(AllSaveLoadTest, Save) {
     d->Command1[0]->click();
     EXPECT_EQ(texts(), QStringList{"T506"});
     EXPECT_EQ(ui.fileDialogs.size(), 2u);  // refused before the file dialog
-
-    // A file that cannot be written is named, with the reason.
-    ui.boxes.clear();
-    state.Monitor_Data.StatusData(94) = 0;
-    const QString gone = setdata(QStringLiteral("gone/all.dat"));
-    ui.fileNames = {gone};
-    d->Command1[0]->click();
-    EXPECT_EQ(texts(), QStringList{QStringLiteral("T940 %1 No such file or directory").arg(gone)});
 }
 
 TEST_F(AllSaveLoadTest, LoadRefusalsChangeNothing) {
