@@ -369,9 +369,25 @@ int Korvel_ChartCtl::timerInterval() const { return timChart->interval(); }
 
 bool Korvel_ChartCtl::saveRecords(const QList<ChartRecordValue>& records) {
     QStringList errors;
-    if (updateBothChartFiles(env_.programFolder, records, &errors)) return true;
+    updateBothChartFiles(env_.programFolder, records, &errors);
+    return chartFilesWritten(errors);
+}
+
+bool Korvel_ChartCtl::chartFilesWritten(const QStringList& errors) {
+    if (errors.isEmpty()) {
+        writeFailures_.succeed();
+        return true;
+    }
     for (const QString& e : errors) qWarning("chart settings not saved: %s", qPrintable(e));
     fileErrors_ += errors;
+    if (writeFailures_.fail()) {
+        // Shown once the handler has returned: a box opened inside the plot
+        // timer's tick would hold the timer.
+        const QString box = text(945).arg(errors.join(u'\n'));
+        QTimer::singleShot(0, this, [this, box] {
+            env_.ui->messageBox(window(), box, QString(), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
+        });
+    }
     return false;
 }
 
@@ -716,10 +732,8 @@ void Korvel_ChartCtl::cmdColor_Click() {
     // from the channel's button.
     QString e;
     const QString path = chartFilePath(env_.programFolder, side == Side::Pv ? ChartSide::Pv : ChartSide::Sv);
-    if (!updateChartFile(path, {{ChartRecord::PenColor + ch, *chosen}}, &e)) {
-        qWarning("chart pen colour not saved: %s", qPrintable(e));
-        fileErrors_.append(e);
-    }
+    updateChartFile(path, {{ChartRecord::PenColor + ch, *chosen}}, &e);
+    chartFilesWritten(e.isEmpty() ? QStringList() : QStringList{e});
 }
 
 void Korvel_ChartCtl::cmdSelend_Click() {
@@ -732,13 +746,13 @@ void Korvel_ChartCtl::cmdSelend_Click() {
         const Table1<qint32, kChannels>& colors;
         const std::array<qint16, kChannels>& flags;
     } sides[] = {{ChartSide::Pv, d.PvColor, sel_.PvPlot}, {ChartSide::Sv, d.SvColor, sel_.SvPlot}};
+    QStringList errors;
     for (const auto& s : sides) {
         QString e;
-        if (!updateChartFile(chartFilePath(env_.programFolder, s.file), penRecords(s.colors, s.flags), &e)) {
-            qWarning("chart selections not saved: %s", qPrintable(e));
-            fileErrors_.append(e);
-        }
+        if (!updateChartFile(chartFilePath(env_.programFolder, s.file), penRecords(s.colors, s.flags), &e))
+            errors.append(e);
     }
+    chartFilesWritten(errors);
     text_color_ref();
 }
 

@@ -20,6 +20,7 @@
 
 #include "chart_engine.h"
 #include "chart_files.h"
+#include "file_problems.h"
 #include "chart_properties.h"
 #include "qvx720_inc.h"
 
@@ -158,9 +159,13 @@ public:
     // The chart-scale dialog while it is loaded.
     Setting3_Disp* chartScaleDialog() const;
     // Writes records to both chart files (PV first); a failure is kept in
-    // fileErrors() and the values stay in memory.
+    // fileErrors() and the values stay in memory. The first failure of a run
+    // is told in a box; the chart goes on.
     bool saveRecords(const QList<ChartRecordValue>& records);
     const QStringList& fileErrors() const { return fileErrors_; }
+    // The chart files are known to fail (start-up has told the operator):
+    // failed writes are told again only after one has succeeded.
+    void chartFilesFailing() { writeFailures_.fail(); }
     const ChartEnv& env() const { return env_; }
 
     QSize sizeHint() const override;
@@ -260,6 +265,10 @@ private:
     std::array<qint32, chart::kSlots> svFore_{};
     QPointer<Setting3_Disp> scaleDialog_;
     QStringList fileErrors_;
+    FailureRun writeFailures_;
+    // The outcome of a write of the chart files ("file: reason" per failed
+    // file); false on failure.
+    bool chartFilesWritten(const QStringList& errors);
 };
 
 }  // namespace qvx

@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include "chart_engine.h"
+#include "file_problems.h"
 
 namespace qvx {
 
@@ -112,9 +112,9 @@ ChartFileRead readChartFile(const QString& path) {
 }
 
 bool writeChartFile(const QString& path, const ChartFileImage& image, QString* error) {
-    QSaveFile f(path);
-    const bool ok = f.open(QIODevice::WriteOnly) && f.write(image.bytes()) == image.bytes().size() && f.commit();
-    if (!ok && error) *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
+    QString reason;
+    const bool ok = saveWholeFile(path, image.bytes(), &reason);
+    if (!ok && error) *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
     return ok;
 }
 

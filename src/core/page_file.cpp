@@ -1,7 +1,6 @@
 #include "page_file.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace qvx {
 
@@ -15,12 +14,14 @@ void setPageValues(QVX720_INC& s, const ChannelBlock& values) {
     for (int i = 0; i < kFileItems; ++i) s.AllPage_Data.AllParaData(kFileFirstItem + i) = values[std::size_t(i)];
 }
 
-bool writePageFile(const QString& path, const ChannelBlock& values) { return writeChannelFile(path, values); }
+bool writePageFile(const QString& path, const ChannelBlock& values, QString* reason) {
+    return writeChannelFile(path, values, reason);
+}
 
-std::optional<ChannelBlock> readPageFile(const QString& path) {
-    if (path.isEmpty() || !QFileInfo(path).isFile()) return std::nullopt;
+std::optional<ChannelBlock> readPageFile(const QString& path, QString* openFailure) {
+    if (path.isEmpty()) return std::nullopt;
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+    if (!openForReading(f, openFailure)) return std::nullopt;
     const QByteArray bytes = f.read(kPageFileMaxBytes + 1);
     if (bytes.size() > kPageFileMaxBytes) return std::nullopt;
     return parseChannelFile(bytes);

@@ -21,12 +21,14 @@ inline constexpr qint64 kPageFileMaxBytes = 64 * 1024;
 ChannelBlock pageValues(const QVX720_INC& s);
 void setPageValues(QVX720_INC& s, const ChannelBlock& values);
 
-// The whole file replaced at once (the old file stays intact on failure).
-bool writePageFile(const QString& path, const ChannelBlock& values);
+// The whole file replaced at once (the old file stays intact on failure);
+// false, with the system's reason, when it could not be written.
+bool writePageFile(const QString& path, const ChannelBlock& values, QString* reason = nullptr);
 // The values of a page file; nullopt when the file cannot be read, is
 // longer than kPageFileMaxBytes or any of its 55 fields is not good, so a
-// short or malformed file changes nothing.
-std::optional<ChannelBlock> readPageFile(const QString& path);
+// short or malformed file changes nothing. A file that cannot be opened
+// also gives the system's reason in openFailure.
+std::optional<ChannelBlock> readPageFile(const QString& path, QString* openFailure = nullptr);
 
 // ---- the page's transmit -------------------------------------------------------------
 

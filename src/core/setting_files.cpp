@@ -3,10 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <limits>
 
+#include "file_problems.h"
 #include "preferences.h"
 #include "settings_store.h"
 #include "transfer.h"
@@ -137,24 +137,20 @@ qint32 lengthForCheck(qint64 n) {
     return n > std::numeric_limits<qint32>::max() ? std::numeric_limits<qint32>::max() : qint32(n);
 }
 
-bool openForReading(QFile& f) {
-    const QFileInfo info(f.fileName());
-    if (!info.isFile()) return false;
-    return f.open(QIODevice::ReadOnly);
-}
+}  // namespace
 
-bool writeWhole(const QString& path, const QByteArray& bytes) {
-    if (path.isEmpty()) return false;
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    if (f.write(bytes) != bytes.size()) {
-        f.cancelWriting();
+bool openForReading(QFile& f, QString* reason) {
+    const QFileInfo info(f.fileName());
+    // Only a missing file is opened to learn why: a device or a pipe could
+    // block the program.
+    if (info.exists() && !info.isFile()) {
+        if (reason) *reason = info.isDir() ? QStringLiteral("Is a folder") : QStringLiteral("Not a plain file");
         return false;
     }
-    return f.commit();
+    if (f.open(QIODevice::ReadOnly)) return true;
+    if (reason) *reason = f.errorString();
+    return false;
 }
-
-}  // namespace
 
 QByteArray formatChannelFile(const ChannelBlock& values) {
     QByteArray out;
@@ -191,9 +187,9 @@ namespace {
 
 // The whole content of a setting-value file for the kind test; empty with
 // an error when the file cannot be opened or is far too long.
-FileError readWhole(const QString& path, QByteArray& bytes) {
+FileError readWhole(const QString& path, QByteArray& bytes, QString* reason) {
     QFile f(path);
-    if (!openForReading(f)) return FileError::CannotOpen;
+    if (!openForReading(f, reason)) return FileError::CannotOpen;
     if (f.size() > kAllChannelsFileMaxBytes) return FileError::TooLarge;
     // One byte more than the limit, in case the file grew meanwhile.
     bytes = f.read(kAllChannelsFileMaxBytes + 1);
@@ -213,7 +209,7 @@ bool isOneChannelContent(QByteArrayView bytes) {
 ChannelFileRead readChannelFile(const QString& path) {
     ChannelFileRead result;
     QByteArray bytes;
-    result.error = readWhole(path, bytes);
+    result.error = readWhole(path, bytes, &result.reason);
     if (result.error == FileError::TooLarge) result.error = FileError::WrongKind;
     if (result.error != FileError::None) return result;
     if (!isOneChannelContent(bytes)) {
@@ -231,7 +227,7 @@ ChannelFileRead readChannelFile(const QString& path) {
 
 AllChannelsFileRead readAllChannelsBytes(const QString& path) {
     AllChannelsFileRead result;
-    result.error = readWhole(path, result.bytes);
+    result.error = readWhole(path, result.bytes, &result.reason);
     if (result.error == FileError::None && isOneChannelContent(result.bytes)) {
         result.bytes.clear();
         result.error = FileError::WrongKind;
@@ -239,12 +235,12 @@ AllChannelsFileRead readAllChannelsBytes(const QString& path) {
     return result;
 }
 
-bool writeChannelFile(const QString& path, const ChannelBlock& values) {
-    return writeWhole(path, formatChannelFile(values));
+bool writeChannelFile(const QString& path, const ChannelBlock& values, QString* reason) {
+    return saveWholeFile(path, formatChannelFile(values), reason);
 }
 
-bool writeAllChannelsFile(const QString& path, const QVX720_INC& s) {
-    return writeWhole(path, formatAllChannelsFile(s));
+bool writeAllChannelsFile(const QString& path, const QVX720_INC& s, QString* reason) {
+    return saveWholeFile(path, formatAllChannelsFile(s), reason);
 }
 
 QString withDefaultSuffix(const QString& path) {

@@ -29,6 +29,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -90,6 +91,7 @@ enum class FileError {
 struct ChannelFileRead {
     FileError error = FileError::None;
     ChannelBlock values{};
+    QString reason;  // CannotOpen: the system's reason
 };
 // Reads a one-channel file: WrongKind when it is no one-channel content
 // (isOneChannelContent), or longer than kAllChannelsFileMaxBytes.
@@ -98,15 +100,21 @@ ChannelFileRead readChannelFile(const QString& path);
 struct AllChannelsFileRead {
     FileError error = FileError::None;
     QByteArray bytes;  // the whole file; parse with parseAllChannelsFile
+    QString reason;    // CannotOpen: the system's reason
 };
 // Reads the bytes of an all-channels file: WrongKind for one-channel content
 // (isOneChannelContent), TooLarge beyond kAllChannelsFileMaxBytes.
 AllChannelsFileRead readAllChannelsBytes(const QString& path);
 
-// Whole-file saves through QSaveFile; false when the file could not be
-// written (any earlier file of that name is then left as it was).
-bool writeChannelFile(const QString& path, const ChannelBlock& values);
-bool writeAllChannelsFile(const QString& path, const QVX720_INC& s);
+// Opens a plain file for reading (never a folder, a device or a pipe).
+// False, with the system's reason, when it cannot.
+bool openForReading(QFile& f, QString* reason = nullptr);
+
+// Whole-file saves through QSaveFile; false, with the system's reason, when
+// the file could not be written (any earlier file of that name is then left
+// as it was).
+bool writeChannelFile(const QString& path, const ChannelBlock& values, QString* reason = nullptr);
+bool writeAllChannelsFile(const QString& path, const QVX720_INC& s, QString* reason = nullptr);
 
 // The path with ".dat" appended when it has no extension of its own.
 QString withDefaultSuffix(const QString& path);
@@ -132,7 +140,8 @@ CopyVerdict checkChannelCopy(const QVX720_INC& s, int src, int dst);
 void copyChannel(QVX720_INC& s, int src, int dst);
 
 // The wait helpers of the write-all requests. processEvents lets the link
-// timer run; closing says the program is ending.
+// timer run (waitForEvents in the program: it sleeps until an event comes);
+// closing says the program is ending.
 struct TransferWait {
     std::function<void()> processEvents;
     std::function<bool()> closing;

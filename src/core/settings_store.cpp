@@ -24,13 +24,12 @@
 // and hands it to whoever needs it.
 #include "settings_store.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include "bounded.h"
+#include "file_problems.h"
 #include "qvx720_inc.h"
 
 namespace qvx {
@@ -202,8 +201,7 @@ void SettingsStore::load() {
     }
 }
 
-bool SettingsStore::writeFile() const {
-    if (!QDir().mkpath(QFileInfo(path_).absolutePath())) return false;
+bool SettingsStore::writeFile() {
     QString text;
     text.reserve(order_.size() * 32 + 64);
     text += u'[' + QLatin1String(kSection) + QStringLiteral("]\n");
@@ -216,14 +214,12 @@ bool SettingsStore::writeFile() const {
         }
     }
 
-    QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    const QByteArray bytes = text.toUtf8();
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    lastError_.clear();
+    const bool ok = makeFolders(QFileInfo(path_).absolutePath(), &lastError_) &&
+                    saveWholeFile(path_, text.toUtf8(), &lastError_);
+    if (ok) lastError_.clear();
+    if (watcher_) watcher_(ok);
+    return ok;
 }
 
 QString channelKey2(int ch) {

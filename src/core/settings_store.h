@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <utility>
 
 namespace qvx {
@@ -34,6 +35,11 @@ public:
     bool saveAll(const QList<std::pair<QString, QString>>& entries);
 
     const QString& path() const { return path_; }
+    // The system's reason why the last write of the file failed; empty when
+    // it succeeded (or nothing was written yet).
+    const QString& lastError() const { return lastError_; }
+    // Called after every write of the file with its outcome.
+    void setWriteWatcher(std::function<void(bool ok)> watcher) { watcher_ = std::move(watcher); }
 
 private:
     // Implementation detail owned by settings_store.cpp.
@@ -42,9 +48,11 @@ private:
     QHash<QString, QString> spelling_;  // case-folded key -> key as first written
     QStringList order_;                 // case-folded keys in file order
     QStringList foreign_;               // lines of other sections, kept as read
+    QString lastError_;
+    std::function<void(bool ok)> watcher_;
     void load();
     bool put(const QString& key, const QString& value);
-    bool writeFile() const;
+    bool writeFile();
 };
 
 // Key suffixes of a channel ch (0..94): "01".."95" and "001".."095".

@@ -6,6 +6,10 @@
 #include <QStringEncoder>
 #include <cerrno>
 
+#include <algorithm>
+
+#include "file_problems.h"
+
 namespace qvx {
 
 QString resolveProgramFolder(const QString& dataDirOption, const QString& executableFolder,
@@ -16,11 +20,31 @@ QString resolveProgramFolder(const QString& dataDirOption, const QString& execut
     return QDir(userDataFolder).absolutePath();
 }
 
-bool createProgramFolders(const QString& folder) {
-    QDir dir(folder);
-    bool ok = dir.mkpath(QStringLiteral("."));
-    for (const char* sub : {"Logging", "History", "Setdata"}) ok = dir.mkpath(QLatin1String(sub)) && ok;
+bool createProgramFolders(const QString& folder, QStringList* failures) {
+    const auto make = [failures](const QString& path) {
+        QString reason;
+        if (makeFolders(path, &reason)) return true;
+        if (failures) failures->append(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
+        return false;
+    };
+    if (!make(folder)) return false;
+    bool ok = true;
+    for (const char* sub : {"Logging", "History", "Setdata"}) ok = make(QDir(folder).filePath(QLatin1String(sub))) && ok;
     return ok;
+}
+
+QStringList startupFailuresToTell(const QStringList& failures) {
+    QStringList told;
+    QStringList folders;  // the paths named so far, each ending in a separator
+    for (const QString& line : failures) {
+        const bool inside = std::any_of(folders.cbegin(), folders.cend(),
+                                        [&](const QString& f) { return line.startsWith(f); });
+        if (inside) continue;
+        told.append(line);
+        const qsizetype colon = line.lastIndexOf(QStringLiteral(": "));
+        folders.append(QDir::toNativeSeparators(colon < 0 ? line : line.left(colon)) + QDir::separator());
+    }
+    return told;
 }
 
 QByteArray quotedLine(const QStringList& fields) {
@@ -75,8 +99,10 @@ QByteArray historyFileHeader(const QDate& startDate, const QLocale& locale) {
            quotedLine({QStringLiteral("Time"), QStringLiteral("Channel"), QStringLiteral("Contain")});
 }
 
-bool createHistoryFile(const QString& path, const QDate& startDate, const QLocale& locale) {
-    return appendToFile(path, historyFileHeader(startDate, locale)).ok;
+bool createHistoryFile(const QString& path, const QDate& startDate, const QLocale& locale, QString* reason) {
+    const FileWrite written = appendToFile(path, historyFileHeader(startDate, locale));
+    if (!written.ok && reason) *reason = written.reason;
+    return written.ok;
 }
 
 }  // namespace qvx

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 class QFileDevice;
 
@@ -17,8 +18,10 @@ QString resolveProgramFolder(const QString& dataDirOption, const QString& execut
                              const QString& userDataFolder);
 
 // Creates Logging, History and Setdata below folder where missing. False when
-// one of them could not be made.
-bool createProgramFolders(const QString& folder);
+// one of them could not be made; each folder that could not be made goes to
+// failures as "folder: reason" (only the program's folder itself when that
+// one fails).
+bool createProgramFolders(const QString& folder, QStringList* failures = nullptr);
 
 // One line of the program's text files: each field in double quotes (a quote
 // inside doubled), separated by commas, ended by CR LF.
@@ -48,6 +51,13 @@ QByteArray historyFileHeader(const QDate& startDate, const QLocale& locale = QLo
 // Writes the two header lines of this run's alarm-history file. A file of the
 // same name (a start in the same minute) is appended to, never replaced, so
 // the earlier run's history is kept.
-bool createHistoryFile(const QString& path, const QDate& startDate, const QLocale& locale = QLocale::system());
+// False, with the system's reason, when the file could not be written.
+bool createHistoryFile(const QString& path, const QDate& startDate, const QLocale& locale = QLocale::system(),
+                       QString* reason = nullptr);
+
+// The failures of start-up ("path: reason", in the order they happened)
+// that the message at start names: a path inside a folder named before is
+// left out, since it failed for that folder's reason.
+QStringList startupFailuresToTell(const QStringList& failures);
 
 }  // namespace qvx

@@ -1,6 +1,10 @@
 #include "transfer.h"
 
+#include <QCoreApplication>
+
 namespace qvx {
+
+void waitForEvents() { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }
 
 bool waitForTransfer(const QVX720_INC& s, const std::function<void()>& processEvents,
                      const std::function<bool()>& closing) {

@@ -9,6 +9,11 @@
 
 namespace qvx {
 
+// One pass of a transfer's wait: handles the pending events, or sleeps until
+// the next one comes (the link timer's tick, the operator's input), so that a
+// wait costs no more than the run loop does.
+void waitForEvents();
+
 // Waits until AllSend_flg is false, calling processEvents between the tests.
 // Returns false, without waiting further, once closing() says the program is
 // ending (a requester must never hold the program open).

@@ -104,8 +104,9 @@ public:
     SubDisp_SaveLoad* saveLoadDialog();
     bool openingExists() const { return m_opening != nullptr; }
 
-    // Loads and creates the chart settings and hands them to the chart.
-    void system_init();
+    // Loads and creates the chart settings and hands them to the chart. The
+    // chart files that could not be read or created, as "file: reason".
+    QStringList system_init();
 
     // ---- LinkView --------------------------------------------------------------
     void setStatusPanel(int panel, const QString& text) override;
@@ -446,6 +447,8 @@ private:
     void showLogWriteFailure(const LogWriteResult& failure);
     void logTimeSet();
     void transmitRefusal(int ch);
+    // The box of a page file that could not be written or read.
+    void fileFailure(int textId, const QString& path, const QString& reason);
     std::shared_ptr<Logging> m_logging;
     // ---- end logging ----
     // ---- chart ----

@@ -19,11 +19,12 @@ Korvel_ChartCtl* MainDisp::createChart(QWidget* page) {
     return new Korvel_ChartCtl(std::move(env), page);
 }
 
-void MainDisp::system_init() {
+QStringList MainDisp::system_init() {
     // The two chart files into ChartFile_Data; a missing one is created with
     // its defaults.
     const ChartStartup r = loadChartFiles(m_state, m_programFolder);
     for (const QString& e : r.errors) qWarning("chart settings file: %s", qPrintable(e));
+    if (!r.errors.isEmpty()) Korvel_ChartCtl1->chartFilesFailing();
     const ChartFileData& d = m_state.ChartFile_Data;
     // The link restarts the recording after its first scan when this is set.
     Chart_Run = d.Chart_Run;
@@ -40,6 +41,7 @@ void MainDisp::system_init() {
     c->setYScaleHigh(QString::number(d.Chart_YHigh));
     c->setYScaleLow(QString::number(d.Chart_YLow));
     c->color_set();
+    return r.errors;
 }
 
 }  // namespace qvx

@@ -8,6 +8,7 @@
 #include "subdisp_allsaveload.h"
 #include "subdisp_chname.h"
 #include "subdisp_saveload.h"
+#include "transfer.h"
 
 namespace qvx {
 
@@ -17,7 +18,7 @@ FileWindowHooks MainDisp::fileWindowHooks() {
     h.setStatusPanel4 = [this](const QString& text) { setStatusPanel(4, text); };
     h.chnameRead = [this] { Chname_Read(); };
     h.channelName = [this](int ch) { return channelName(ch); };
-    h.processEvents = [this] { processEvents(); };
+    h.processEvents = [] { waitForEvents(); };
     h.closing = [this] { return End_flg; };
     return h;
 }

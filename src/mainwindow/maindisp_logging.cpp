@@ -17,6 +17,7 @@
 
 #include "setting_files.h"
 
+#include "file_problems.h"
 #include "maindisp_logging.h"
 #include "page_file.h"
 #include "transfer.h"
@@ -180,6 +181,11 @@ UiSeam::FileDialogRequest pageFileDialog(UiSeam::FileDialogMode mode, const QStr
 }
 }  // namespace
 
+void MainDisp::fileFailure(int textId, const QString& path, const QString& reason) {
+    m_ui.messageBox(this, fileProblemText(m_strings.text(textId), path, reason), QString(), UiSeam::Icon::None,
+                    UiSeam::Buttons::Ok);
+}
+
 void MainDisp::transmitRefusal(int ch) {
     Label2->setText(m_strings.text(227) + QLatin1Char(' ') + channelName(ch));
     m_ui.messageBox(this, m_strings.text(503), QString(), UiSeam::Icon::None, UiSeam::Buttons::Ok);
@@ -202,7 +208,8 @@ void MainDisp::Command2_Click(int Index) {
                 return;
             }
         }
-        writePageFile(chosen.fileName, pageValues(m_state));  // a failed save ends without a message
+        QString reason;
+        if (!writePageFile(chosen.fileName, pageValues(m_state), &reason)) fileFailure(940, chosen.fileName, reason);
         return;
     }
     case 1: {  // load
@@ -215,7 +222,11 @@ void MainDisp::Command2_Click(int Index) {
         if (!chosen.accepted || chosen.fileName.isEmpty()) return;
         m_logging->CommonDialog3 = chosen.fileName;
         // The page changes only when the whole file is good; nothing is sent.
-        if (const std::optional<ChannelBlock> v = readPageFile(chosen.fileName)) setPageValues(m_state, *v);
+        QString cannotOpen;
+        if (const std::optional<ChannelBlock> v = readPageFile(chosen.fileName, &cannotOpen))
+            setPageValues(m_state, *v);
+        else if (!cannotOpen.isEmpty())
+            fileFailure(941, chosen.fileName, cannotOpen);
         return;
     }
     case 2: {  // transmit
@@ -238,7 +249,7 @@ void MainDisp::Command2_Click(int Index) {
         // Only a stale flag is reset: a transfer still waiting in the slot is
         // left to finish first.
         if (transferFlagStale(m_state)) m_state.Write_Request.AllSend_flg = false;
-        const auto pump = [this] { processEvents(); };
+        const auto pump = [] { waitForEvents(); };
         const auto closing = [this] { return End_flg; };
         for (int ch = 0; ch < kChannels; ++ch) {
             if (!m_state.present(ch)) continue;

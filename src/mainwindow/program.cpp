@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include "file_problems.h"
 #include "opuningdisp.h"
 #include "pv_logging.h"
 #include "startup.h"
@@ -28,6 +29,7 @@ void Program::Main() {
     // 2./3. The first channel page and the 20-channel display; building the
     // window runs its load (communication object, item codes, captions).
     window_ = std::make_unique<MainDisp>(state_, strings_, ui_, options_.programFolder, options_.helpFolder);
+    watchSettingsWrites();
     window_->setSettingsStore(&store_);
     if (QVX720Com* com = window_->comm()) {
         com->setSimulatedLine(options_.simulatedLine);
@@ -40,11 +42,15 @@ void Program::Main() {
     // 4.
     state_.History_Table.History_Row = 1;
     state_.CommDisp_flg = false;
-    // 5.-8. Folders and this run's alarm-history file.
-    createProgramFolders(options_.programFolder);
+    // 5.-8. Folders and this run's alarm-history file. What cannot be made is
+    // told once the run loop runs; the program goes on without it.
+    QStringList failures;
+    createProgramFolders(options_.programFolder, &failures);
     const QDateTime start = QDateTime::currentDateTime();
     state_.History_Table.History_Path = HistoryFile_Name(options_.programFolder, start);
-    createHistoryFile(state_.History_Table.History_Path, start.date());
+    QString reason;
+    if (!createHistoryFile(state_.History_Table.History_Path, start.date(), QLocale::system(), &reason))
+        failures << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(state_.History_Table.History_Path), reason);
 
     // Entries come inside the link tick: their box waits for the tick's end.
     history_ = std::make_unique<AlarmHistory>(
@@ -73,9 +79,34 @@ void Program::Main() {
     applyPreferences(prefs, state_);
     window_->regRead(prefs);
     // 11. The chart settings.
-    window_->system_init();
+    failures += window_->system_init();
     // 12.
     communicate();
+    const QStringList told = startupFailuresToTell(failures);
+    if (!told.isEmpty()) tellLater(strings_.text(944).arg(told.join(u'\n')));
+}
+
+void Program::tellLater(const QString& text) {
+    // Shown from the run loop, never from inside the step that failed, so
+    // the link timer and the displays go on while the box is open.
+    QTimer::singleShot(0, window_.get(), [this, text] {
+        ui_.messageBox(window_.get(), text, strings_.text(1), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
+    });
+}
+
+QString Program::settingsFailureText(int textId) const {
+    return fileProblemText(strings_.text(textId), store_.path(), store_.lastError());
+}
+
+void Program::watchSettingsWrites() {
+    store_.setWriteWatcher([this](bool ok) {
+        if (ok) {
+            settingsFailures_.succeed();
+            return;
+        }
+        // The exit tells of its own failure itself.
+        if (settingsFailures_.fail() && !exitSaving_) tellLater(settingsFailureText(942));
+    });
 }
 
 void Program::communicate() {
@@ -111,7 +142,12 @@ void Program::Form_Unload(bool& Cancel) {
     Preferences p;
     gatherPreferences(state_, p);
     window_->gatherExitPreferences(p);
-    saveExitPreferences(store_, p);
+    exitSaving_ = true;
+    const bool saved = saveExitPreferences(store_, p);
+    exitSaving_ = false;
+    if (!saved)
+        ui_.messageBox(window_.get(), settingsFailureText(943), strings_.text(1), UiSeam::Icon::Exclamation,
+                       UiSeam::Buttons::Ok);
     const auto answer = ui_.messageBox(window_.get(), strings_.text(17), strings_.text(1),
                                        UiSeam::Icon::Exclamation, UiSeam::Buttons::YesNo);
     if (answer != UiSeam::Answer::Yes) {

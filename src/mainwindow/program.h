@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "alarm_history.h"
+#include "file_problems.h"
 #include "link.h"
 #include "maindisp.h"
 #include "qvx720_inc.h"
@@ -47,6 +48,12 @@ private:
     // A message box that never holds the link tick: shown once no tick runs.
     void showOutsideTick(const QString& text);
     void Form_Unload(bool& Cancel);
+    // A box shown from the run loop once the current step has returned.
+    void tellLater(const QString& text);
+    // Tells the operator when the settings file cannot be written: once per
+    // run of failed saves, and at exit when the exit's save fails.
+    void watchSettingsWrites();
+    QString settingsFailureText(int textId) const;
 
     ProgramOptions options_;
     StringTable strings_;
@@ -56,6 +63,8 @@ private:
     std::unique_ptr<MainDisp> window_;
     std::unique_ptr<AlarmHistory> history_;
     std::unique_ptr<Link> link_;
+    FailureRun settingsFailures_;
+    bool exitSaving_ = false;
 };
 
 }  // namespace qvx

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 
+#include "file_problems.h"
 #include "qvx720_inc.h"
 #include "setting_files.h"
 
@@ -86,7 +87,8 @@ void SubDisp_AllSaveLoad::saveAll() {
     }
     const QString path = chooseSettingSaveFile(this, m_ui, m_strings, m_hooks.programFolder, m_saveName);
     if (path.isEmpty()) return;
-    writeAllChannelsFile(path, m_state);
+    QString reason;
+    if (!writeAllChannelsFile(path, m_state, &reason)) message(fileProblemText(m_strings.text(940), path, reason));
 }
 
 void SubDisp_AllSaveLoad::loadAll() {
@@ -111,7 +113,7 @@ void SubDisp_AllSaveLoad::loadAll() {
     const AllChannelsFileRead file = readAllChannelsBytes(chosen.fileName);
     switch (file.error) {
     case FileError::None: break;
-    case FileError::CannotOpen: return;
+    case FileError::CannotOpen: message(fileProblemText(m_strings.text(941), chosen.fileName, file.reason)); return;
     default:
         message(m_strings.text(532));
         return;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "file_problems.h"
 #include "qvx720_inc.h"
 #include "setting_files.h"
 
@@ -138,7 +139,9 @@ void SubDisp_SaveLoad::saveChannel() {
     const QString path = chooseSettingSaveFile(this, m_ui, m_strings, m_hooks.programFolder, m_saveName);
     if (path.isEmpty()) return;
     // The values as they are now: monitoring went on while the dialogs were open.
-    writeChannelFile(path, channelBlock(m_state, ch));
+    QString reason;
+    if (!writeChannelFile(path, channelBlock(m_state, ch), &reason))
+        message(fileProblemText(m_strings.text(940), path, reason));
 }
 
 void SubDisp_SaveLoad::loadChannel() {
@@ -152,7 +155,7 @@ void SubDisp_SaveLoad::loadChannel() {
     const ChannelFileRead file = readChannelFile(chosen.fileName);
     switch (file.error) {
     case FileError::None: break;
-    case FileError::CannotOpen: return;
+    case FileError::CannotOpen: message(fileProblemText(m_strings.text(941), chosen.fileName, file.reason)); return;
     default:
         // Longer than a channel file, short, or with a field that is no
         // 16-bit number: refused before anything is stored.

@@ -31,7 +31,7 @@ struct FileWindowHooks {
     std::function<void(const QString&)> setStatusPanel4;
     std::function<void()> chnameRead;                   // QVX720_INC.Chname_Read
     std::function<QString(int ch)> channelName;         // stored name, default applied
-    std::function<void()> processEvents;                // lets the link timer run
+    std::function<void()> processEvents;                // lets the link timer run (waitForEvents)
     std::function<bool()> closing;                      // the program is ending
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -317,6 +318,31 @@ TEST_F(ChartTest, StopWritesSpanCycleAndFlagToBothFiles) {
     status.clear();
     c.cmdStop_Click();
     EXPECT_TRUE(status.isEmpty());
+}
+
+TEST_F(ChartTest, FilesThatCannotBeWrittenAreToldOncePerRunOfFailures) {
+    pushSettings(*chart);
+    Korvel_ChartCtl& c = *chart;
+    c.selection().SvPlot[0] = 1;
+    const QString pv = chartFilePath(tmp.path(), ChartSide::Pv);
+    const auto block = [&] { ASSERT_TRUE(QFile::remove(pv) && QDir().mkdir(pv)); };  // a folder in its place
+    block();
+    c.cmdRUN_Click();
+    c.cmdStop_Click();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].contains(QDir::toNativeSeparators(pv))) << ui.messages[0].toStdString();
+    // The chart went on, and the SV file took what the PV file could not.
+    EXPECT_FALSE(c.running());
+    EXPECT_EQ(rec(ChartSide::Sv, ChartRecord::Run), 0);
+    // Mended: the run of failures ends; a new one is told again.
+    QDir().rmdir(pv);
+    c.cmdRUN_Click();
+    EXPECT_EQ(rec(ChartSide::Pv, ChartRecord::Run), 1);
+    block();
+    c.cmdStop_Click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ui.messages.size(), 2u);
 }
 
 TEST_F(ChartTest, PlotEndsAtTheWidthOfTheBox) {

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <limits>
@@ -317,6 +319,26 @@ TEST(SettingFiles, SavesReplaceWholeFilesOnly) {
     EXPECT_TRUE(QFileInfo(dir.path()).isDir());
     EXPECT_FALSE(writeChannelFile(QString(), sequence(1)));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.dat")});
+}
+
+// A disk that fills up: the save keeps the old file and says why (the bytes
+// of a small file reach the disk only at the final flush). Needs a tiny
+// tmpfs, so it runs only where the test may mount one.
+TEST(SettingFiles, FullDiskKeepsTheOldFileAndSaysWhy) {
+    QTemporaryDir dir;
+    if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", dir.path()}) != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {dir.path()}); });
+    const QString file = dir.filePath(QStringLiteral("a.dat"));
+    ASSERT_TRUE(writeChannelFile(file, sequence(1)));
+    QFile fill(dir.filePath(QStringLiteral("fill")));
+    ASSERT_TRUE(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (fill.write(QByteArray(1024, 'x')) > 0) {
+    }
+    QString reason;
+    EXPECT_FALSE(writeChannelFile(file, sequence(2), &reason));
+    EXPECT_EQ(reason, QStringLiteral("No space left on device"));
+    EXPECT_EQ(fileBytes(file), formatChannelFile(sequence(1)));
 }
 
 TEST(SettingFiles, DefaultSuffix) {

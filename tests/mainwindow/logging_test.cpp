@@ -449,6 +449,23 @@ TEST(PageFile, LoadRefusals) {
     }
 }
 
+TEST(PageFile, FailuresNameTheFileAndTheReason) {
+    Rig r;
+    for (int k = 10; k <= 63; ++k) r.s.AllPage_Data.AllParaData(k) = 5;
+    const QString gone = r.path("gone/page.dat");
+    r.ui.fileNames = {gone};
+    r.w->Command2_Click(0);
+    EXPECT_EQ(r.boxTexts(), QStringList{QStringLiteral("T940 %1 No such file or directory").arg(gone)});
+    EXPECT_FALSE(QFile::exists(gone));
+    // A file that cannot be opened: said so, the page as it was.
+    r.ui.boxes.clear();
+    r.ui.answers = {UiSeam::Answer::Yes};
+    r.ui.fileNames = {gone};
+    r.w->Command2_Click(1);
+    EXPECT_EQ(r.boxTexts(), (QStringList{r.T(535), QStringLiteral("T941 %1 No such file or directory").arg(gone)}));
+    EXPECT_EQ(r.s.AllPage_Data.AllParaData(10), 5);
+}
+
 TEST(PageFile, SaveOverExistingFileAsksFirst) {
     struct Case {
         UiSeam::Answer answer;

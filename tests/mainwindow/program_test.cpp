@@ -188,6 +188,40 @@ TEST(Program, ExitSavesFirstThenAsks) {
     EXPECT_FALSE(w.comm()->isOpen());
 }
 
+TEST(Program, FoldersAndSettingsThatCannotBeWrittenAreToldOnce) {
+    // Every address answers, so the scan is short at the stored time-out
+    // (the settings file cannot be seeded).
+    Rig r({});
+    for (int ch = 0; ch < kChannels; ++ch) r.bank->setChannel(ch, sim::plainChannel(ch));
+    // A plain file where the data folder and the settings file's folder should be.
+    QFile(r.dir.filePath("blocker")).open(QIODevice::WriteOnly);
+    r.o.programFolder = r.dir.filePath("blocker/data");
+    r.o.settingsPath = r.dir.filePath("blocker/settings.ini");
+    const auto texts = [&] {
+        QStringList out;
+        for (const auto& b : r.ui.boxes) out << b.text;
+        r.ui.boxes.clear();
+        return out;
+    };
+    r.start();
+    MainDisp& w = r.program->window();
+    w.Check1->click();  // another failed save
+    r.runUntil([] { return false; }, 200);
+    // One box for start-up, naming the data folder only (the files inside it
+    // failed for its reason), one for the first failed save; later failed
+    // saves are not told again, and the program goes on.
+    EXPECT_EQ(texts(), (QStringList{"T942 " + r.o.settingsPath + " Not a directory",
+                                    "T944 " + r.o.programFolder + ": Not a directory"}));
+    w.tb3_CHName_Click();
+    r.runUntil([] { return false; }, 50);
+    EXPECT_TRUE(r.ui.boxes.empty());
+    EXPECT_TRUE(w.Timer4->isActive());
+    // At exit: told again, then the question as always.
+    w.mnuEnd_Click();
+    EXPECT_EQ(texts(), (QStringList{"T943 " + r.o.settingsPath + " Not a directory", "T17"}));
+    EXPECT_EQ(r.ui.ends, 0);
+}
+
 TEST(Program, StoredPreferencesReachTheWindow) {
     Rig r({});
     r.seed("SSTab1", "1");

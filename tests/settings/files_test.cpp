@@ -211,8 +211,11 @@ TEST_F(SaveLoadTest, Save) {
         bool written;
     };
     const QString a = setdata(QStringLiteral("oven.dat"));
+    const QString gone = setdata(QStringLiteral("gone/oven.dat"));
+    const QString whyNot = QStringLiteral("T940 %1 No such file or directory").arg(gone);
     const Case cases[] = {
         {"new file", 4, false, a, {}, {}, {}, true, true},
+        {"folder gone: says why", 4, false, gone, {}, {}, {whyNot}, true, false},
         {"no extension typed", 4, false, setdata(QStringLiteral("oven")), {}, {}, {}, true, true},
         {"overwrite: yes", 4, false, a, "old", {Answer::Yes}, {"T507"}, true, true},
         {"overwrite: no", 4, false, a, "old", {Answer::No}, {"T507", "T508"}, true, false},
@@ -265,6 +268,7 @@ TEST_F(SaveLoadTest, LoadStoresOnlyAWholeValidFile) {
     EXPECT_GT(wide.size(), 300);
     QByteArray page = valid;
     page.replace(0, 9, "\"PAGE\"");
+    const QString missing = QStringLiteral("T941 %1 No such file or directory").arg(setdata(QStringLiteral("in.dat")));
     struct Case {
         const char* name;
         QByteArray bytes;  // empty: the file is missing
@@ -284,7 +288,7 @@ TEST_F(SaveLoadTest, LoadStoresOnlyAWholeValidFile) {
         {"ends early", valid.left(120), 12, {Answer::Yes}, {"T509", "T510"}, false},
         {"not a number", QByteArray(valid).replace("\r\n-47\r\n", "\r\n-4x7\r\n"), 12, {Answer::Yes},
          {"T509", "T510"}, false},
-        {"missing file", QByteArray(), 12, {Answer::Yes}, {"T509"}, false},
+        {"missing file: says why", QByteArray(), 12, {Answer::Yes}, {"T509", missing}, false},
         {"no selection", valid, -1, {Answer::Yes}, {"T509"}, false},
     };
     for (const Case& c : cases) {
@@ -372,6 +376,7 @@ TEST_F(AllSaveLoadTest, LoadRefusalsChangeNothing) {
         size_t dialogs;
     };
     const QString path = setdata(QStringLiteral("all.dat"));
+    const QString missing = QStringLiteral("T941 %1 No such file or directory").arg(path);
     const Case cases[] = {
         {"no to the confirmation", valid, false, {Answer::No}, path, {"T536"}, 0},
         {"dialog cancelled", valid, false, {Answer::Yes}, QString(), {"T536"}, 1},
@@ -384,7 +389,7 @@ TEST_F(AllSaveLoadTest, LoadRefusalsChangeNothing) {
          {"T536", "T532"}, 1},
         {"bad field in the last block", QByteArray(valid).replace(valid.size() - 6, 1, "z"), false, {Answer::Yes},
          path, {"T536", "T532"}, 1},
-        {"missing file", QByteArray(), false, {Answer::Yes}, path, {"T536"}, 1},
+        {"missing file: says why", QByteArray(), false, {Answer::Yes}, path, {"T536", missing}, 1},
     };
     for (const Case& c : cases) {
         SetUp();
