@@ -225,7 +225,8 @@ LogWriteResult replaceLogFile(const QString& path, const QByteArray& bytes) {
     if (QFileInfo(path).isDir()) return {LogWrite::Failed, qt_error_string(EISDIR)};
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) return logWriteResult(fileWriteFailure(f, path));
-    if (f.write(bytes) != bytes.size()) {
+    // A flush that fails (a full disk) must not be committed as a whole file.
+    if (f.write(bytes) != bytes.size() || !f.flush()) {
         const FileWrite failed = fileWriteFailure(f, path);
         f.cancelWriting();
         return logWriteResult(failed);

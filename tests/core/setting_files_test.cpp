@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "preferences.h"
+#include "pv_logging.h"
 #include "setting_files.h"
 #include "settings_store.h"
 #include "transfer.h"
@@ -331,6 +332,8 @@ TEST(SettingFiles, FullDiskKeepsTheOldFileAndSaysWhy) {
     const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {dir.path()}); });
     const QString file = dir.filePath(QStringLiteral("a.dat"));
     ASSERT_TRUE(writeChannelFile(file, sequence(1)));
+    const QString log = dir.filePath(QStringLiteral("run.csv"));
+    ASSERT_EQ(replaceLogFile(log, "head\r\n").kind, LogWrite::Ok);
     QFile fill(dir.filePath(QStringLiteral("fill")));
     ASSERT_TRUE(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     while (fill.write(QByteArray(1024, 'x')) > 0) {
@@ -339,6 +342,9 @@ TEST(SettingFiles, FullDiskKeepsTheOldFileAndSaysWhy) {
     EXPECT_FALSE(writeChannelFile(file, sequence(2), &reason));
     EXPECT_EQ(reason, QStringLiteral("No space left on device"));
     EXPECT_EQ(fileBytes(file), formatChannelFile(sequence(1)));
+    // A new logging file replacing the old one: the same rule.
+    EXPECT_EQ(replaceLogFile(log, QByteArray(2048, 'y')).kind, LogWrite::Failed);
+    EXPECT_EQ(fileBytes(log), "head\r\n");
 }
 
 TEST(SettingFiles, DefaultSuffix) {
