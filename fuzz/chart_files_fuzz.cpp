@@ -51,15 +51,8 @@ void plotTicks(const QVX720_INC& s, const ChartPlotFlags& flags, const ScaleLayo
         pv[std::size_t(ch)] = QString::number(s.ChartFile_Data.PvColor(ch));
         sv[std::size_t(ch)] = QString::number(qint16(s.ChartFile_Data.SvColor(ch)));
     }
-    PlotInputs in;
-    in.pvValue = &pv;
-    in.svValue = &sv;
-    in.selection = &sel;
-    in.state = &s;
-    in.shortSpan = shortSpan;
-    in.high = layout.high;
-    in.low = layout.low;
-    in.yFactor = layout.yFactor;
+    const PlotInputs in{.pvValue = &pv, .svValue = &sv, .selection = &sel, .state = &s, .shortSpan = shortSpan,
+                        .high = layout.high, .low = layout.low, .yFactor = layout.yFactor};
     PlotState plot;
     plot.RunFlag = 1;
     std::vector<Stroke> strokes;
