@@ -35,12 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     readChannelNames(store, names);
 
     // A channel name made of the input's own text, then the exit save: the
-    // file as written must load back to the same preferences.
+    // file as written must load back to the same preferences, and the name
+    // itself is kept whole in the file.
     const QString name = QString::fromUtf8(bytes.left(40));
     check(store.save(chnameKey(0), name), "settings file not written");
     gatherPreferences(s, p);
     check(saveExitPreferences(store, p), "settings file not written");
-    p.Chname(0) = name;
+    p.Chname(0) = channelName(store, 0);  // as handed out: within the name's byte limit
     p.Log_Filename_stored = true;
 
     const SettingsStore reloaded(path);
