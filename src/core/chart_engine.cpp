@@ -209,9 +209,9 @@ PlotState::Tick PlotState::tick(const PlotInputs& in, std::vector<Stroke>& strok
     PlotCount = qint16(PlotCount + 1);
     if (float(PlotX) >= float(in.scaleWidth)) return Tick::Ended;
     const ChartFileData& colors = in.state->ChartFile_Data;
-    const auto pen = [&](std::size_t c, qint16 flag, const std::array<bool, kChannels>* fed, const QString& cur,
-                         QString& prev, bool& drawn, qint32 color) {
-        if (flag != 1 || (fed && !(*fed)[c])) return;
+    const auto pen = [&](std::size_t c, qint16 flag, bool fed, const QString& cur, QString& prev, bool& drawn,
+                         qint32 color) {
+        if (flag != 1 || !fed) return;
         const SampleY y = sampleY(cur, prev, !drawn, in.high, in.low, in.yFactor);
         prev = cur;
         drawn = true;
@@ -220,8 +220,12 @@ PlotState::Tick PlotState::tick(const PlotInputs& in, std::vector<Stroke>& strok
     for (int ch = 0; ch < kChannels; ++ch) {
         if (in.state->NoConnect(ch) != 0) continue;
         const auto c = std::size_t(ch);
-        pen(c, in.selection->PvPlot[c], in.pvFed, (*in.pvValue)[c], PvPrev[c], PvDrawn[c], colors.PvColor(ch));
-        pen(c, in.selection->SvPlot[c], in.svFed, (*in.svValue)[c], SvPrev[c], SvDrawn[c], colors.SvColor(ch));
+        // A PV pen draws from the first acknowledged PV on: the caption of a
+        // channel not yet read holds no measurement.
+        const bool pvFed = (!in.pvFed || (*in.pvFed)[c]) && in.state->Monitor_Data.PvRead(ch);
+        const bool svFed = !in.svFed || (*in.svFed)[c];
+        pen(c, in.selection->PvPlot[c], pvFed, (*in.pvValue)[c], PvPrev[c], PvDrawn[c], colors.PvColor(ch));
+        pen(c, in.selection->SvPlot[c], svFed, (*in.svValue)[c], SvPrev[c], SvDrawn[c], colors.SvColor(ch));
     }
     return Tick::Sampled;
 }

@@ -1,6 +1,7 @@
 #include "link.h"
 
 #include <QDateTime>
+#include <utility>
 
 #include "preferences.h"
 #include "pv_logging.h"
@@ -154,13 +155,18 @@ void Link::Timer4_Timer() {
     WriteRequest& w = s_.Write_Request;
     switch (w.Com_State) {
     case Com_FirstRead:
-        Setdata_read();
+        // The scan waits while the device is closed; the next tick goes on.
+        if (!Setdata_read()) break;
         // Requests made while the window's first message boxes are open must survive.
         w.Com_State = Com_Monitor;
         view_.startUpScanDone();
         resumeLogging();
         break;
     case Com_Monitor:
+        if (rescanPending_) {
+            rescanPending_ = !Setdata_read();
+            break;
+        }
         Monitor_read();
         view_.SelectDispItem();
         break;
@@ -177,26 +183,31 @@ void Link::Timer4_Timer() {
     case Com_WriteSelect: {
         // A single write that was pending when the chain was queued goes
         // first, one asked for while the chain waited right after it; the
-        // re-read a single write asks for follows the chain.
+        // re-reads the single writes ask for follow the chain, one for each.
         const qint16 chainState = w.Com_State;
         const qint16 chainCh = w.Com_Ch;
-        int singleCh = runKeptWrite(w.Prior);
+        const int priorCh = runKeptWrite(w.Prior);
         w.Com_Ch = chainCh;
         if (chainState == Com_WriteAll)
             AllData_write();
         else
             SelectData_write();
         w.Com_State = Com_Monitor;
-        if (const int ch = runKeptWrite(w.Deferred); ch >= 0) singleCh = ch;
-        if (singleCh >= 0 && w.Para_chgflg) {
-            w.ReRead_Ch = static_cast<qint16>(singleCh);
+        const int laterCh = runKeptWrite(w.Deferred);
+        if (w.Para_chgflg && (priorCh >= 0 || laterCh >= 0)) {
+            w.ReRead_Ch = static_cast<qint16>(priorCh >= 0 ? priorCh : laterCh);
             w.Com_State = Com_ReRead;
+            nextReRead_ = priorCh >= 0 && laterCh >= 0 && laterCh != priorCh ? laterCh : -1;
         }
         break;
     }
     case Com_ReRead:
         ReadPara_setflg();
         w.Com_State = Com_Monitor;
+        if (nextReRead_ >= 0) {
+            w.ReRead_Ch = static_cast<qint16>(std::exchange(nextReRead_, -1));
+            w.Com_State = Com_ReRead;
+        }
         break;
     case Com_Reopen:
         if (!Link_start().isEmpty())
@@ -217,6 +228,11 @@ QString Link::transact(int ch, const QString& cmd, const QString& item, const QS
     s_.Com_SubAdr = QStringLiteral(" ");
     const QString reply = com_.Comm_Transact(s_.Com_Adr, s_.Com_SubAdr, cmd, item, data, mode);
     s_.NoReply_flg = false;
+    if (!com_.lastReachedLine()) ++offLine_;
+    if (reply.isEmpty())
+        s_.PvLog_State.Current(ch) = false;  // its last value may be old by now
+    else
+        s_.PvLog_State.AnyReply = true;
     return reply;
 }
 
@@ -255,12 +271,19 @@ void Link::Monitor_read() {
     view_.setStatusPanel(1, QString());
     ReplyClass c = ReplyClass::None;
     if (s_.NoConnect(ch) == 0) {
-        if (item == Item::PV) s_.PvLog_Span.Polled(ch) = true;
         const QString reply = transact(ch, kRead, s_.ParaAddr(item), QString(), 2);
         c = judge(reply, ch, item, false);
+        if (item == Item::PV && c != ReplyClass::Ack) s_.PvLog_State.Current(ch) = false;
     }
     if (item == Item::Status) statusAcked_[std::size_t(ch)] = c == ReplyClass::Ack;
     if (item == Item::Status || item == Item::AutoTuning) statecomchk(ch);
+    // Settings that may not have reached the controller are read back the
+    // first time it answers again.
+    WriteRequest& w = s_.Write_Request;
+    if (c == ReplyClass::Ack && reReadWanted_[std::size_t(ch)] && w.Com_State == Com_Monitor) {
+        w.Com_State = Com_ReRead;
+        w.ReRead_Ch = static_cast<qint16>(ch);
+    }
 
     // Advance to the next present channel; at most one full pass.
     for (int n = 0; n < kChannels; ++n) {
@@ -277,12 +300,17 @@ void Link::Monitor_read() {
 
 void Link::ReadDataSet(const QString& reply, int ch, int item) {
     const auto v = parseHex4(com_.Comm_GetData(reply, 1));
-    if (!v) return;  // not a number: keep the last good value
+    if (!v) {
+        // Not a number: the last good value is kept, but it is no longer current.
+        if (item == Item::PV) s_.PvLog_State.Current(ch) = false;
+        return;
+    }
     MonitorData& m = s_.Monitor_Data;
     switch (item) {
     case Item::PV:
         m.PvData(ch) = *v;
-        s_.PvLog_Span.Measured(ch) = true;
+        m.PvRead(ch) = true;
+        s_.PvLog_State.Current(ch) = true;
         break;
     case Item::MV: m.MvData(ch) = *v; break;
     case Item::CoolMV: m.CoolMvData(ch) = *v; break;
@@ -318,52 +346,70 @@ void Link::statecomchk(int ch) {
 
 // ---------------------------------------------------------------- scan, re-read, clear
 
-void Link::bulkRead(int ch) {
+bool Link::bulkRead(int ch) {
     const auto items = bulkReadItems(s_.Monitor_Data.OptionData(ch), s_.Monitor_Data.TypeData(ch));
+    bool allAnswered = true;
     for (int k : items) {
         const QString reply = transact(ch, kRead, s_.ParaAddr(k), QString(), 2);
-        judge(reply, ch, k, false);
+        if (judge(reply, ch, k, false) == ReplyClass::None) allAnswered = false;
     }
+    return allAnswered;
 }
 
-void Link::Setdata_read() {
+bool Link::scanChannel(int ch) {
+    MonitorData& m = s_.Monitor_Data;
+    const QString probe = transact(ch, kRead, QString::fromLatin1(kProbeItem), QString(), 1);
+    if (!com_.lastReachedLine()) return false;
+    s_.NoConnect(ch) = 0;
+    if (probe.isEmpty()) {
+        s_.NoConnect(ch) = 1;
+        statusAcked_[std::size_t(ch)] = false;
+        reReadWanted_[std::size_t(ch)] = false;
+        // A controller that no longer answers has no unit: the displays
+        // must not show its last values as live.
+        m.Connect_Code(ch) = 0;
+        view_.setScanProgress(++scanCount_);
+        return true;
+    }
+    // Every exchange of the address must reach the line; when the device
+    // goes on the way, the address is probed again from the start.
+    const quint64 offLineBefore = offLine_;
+    const auto step = [&](const QString& cmd, const QString& item, const QString& data, int storeItem) {
+        const QString reply = transact(ch, cmd, item, data, 2);
+        return std::pair{reply, judge(reply, ch, storeItem, false)};
+    };
+    m.Connect_Code(ch) = Hex4_Value(com_.Comm_GetData(probe, 1));
+    step(kRead, s_.ParaAddr(Item::TypeWord), QString(), Item::TypeWord);
+    step(kRead, s_.ParaAddr(Item::OptionWord), QString(), Item::OptionWord);
+    step(kWrite, QString::fromLatin1(kProbeItem), QString::fromLatin1(kScanCode), -1);
+    const auto [a, aClass] = step(QStringLiteral("a"), QString(), QString(), -1);
+    if (aClass == ReplyClass::Ack) {
+        const qint16 v = Hex4_Value(com_.Comm_GetData(a, 1));
+        m.OptionData(ch) = static_cast<qint16>(m.OptionData(ch) | (v & OptionBit::ScanMerge));
+    }
+    step(QStringLiteral("q"), QString::fromLatin1(kProbeItem), QStringLiteral("0000"), -1);
+    if (offLine_ != offLineBefore) return false;
+    const bool allAnswered = bulkRead(ch);
+    if (offLine_ != offLineBefore) return false;
+    reReadWanted_[std::size_t(ch)] = !allAnswered;
+    s_.UnitText(ch) = store_.read(QStringLiteral("UNIT") + channelKey3(ch), QStringLiteral("%"));
+    s_.DecimalData(ch) = readInt16(store_, decimalPointKey(ch), 0);
+    s_.ParaData(ch, Item::DecimalPoint) = s_.DecimalData(ch);
+    ++scanCount_;
+    return true;
+}
+
+bool Link::Setdata_read() {
     s_.Com_Adr = QStringLiteral(" ");
     s_.Com_SubAdr = QStringLiteral(" ");
+    if (scanNext_ == 0) scanCount_ = 0;
     com_.Comm_PreRead1();
     com_.Comm_PreRead2();
-    int count = 0;
-    MonitorData& m = s_.Monitor_Data;
-    for (int ch = 0; ch < kChannels; ++ch) {
-        const QString probe = transact(ch, kRead, QString::fromLatin1(kProbeItem), QString(), 1);
-        s_.NoConnect(ch) = 0;
-        if (probe.isEmpty()) {
-            s_.NoConnect(ch) = 1;
-            statusAcked_[std::size_t(ch)] = false;
-            // A controller that no longer answers has no unit: the displays
-            // must not show its last values as live.
-            m.Connect_Code(ch) = 0;
-            view_.setScanProgress(++count);
-            continue;
-        }
-        m.Connect_Code(ch) = Hex4_Value(com_.Comm_GetData(probe, 1));
-        judge(transact(ch, kRead, s_.ParaAddr(Item::TypeWord), QString(), 2), ch, Item::TypeWord, false);
-        judge(transact(ch, kRead, s_.ParaAddr(Item::OptionWord), QString(), 2), ch, Item::OptionWord, false);
-        judge(transact(ch, kWrite, QString::fromLatin1(kProbeItem), QString::fromLatin1(kScanCode), 2), ch, -1,
-              false);
-        const QString a = transact(ch, QStringLiteral("a"), QString(), QString(), 2);
-        if (judge(a, ch, -1, false) == ReplyClass::Ack) {
-            const qint16 v = Hex4_Value(com_.Comm_GetData(a, 1));
-            m.OptionData(ch) = static_cast<qint16>(m.OptionData(ch) | (v & OptionBit::ScanMerge));
-        }
-        judge(transact(ch, QStringLiteral("q"), QString::fromLatin1(kProbeItem), QStringLiteral("0000"), 2), ch,
-              -1, false);
-        bulkRead(ch);
-        s_.UnitText(ch) = store_.read(QStringLiteral("UNIT") + channelKey3(ch), QStringLiteral("%"));
-        s_.DecimalData(ch) = readInt16(store_, decimalPointKey(ch), 0);
-        s_.ParaData(ch, Item::DecimalPoint) = s_.DecimalData(ch);
-        ++count;
-    }
-    view_.setScanProgress(count);
+    for (; scanNext_ < kChannels; ++scanNext_)
+        if (!scanChannel(scanNext_)) return false;  // the device is closed: this address waits for it
+    view_.setScanProgress(scanCount_);
+    scanNext_ = 0;
+    return true;
 }
 
 void Link::ReadPara_setflg() {
@@ -372,7 +418,7 @@ void Link::ReadPara_setflg() {
     com_.Comm_PreRead1();
     com_.Comm_PreRead2();
     view_.setStatusPanel(4, strings_.text(454));
-    bulkRead(w.ReRead_Ch);
+    reReadWanted_.at(std::size_t(w.ReRead_Ch)) = !bulkRead(w.ReRead_Ch);
     view_.setStatusPanel(4, QString());
     w.Para_chgflg = false;
 }
@@ -386,7 +432,8 @@ void Link::mnuClear_Click() {
         judge(reply, ch, -1, true);
     }
     com_.Comm_SetTimeOut(100);
-    Setdata_read();
+    scanNext_ = 0;
+    rescanPending_ = !Setdata_read();
 }
 
 // ---------------------------------------------------------------- writes
@@ -399,7 +446,10 @@ void Link::OneData_write() {
     if (s_.NoConnect(ch) != 0) return;
     judge(transact(ch, kWrite, w.Com_Code, data, 2), ch, -1, true);
     if (w.Com_Code == QLatin1String(kAlarmCommandCode)) return;
-    judge(transact(ch, kRead, w.Com_Code, QString(), 2), ch, item, false);
+    // Without the read-back the window keeps the requested value, which the
+    // controller may never have taken: it is read back at its next answer.
+    if (judge(transact(ch, kRead, w.Com_Code, QString(), 2), ch, item, false) != ReplyClass::Ack)
+        reReadWanted_[std::size_t(ch)] = true;
 }
 
 int Link::runKeptWrite(DeferredWrite& kept) {
@@ -413,27 +463,31 @@ int Link::runKeptWrite(DeferredWrite& kept) {
     return kept.ch;
 }
 
-void Link::sendChainLink(int ch, int k) {
-    judge(transact(ch, kWrite, s_.ParaAddr(k), Hex4_Text(s_.ParaData(ch, k)), 2), ch, -1, false);
+ReplyClass Link::sendChainLink(int ch, int k) {
+    return judge(transact(ch, kWrite, s_.ParaAddr(k), Hex4_Text(s_.ParaData(ch, k)), 2), ch, -1, false);
+}
+
+void Link::chainDone(int ch, bool allAnswered) {
+    if (!allAnswered) reReadWanted_.at(std::size_t(ch)) = true;
+    view_.setStatusPanel(4, QString());
+    s_.Write_Request.AllSend_flg = false;
 }
 
 void Link::AllData_write() {
-    WriteRequest& w = s_.Write_Request;
-    const int ch = w.Com_Ch;
+    const int ch = s_.Write_Request.Com_Ch;
+    bool allAnswered = true;
     if (s_.NoConnect(ch) == 0)
-        for (int k : kWriteAllChain) sendChainLink(ch, k);
-    view_.setStatusPanel(4, QString());
-    w.AllSend_flg = false;
+        for (int k : kWriteAllChain) allAnswered = sendChainLink(ch, k) != ReplyClass::None && allAnswered;
+    chainDone(ch, allAnswered);
 }
 
 void Link::SelectData_write() {
-    WriteRequest& w = s_.Write_Request;
-    const int ch = w.Com_Ch;
+    const int ch = s_.Write_Request.Com_Ch;
+    bool allAnswered = true;
     if (s_.NoConnect(ch) == 0)
         for (int k : kWriteSelectChain)
-            if (OptionChk(s_.ParaAddr(k)) == 1) sendChainLink(ch, k);
-    view_.setStatusPanel(4, QString());
-    w.AllSend_flg = false;
+            if (OptionChk(s_.ParaAddr(k)) == 1) allAnswered = sendChainLink(ch, k) != ReplyClass::None && allAnswered;
+    chainDone(ch, allAnswered);
 }
 
 qint16 Link::OptionChk(const QString& code) const {

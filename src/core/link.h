@@ -62,7 +62,10 @@ public:
     void statecomchk(int ch);
 
     // Start-up scan of all 95 addresses; re-read of ReRead_Ch; data clear.
-    void Setdata_read();
+    // An address probed while the device was closed (the request could not go
+    // out) is not judged: the scan stops there and returns false, and the next
+    // call goes on from that address. True once every address is judged.
+    bool Setdata_read();
     void ReadPara_setflg();
     void mnuClear_Click();
 
@@ -78,6 +81,10 @@ public:
     // Communication-condition dialog OK: stores port, speed and time-out choice.
     void commDialogOk(const QString& port, const QString& speed, int timeoutChoice);
 
+    // The channel's settings shown may not be the controller's (a write or a
+    // chain link went without a reply): it is re-read at its next answer.
+    bool reReadWanted(int ch) const { return reReadWanted_.at(std::size_t(ch)); }
+
     // Program folder, for the automatic logging file name.
     void setProgramFolder(const QString& folder) { programFolder_ = folder; }
 
@@ -88,8 +95,14 @@ private:
     // before the panel says "OK". keyCheck: a NAK with error "5" shows the
     // key-operation message instead of a history entry.
     ReplyClass judge(const QString& reply, int ch, int storeItem, bool keyCheck);
-    void bulkRead(int ch);
-    void sendChainLink(int ch, int k);
+    // Reads the channel's settings; false when a link went without a reply.
+    bool bulkRead(int ch);
+    // Probes one address and reads a present controller; false when the
+    // device was closed on the way, so the address is to be probed again.
+    bool scanChannel(int ch);
+    ReplyClass sendChainLink(int ch, int k);
+    // A chain ends: a link without a reply leaves the channel to be re-read.
+    void chainDone(int ch, bool allAnswered);
     // Carries out a single write kept aside around a chain; its channel, or
     // -1 when none is pending.
     int runKeptWrite(DeferredWrite& kept);
@@ -104,6 +117,16 @@ private:
     bool inTick_ = false;
     // Per channel: the last status poll was acknowledged.
     std::array<bool, kChannels> statusAcked_{};
+    std::array<bool, kChannels> reReadWanted_{};
+    // A second re-read asked for while one was queued (single writes kept
+    // before and after a chain, on two channels).
+    int nextReRead_ = -1;
+    // The scan's next address and the addresses judged so far; a data clear's
+    // scan that waits for the device goes on from the monitoring ticks.
+    int scanNext_ = 0;
+    quint64 offLine_ = 0;  // transactions whose request could not go out
+    int scanCount_ = 0;
+    bool rescanPending_ = false;
 };
 
 }  // namespace qvx

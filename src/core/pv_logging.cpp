@@ -151,18 +151,12 @@ QByteArray logRowLine(const QString& date, const QString& time, const QStringLis
 QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList<int>& columns) {
     QStringList out;
     out.reserve(columns.size());
-    const PvLogSpan& span = s.PvLog_Span;
-    for (int ch : columns) {
-        const bool unmeasured = span.Polled(ch) && !span.Measured(ch);
-        out << (unmeasured ? QString() : Disp_Data(s, st, Item::PV, ch));
-    }
+    const PvLogState& log = s.PvLog_State;
+    for (int ch : columns) out << (log.AnyReply && log.Current(ch) ? Disp_Data(s, st, Item::PV, ch) : QString());
     return out;
 }
 
-void beginLogSpan(QVX720_INC& s) {
-    s.PvLog_Span.Polled.fill(false);
-    s.PvLog_Span.Measured.fill(false);
-}
+void beginLogSpan(QVX720_INC& s) { s.PvLog_State.AnyReply = false; }
 
 QString logDateText(const QDate& date, const QLocale& locale) {
     return locale.toString(date, QLocale::ShortFormat);

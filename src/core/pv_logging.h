@@ -78,8 +78,9 @@ QByteArray logTitleLine(const StringTable& st);
 QByteArray logHeaderLine(const StringTable& st, const QStringList& columnNames);
 // A row: date, time, then the PV texts; ends ",\r\n".
 QByteArray logRowLine(const QString& date, const QString& time, const QStringList& values);
-// The PV display texts of the columns; empty for a channel whose PV polls
-// since the last row all went without a value (PvLog_Span).
+// The PV display texts of the columns; empty for a channel whose value is
+// not current, and every one empty when the span brought no reply at all
+// (PvLog_State).
 QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList<int>& columns);
 // A row was made: the span of the next row begins.
 void beginLogSpan(QVX720_INC& s);

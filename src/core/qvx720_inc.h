@@ -101,6 +101,9 @@ struct MonitorData {
     Table1<qint16, kChannels> OptionData;
     Table1<qint16, kChannels> TypeData;
     Table1<qint16, kChannels> Connect_Code;
+    // An acknowledged PV has been stored since the start (the chart's PV pen
+    // draws only from then on).
+    Table1<bool, kChannels> PvRead;
 };
 
 // What the opener of a setting dialog hands to it.
@@ -168,12 +171,14 @@ struct HistoryTable {
     QString History_Path;
 };
 
-// The PV polls of each channel since the last logging row (since monitoring
-// began before the first): whether one was sent, and whether one of them
-// brought a value. Polled but never measured: the row leaves the field empty.
-struct PvLogSpan {
-    Table1<bool, kChannels> Polled;
-    Table1<bool, kChannels> Measured;
+// What the logging file may show of each channel's PV. A value is current
+// from the PV poll that brought it until a transaction to the channel goes
+// without a reply or a PV poll brings no value. A span between two rows (for
+// the first row, since monitoring began) that brought no reply from any
+// channel had a dead line: the row shows no value at all.
+struct PvLogState {
+    Table1<bool, kChannels> Current;
+    bool AnyReply = false;
 };
 
 // Logging clock: hour, minute, second.
@@ -224,7 +229,7 @@ public:
     AlarmColor Alarm_Color;
     qint16 Time_Count = 2;
     LogClock Log_Clock;
-    PvLogSpan PvLog_Span;
+    PvLogState PvLog_State;
     qint16 Prn_No = 0;
     // Trend chart: the chart-file mirror, which Y limit the chart-scale dialog
     // edits (0 high, 1 low) and the Y scale the chart shows now.

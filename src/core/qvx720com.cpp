@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <algorithm>
 #include <QRegularExpression>
 
 #include "protocol.h"
@@ -35,8 +36,7 @@ QVX720Com::QVX720Com()
               return e;
           }();
           return t.elapsed();
-      }),
-      sleep_([](qint64 ms) { QThread::msleep(static_cast<unsigned long>(ms)); }) {}
+      }) {}
 
 QVX720Com::~QVX720Com() { Comm_PortClose(); }
 
@@ -80,21 +80,26 @@ qint16 QVX720Com::Comm_PortOpen() {
         lineError_ = line_->lastError();
         return 0;
     }
-    lineOpen_ = true;
+    lineUp_ = true;
     return -1;
 }
 
 void QVX720Com::Comm_PortClose() {
     if (line_) line_->close();
     line_.reset();
-    lineOpen_ = false;
+    lineUp_ = false;
 }
 
 bool QVX720Com::isOpen() const { return line_ && line_->isOpen(); }
 
+qint64 QVX720Com::msUntilReopen() const {
+    if (!lineDown()) return 0;
+    return std::max<qint64>(0, lastOpenAttempt_ + timeoutMs_ - clock_());
+}
+
 bool QVX720Com::lineReady() {
     if (line_->isOpen()) return true;
-    if (lineOpen_) lineFailed();  // failed between transactions
+    if (lineUp_) lineFailed();  // failed between transactions
     const qint64 now = clock_();
     if (now - lastOpenAttempt_ < timeoutMs_) return false;
     lastOpenAttempt_ = now;
@@ -104,7 +109,7 @@ bool QVX720Com::lineReady() {
         lineError_ = line_->lastError();
         return false;
     }
-    lineOpen_ = true;
+    lineUp_ = true;
     lineError_.clear();
     qInfo("%s (%s): the device is open again", qUtf8Printable(port_), qUtf8Printable(device_));
     return true;
@@ -113,16 +118,12 @@ bool QVX720Com::lineReady() {
 void QVX720Com::lineFailed() {
     lineError_ = line_->lastError();
     line_->close();
-    if (lineOpen_)
+    // The first attempt to open it again comes a time-out later, as every other.
+    lastOpenAttempt_ = clock_();
+    if (lineUp_)
         qWarning("%s (%s): the device failed (%s); it is closed and opened again when it comes back",
                  qUtf8Printable(port_), qUtf8Printable(device_), qUtf8Printable(lineError_));
-    lineOpen_ = false;
-}
-
-QString QVX720Com::noReplyAfter(qint64 from) {
-    const qint64 left = from + timeoutMs_ - clock_();
-    if (left > 0) sleep_(left);
-    return {};
+    lineUp_ = false;
 }
 
 void QVX720Com::Comm_SetTimeOut(qint32 ms) {
@@ -144,6 +145,7 @@ QString QVX720Com::Comm_GetData(const QString& reply, qint32 field) const {
 
 QString QVX720Com::Comm_Transact(const QString& adr, const QString& subAdr, const QString& cmd,
                                  const QString& item, const QString& data, qint16 /*mode*/) {
+    reachedLine_ = false;
     if (!line_) return {};  // no port opened
     proto::Request r;
     r.address = oneChar(adr);
@@ -155,28 +157,32 @@ QString QVX720Com::Comm_Transact(const QString& adr, const QString& subAdr, cons
     if (frame.empty()) return {};
 
     ++transactions_;
-    const qint64 begun = clock_();
-    if (!lineReady()) return noReplyAfter(begun);
+    // A closed device takes nothing: the transaction ends at once.
+    if (!lineReady()) return {};
     line_->discardInput();
     if (!line_->send(QByteArray::fromRawData(frame.data(), static_cast<qsizetype>(frame.size())))) {
         lineFailed();
-        return noReplyAfter(begun);
+        return {};
     }
 
     const qint64 start = clock_();
     proto::ReplyScanner scanner;
     for (;;) {
         const qint64 left = timeoutMs_ - (clock_() - start);
-        if (left <= 0) return {};
+        if (left <= 0) {
+            reachedLine_ = true;  // a silent controller
+            return {};
+        }
         if (!line_->isOpen()) {
             lineFailed();
-            return noReplyAfter(start);
+            return {};
         }
         const QByteArray bytes = line_->receive(static_cast<int>(left));
         if (bytes.isEmpty()) continue;
         scanner.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         while (auto d = scanner.next()) {
             if (d->good && option_ && !proto::echoMatches(d->text, r)) continue;  // stale reply
+            reachedLine_ = true;
             return QString::fromLatin1(d->text.data(), static_cast<qsizetype>(d->text.size()));
         }
         // A reply has begun: the rest of it cannot come sooner than the line

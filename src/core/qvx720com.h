@@ -4,9 +4,11 @@
 //
 // A device that fails while open (unplugged, hung up, a read or write error)
 // is closed. Until it opens again, each transaction tries to reopen the same
-// device, at most once per reply time-out, and otherwise ends as a silent
-// line does: after the time-out, with no reply. A reopened device starts with
-// empty buffers; nothing meant for the failed one is sent to it.
+// device, at most once per reply time-out, and otherwise ends at once with no
+// reply: nothing can go out, so there is nothing to wait for. The run loop
+// paces itself by msUntilReopen() meanwhile. A reopened device starts with
+// empty buffers; nothing meant for the failed one is sent to it. A device that
+// is open but silent keeps the blocking wait of the reply time-out.
 #pragma once
 
 #include <QProcessEnvironment>
@@ -24,8 +26,6 @@ public:
     using DeviceFactory = std::function<std::unique_ptr<Transport>(const QString& device)>;
     // Monotonic milliseconds; tests substitute a virtual clock.
     using Clock = std::function<qint64()>;
-    // Sleeps for the given milliseconds; tests substitute one that moves their clock.
-    using Sleep = std::function<void(qint64 ms)>;
     // The device kept in the settings for a port ("" when none).
     using StoredDevice = std::function<QString(const QString& port)>;
 
@@ -63,13 +63,22 @@ public:
     // How a device path becomes a transport (tests substitute their own).
     void setDeviceFactory(DeviceFactory factory) { deviceFactory_ = std::move(factory); }
     void setClock(Clock clock) { clock_ = std::move(clock); }
-    void setSleep(Sleep sleep) { sleep_ = std::move(sleep); }
 
     int timeOut() const { return timeoutMs_; }
     const QString& port() const { return port_; }
     const QString& speed() const { return speed_; }
     bool option() const { return option_; }
     bool isOpen() const;
+    // The port was opened but its device is closed now: it failed, or did not
+    // open, and has not opened again.
+    bool lineDown() const { return line_ && !lineUp_; }
+    // While the line is down: milliseconds until a transaction may try to
+    // reopen the device (0 when it may now). 0 while the line is up.
+    qint64 msUntilReopen() const;
+    // The last transaction's request went out and the device stayed open
+    // until its reply or its time-out: a missing reply then means the
+    // controller was silent, not that the device was gone.
+    bool lastReachedLine() const { return reachedLine_; }
     // The device of the last Comm_PortOpen ("sim" for the simulated line,
     // "" when the port maps to none).
     const QString& device() const { return device_; }
@@ -88,15 +97,11 @@ private:
     bool lineReady();
     // Closes a line whose device has failed and keeps the system's reason.
     void lineFailed();
-    // The end of a transaction without reply: waits out the time-out that
-    // began at `from`, as a silent line would.
-    QString noReplyAfter(qint64 from);
 
     std::unique_ptr<Transport> line_;
     LineFactory simLine_;
     DeviceFactory deviceFactory_;
     Clock clock_;
-    Sleep sleep_;
     StoredDevice storedDevice_;
     bool simulateAll_ = false;
     QString port_ = QStringLiteral("COM1");
@@ -107,7 +112,8 @@ private:
     QString device_;
     QString lineError_;
     qint64 lastOpenAttempt_ = 0;
-    bool lineOpen_ = false;  // opened and not yet found failed
+    bool lineUp_ = false;  // the device opened and has not been found failed since
+    bool reachedLine_ = false;
     quint64 transactions_ = 0;
     quint64 reopenAttempts_ = 0;
 };

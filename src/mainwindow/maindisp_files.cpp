@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "link.h"
 #include "maindisp.h"
 #include "subdisp_alarm.h"
 #include "subdisp_allsaveload.h"
@@ -19,8 +20,14 @@ FileWindowHooks MainDisp::fileWindowHooks() {
     h.chnameRead = [this] { Chname_Read(); };
     h.channelName = [this](int ch) { return channelName(ch); };
     h.processEvents = [] { waitForEvents(); };
-    h.closing = [this] { return End_flg; };
+    h.closing = [this] { return transferWaitRefused(); };
     return h;
+}
+
+bool MainDisp::transferWaitRefused() const {
+    // A box shown inside a link tick holds the tick: a wait for the link
+    // would never end there.
+    return End_flg || (m_link && m_link->inTick());
 }
 
 SubDisp_Alarm* MainDisp::alarmDialog() {

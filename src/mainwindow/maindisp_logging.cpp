@@ -18,6 +18,7 @@
 #include "setting_files.h"
 
 #include "file_problems.h"
+#include "link.h"
 #include "maindisp_logging.h"
 #include "page_file.h"
 #include "transfer.h"
@@ -44,7 +45,14 @@ void MainDisp::setupLogging() {
 
 // ---- logging ------------------------------------------------------------------------
 
-void MainDisp::startLogging() { Command1_Click(0); }
+// The link asks for this at the end of the start-up tick; what the start may
+// ask or tell (516, 508, the file dialog) waits for the tick's end, so the
+// link runs under it.
+void MainDisp::startLogging() {
+    QTimer::singleShot(0, this, [this] {
+        if (!End_flg) Command1_Click(0);
+    });
+}
 
 void MainDisp::Command1_Click(int Index) {
     switch (Index) {
@@ -250,7 +258,7 @@ void MainDisp::Command2_Click(int Index) {
         // left to finish first.
         if (transferFlagStale(m_state)) m_state.Write_Request.AllSend_flg = false;
         const auto pump = [] { waitForEvents(); };
-        const auto closing = [this] { return End_flg; };
+        const auto closing = [this] { return transferWaitRefused(); };
         for (int ch = 0; ch < kChannels; ++ch) {
             if (!m_state.present(ch)) continue;
             if (autoTuning(m_state, ch)) {

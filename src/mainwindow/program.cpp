@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QRadioButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "file_problems.h"
 #include "opuningdisp.h"
@@ -89,9 +90,7 @@ void Program::Main() {
 void Program::tellLater(const QString& text) {
     // Shown from the run loop, never from inside the step that failed, so
     // the link timer and the displays go on while the box is open.
-    QTimer::singleShot(0, window_.get(), [this, text] {
-        ui_.messageBox(window_.get(), text, strings_.text(1), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
-    });
+    QTimer::singleShot(0, window_.get(), [this, text] { showOutsideTick(text); });
 }
 
 QString Program::settingsFailureText(int textId) const {
@@ -124,6 +123,13 @@ void Program::linkTick() {
     link_->Timer4_Timer();
     window_->deferStatusPanels(false);
     if (!state_.NoReply_flg) window_->setCommErrorVisible(false);
+    // While the device is closed a tick can do nothing before the next
+    // attempt to open it again: the run loop sleeps until then, so the window
+    // stays live and nothing spins.
+    const QVX720Com* com = window_->comm();
+    const qint64 idle = com && com->lineDown() ? com->msUntilReopen() : 0;
+    const int interval = int(std::clamp<qint64>(idle, 1, std::max(1, com ? com->timeOut() : 1)));
+    if (window_->Timer4->interval() != interval) window_->Timer4->setInterval(interval);
 }
 
 void Program::showOutsideTick(const QString& text) {

@@ -77,6 +77,7 @@ protected:
         app();
         ASSERT_TRUE(tmp.isValid());
         loadChartFiles(state, tmp.path());
+        state.Monitor_Data.PvRead.fill(true);
         chart = make();
     }
 

@@ -146,6 +146,7 @@ TEST(ChartPlot, SampleLevels) {
 namespace {
 
 struct PlotRig {
+    PlotRig() { s.Monitor_Data.PvRead.fill(true); }
     QVX720_INC s;
     Selection sel;
     std::array<QString, kChannels> pv, sv;
@@ -210,6 +211,8 @@ TEST(ChartPlot, WhichPensDrawAndInWhatOrder) {
     r.sel.PvPlot[7] = 1;
     r.s.NoConnect(7) = 1;  // absent: skipped
     r.sel.PvPlot[9] = 2;   // only a flag of 1 plots
+    r.sel.PvPlot[11] = 1;
+    r.s.Monitor_Data.PvRead(11) = false;  // no PV read yet: its caption is no measurement
     // Standby: nothing happens, not even the count.
     EXPECT_EQ(r.plot.tick(r.inputs(true), r.strokes), PlotState::Tick::Idle);
     EXPECT_EQ(r.plot.PlotCount, 0);

@@ -678,19 +678,28 @@ TEST(StartUp, NoResumeOnlyFixesTheBoxes) {
     EXPECT_TRUE(r.sent.empty());
 }
 
-// ------------------------------------------------------------------ PV logging of unmeasured values
+// ------------------------------------------------------------------ PV logging of values not current
 
-TEST(PvLogging, AChannelWhosePvPollsAllWentWithoutAValueLogsAnEmptyField) {
+TEST(PvLogging, AValueIsLoggedOnlyWhileItIsCurrent) {
     LinkRig r;
     r.markPresent({0, 1, 2, 3, 5});  // 4 is absent: checked, never polled
     std::set<int> silent{1};
+    std::set<std::string> silentItems;  // items no channel answers; "" for every item
     int ch5Polls = 0;
+    int ch2StatusMisses = 0;
+    bool pvFaults = true;  // channel 2 NAKs its PV polls, channel 3 answers no number
+    const std::string status = r.s.ParaAddr(Item::Status).toStdString();
     r.bank.override_ = [&](const proto::Request& req) -> std::optional<std::string> {
         const int ch = proto::channelOfAddress(req.address);
+        if (silentItems.count("") || silentItems.count(req.item)) return std::string();
+        if (ch == 2 && req.item == status && ch2StatusMisses > 0) {
+            --ch2StatusMisses;
+            return std::string();
+        }
         if (req.item != "0080") return std::nullopt;
         if (silent.count(ch) || (ch == 5 && ch5Polls++ > 0)) return std::string();  // 5: its first poll only
-        if (ch == 2) return nak(req, '1');
-        if (ch == 3) return ack(req, "ZZZZ");
+        if (pvFaults && ch == 2) return nak(req, '1');
+        if (pvFaults && ch == 3) return ack(req, "ZZZZ");
         return std::nullopt;
     };
     for (int ch = 0; ch < 6; ++ch) {
@@ -704,20 +713,56 @@ TEST(PvLogging, AChannelWhosePvPollsAllWentWithoutAValueLogsAnEmptyField) {
         written = b;
         return LogWriteResult();
     });
+    int seconds = 0;
     const auto row = [&] {
+        if (seconds > 0) {
+            logger.setClock([=] { return QDateTime::currentDateTime().addSecs(seconds); });
+            EXPECT_TRUE(logger.tick("log.csv").has_value());
+        }
+        seconds += 10;
         const QList<QByteArray> lines = written.split('\n');
         return QString::fromUtf8(lines[lines.size() - 2]).remove('"').split(',').mid(2, 6);
     };
-    // A whole poll cycle since monitoring began, then the first row.
-    for (int n = 0; n < 7 * 5; ++n) r.link.Monitor_read();
+    const auto poll = [&](int transactions) {
+        for (int n = 0; n < transactions; ++n) r.link.Monitor_read();
+    };
+    const QStringList allEmpty{"", "", "", "", "", ""};
+
+    // A whole poll cycle since monitoring began, then the first row: a NAK,
+    // a non-number, a silent channel and a value gone silent leave their
+    // fields empty, as does the absent channel that was never read.
+    poll(7 * 5);
     ASSERT_GT(ch5Polls, 1);
-    logger.start("log.csv", false, {0, 1, 2, 3, 4, 5}, {});
-    EXPECT_EQ(row(), (QStringList{"200", "", "", "", "104", "205"}));
-    // The next span: channel 1 answers again, channel 0 has gone silent.
-    silent = {0};
-    for (int n = 0; n < 7 * 5; ++n) r.link.Monitor_read();
     logger.LogTime_Set(0);
-    logger.setClock([] { return QDateTime::currentDateTime().addSecs(10); });
-    ASSERT_TRUE(logger.tick("log.csv").has_value());
-    EXPECT_EQ(row(), (QStringList{"", "201", "", "", "104", ""}));
+    logger.start("log.csv", false, {0, 1, 2, 3, 4, 5}, {});
+    EXPECT_EQ(row(), (QStringList{"200", "", "", "", "", ""}));
+
+    // Channel 1 answers again, channel 0 has gone silent.
+    silent = {0};
+    poll(7 * 5);
+    EXPECT_EQ(row(), (QStringList{"", "201", "", "", "", ""}));
+
+    // Part of a cycle (phases 1..3) in which no channel answers: every field
+    // empty, though no PV poll was made.
+    silent = {};
+    pvFaults = false;
+    ASSERT_EQ(r.s.Poll_Cursor.Poll_Phase, 0);
+    poll(5);  // phase 0: the PVs current again
+    EXPECT_EQ(row(), (QStringList{"200", "201", "202", "203", "", ""}));
+    silentItems = {""};
+    poll(3 * 5);
+    EXPECT_EQ(r.s.Poll_Cursor.Poll_Phase, 4);
+    EXPECT_EQ(row(), allEmpty);
+
+    // A healthy span, but channel 2 misses one status reply after its value:
+    // only its field is empty until its next PV value.
+    silentItems = {};
+    poll(4 * 5);  // phases 4..6 and 0: PV values for all
+    EXPECT_EQ(r.s.Poll_Cursor.Poll_Phase, 1);
+    ch2StatusMisses = 1;
+    poll(5);
+    EXPECT_EQ(row(), (QStringList{"200", "201", "", "203", "", ""}));
+
+    // A span with no exchange at all (the device closed): every field empty.
+    EXPECT_EQ(row(), allEmpty);
 }

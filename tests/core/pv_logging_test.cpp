@@ -175,9 +175,9 @@ protected:
         path = tmp.filePath("log.csv");
         // Channel 0: one-decimal sensor, channel 3: whole degrees.
         s.ParaData(0, Item::InputType) = 1;
-        s.Monitor_Data.PvData(0) = 250;
+        measured(0, 250);
         s.ParaData(3, Item::InputType) = 0;
-        s.Monitor_Data.PvData(3) = -3;
+        measured(3, -3);
         logger.setClock([this] { return now; });
         logger.setLocale(QLocale::c());
     }
@@ -187,6 +187,12 @@ protected:
     StringTable en = StringTable::builtIn(StringTable::Language::English);
     PvLogger logger{s, en};
     QDateTime now{QDate(2026, 12, 8), QTime(12, 0, 0)};
+    // A PV poll that brought v, as the link stores it.
+    void measured(int ch, qint16 v) {
+        s.Monitor_Data.PvData(ch) = v;
+        s.PvLog_State.Current(ch) = true;
+        s.PvLog_State.AnyReply = true;
+    }
 };
 
 TEST_F(PvLoggerTest, StartThenRowsAtTheInterval) {
@@ -201,7 +207,7 @@ TEST_F(PvLoggerTest, StartThenRowsAtTheInterval) {
     now = now.addSecs(5);
     EXPECT_FALSE(logger.tick(path).has_value());
     now = now.addSecs(5);
-    s.Monitor_Data.PvData(0) = 251;
+    measured(0, 251);
     ASSERT_EQ(logger.tick(path), LogWrite::Ok);
     EXPECT_FALSE(logger.tick(path).has_value());  // the same second
     expected += "\"8 Dec 2026\",\"12:00:10\",\"25.1\",\"-3\",\r\n";

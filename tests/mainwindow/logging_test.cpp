@@ -60,7 +60,9 @@ struct Rig {
         for (int ch = 0; ch < kChannels; ++ch) {
             s.ParaData(ch, Item::InputType) = 0;  // whole degrees
             s.Monitor_Data.PvData(ch) = qint16(100 + ch);
+            s.PvLog_State.Current(ch) = true;
         }
+        s.PvLog_State.AnyReply = true;
         w = std::make_unique<MainDisp>(s, strings, ui, dir.path());
         w->setSettingsStore(&store);
         w->logging().logger.setClock([this] { return now; });
@@ -80,6 +82,7 @@ struct Rig {
     // The logging clock at time t.
     void tickAt(const QTime& t) {
         now = QDateTime(now.date(), t);
+        s.PvLog_State.AnyReply = true;  // the line answered meanwhile
         w->Timer1_Timer();
     }
 };
@@ -228,7 +231,8 @@ TEST(LoggingButtons, NoIntervalSelectedLogsEvery10Seconds) {
     r.w->Logging_time->setCurrentIndex(-1);
     r.w->Savename_text->setText(r.path("Logging/run.csv"));
     r.w->Check1->setChecked(true);
-    r.w->startLogging();  // the link's resume presses the start
+    r.w->startLogging();  // the link's resume presses the start once its tick is over
+    QCoreApplication::processEvents();
     ASSERT_TRUE(r.running());
     EXPECT_EQ(r.w->Logging_time->currentIndex(), 0);
     r.tickAt(QTime(12, 0, 10));

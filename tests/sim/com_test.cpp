@@ -239,7 +239,7 @@ private:
 
 }  // namespace
 
-TEST(ComOnDevice, UnpluggedDeviceCostsATimeOutPerTransactionAndIsUsedAgainWhenBack) {
+TEST(ComOnDevice, UnpluggedDeviceEndsTransactionsAtOnceTriesOneOpenPerTimeOutAndIsUsedAgainWhenBack) {
     using F = PluggableDevice::Failure;
     for (F failure : {F::Send, F::DuringWait, F::BetweenTransactions}) {
         SCOPED_TRACE(static_cast<int>(failure));
@@ -248,7 +248,6 @@ TEST(ComOnDevice, UnpluggedDeviceCostsATimeOutPerTransactionAndIsUsedAgainWhenBa
         PluggableDevice* dev = nullptr;
         QVX720Com com;
         com.setClock([&] { return now; });
-        com.setSleep([&](qint64 ms) { now += ms; });
         com.setSimulateAllPorts(true);
         com.setSimulatedLine([&] {
             auto d = std::make_unique<PluggableDevice>(now, failure);
@@ -260,36 +259,57 @@ TEST(ComOnDevice, UnpluggedDeviceCostsATimeOutPerTransactionAndIsUsedAgainWhenBa
         const auto read = [&] { return com.Comm_Transact("!", " ", " ", "0080", "", 2); };
         ASSERT_EQ(com.Comm_PortOpen(), -1);
         EXPECT_EQ(read().left(1), QString("\x06"));
+        EXPECT_TRUE(com.lastReachedLine());
 
-        // Gone: each transaction, a write among them, lasts the time-out as a
-        // silent line does, and tries to open the device once.
+        // Gone: no transaction waits, a write among them; within one
+        // time-out none tries to open the device again, and the run loop is
+        // told how long to sleep.
         dev->present = false;
         const std::size_t sentBefore = dev->sent.size();
-        const qint64 gone = now;
-        for (int n = 0; n < 5; ++n) {
+        EXPECT_EQ(read(), QString());
+        EXPECT_FALSE(com.lastReachedLine());
+        EXPECT_TRUE(com.lineDown());
+        const int opensAtFailure = dev->opens;
+        for (int n = 0; n < 60; ++n) {
             const qint64 before = now;
             EXPECT_EQ(n == 2 ? com.Comm_Transact("!", " ", "P", "0001", "012C", 2) : read(), QString());
-            EXPECT_EQ(now - before, 100) << n;
+            EXPECT_EQ(now, before) << n;
+            EXPECT_FALSE(com.lastReachedLine());
+        }
+        EXPECT_EQ(dev->opens, opensAtFailure);
+        EXPECT_EQ(com.msUntilReopen(), 100);
+        for (int n = 0; n < 4; ++n) {
+            now += 100;
+            EXPECT_EQ(com.msUntilReopen(), 0);
+            EXPECT_EQ(read(), QString());
+            EXPECT_EQ(read(), QString());
+            EXPECT_EQ(dev->opens, opensAtFailure + n + 1);
+            EXPECT_EQ(com.msUntilReopen(), 100);
         }
         EXPECT_FALSE(com.isOpen());
         EXPECT_EQ(com.lineError(), "No such device");
-        EXPECT_GE(dev->opens - 1, 4);
-        EXPECT_LE(dev->opens - 1, (now - gone) / 100);
 
-        // Back: the next transaction opens it and gets its reply; the write
-        // made while it was gone is never sent.
+        // Back: the first transaction a time-out later opens it and gets its
+        // reply; the write made while it was gone is never sent.
         dev->present = true;
+        EXPECT_EQ(read(), QString());
+        now += 100;
         EXPECT_EQ(read().left(1), QString("\x06"));
         EXPECT_TRUE(com.isOpen());
+        EXPECT_FALSE(com.lineDown());
+        EXPECT_EQ(com.msUntilReopen(), 0);
         EXPECT_EQ(com.lineError(), "");
         EXPECT_EQ(dev->sent.size() - sentBefore, failure == F::DuringWait ? 2u : 1u);  // one into the dead line
         for (std::size_t i = sentBefore; i < dev->sent.size(); ++i)
             EXPECT_EQ(dev->sent[i].find("P0001"), std::string::npos) << i;
 
-        // Missing at open: the transaction right after does not try again.
+        // Missing at open: the link check right after ends at once and does
+        // not try again.
         plugged = false;
         EXPECT_EQ(com.Comm_PortOpen(), 0);
+        const qint64 before = now;
         EXPECT_EQ(read(), QString());
+        EXPECT_EQ(now, before);
         EXPECT_EQ(dev->opens, 1);
     }
 }
