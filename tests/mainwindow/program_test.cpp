@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <csignal>
+#include <thread>
 
 #include "controller_bank.h"
 #include "faults.h"
@@ -26,6 +28,7 @@
 #include "subdisp_alarm.h"
 #include "subdisp_comm.h"
 #include "test_support.h"
+#include "transfer.h"
 
 using namespace qvx;
 using namespace qvx::test;
@@ -457,6 +460,73 @@ TEST(ProgramEndToEnd, DeviceThatGoesAwayIsUsedAgainWhenItComesBack) {
     ASSERT_TRUE(waitFor([&] { return com.isOpen() && s.Monitor_Data.PvData(1) != 0; }, 5000));
     EXPECT_TRUE(waitFor([&] { return !w.Text_readmsg2->isVisibleTo(&w); }, 3000));
     EXPECT_EQ(w.statusPanelText(1), "OK");
+}
+
+// The device goes during the start-up scan and during transfers: the scan
+// waits for it and judges every address on the line; writes that never got
+// out are read back from the controllers once they answer again; a transfer
+// over the closed device ends after one attempt to reopen per channel.
+TEST(ProgramEndToEnd, OutagesDuringTheScanAndTransfersLoseNoChannelAndShowTheControllersValues) {
+    SimOnPty sim(8, "0,47,94");  // empty addresses between: the scan lasts seconds
+    ASSERT_TRUE(sim.serving());
+    ScriptedUi ui;
+    Program program(sim.o, numberedTable(), ui);
+    QVX720_INC& s = program.state();
+    const qint64 pid = sim.tool.processId();
+    std::thread unplug([pid] {
+        QThread::msleep(800);  // some addresses into the scan
+        ::kill(pid_t(pid), SIGTERM);
+    });
+    program.Main();
+    unplug.join();
+    MainDisp& w = program.window();
+    const QVX720Com& com = *w.comm();
+    ASSERT_TRUE(waitFor([&] { return com.lineDown(); }, 5000));
+    sim.tool.waitForFinished(3000);
+    // Gone: the scan stands still, one reopen attempt per time-out.
+    const quint64 attempts = com.reopenAttempts();
+    const quint64 made = com.transactions();
+    waitFor([] { return false; }, 1000);
+    EXPECT_EQ(s.Write_Request.Com_State, Com_FirstRead);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_LE(com.transactions() - made, 12u);
+    EXPECT_LE(com.reopenAttempts() - attempts, 12u);
+    sim.start();
+    ASSERT_TRUE(waitFor([&] { return s.Write_Request.Com_State == Com_Monitor; }));
+    for (int ch = 0; ch < kChannels; ++ch) EXPECT_EQ(s.NoConnect(ch), ch == 0 || ch == 47 || ch == 94 ? 0 : 1) << ch;
+    ASSERT_TRUE(waitFor([&] {
+        return s.Monitor_Data.PvRead(0) && s.Monitor_Data.PvRead(47) && s.Monitor_Data.PvRead(94);
+    }, 5000));
+
+    // Gone again: a single write and a two-channel transfer.
+    const qint16 sv0 = s.ParaData(0, Item::SV);
+    const qint16 sv47 = s.ParaData(47, Item::SV);
+    const qint16 sv94 = s.ParaData(94, Item::SV);
+    sim.stop();
+    ASSERT_TRUE(waitFor([&] { return com.lineDown(); }, 5000));
+    s.ParaData(0, Item::SV) = qint16(sv0 + 1);
+    queueSingleWrite(s, 0, Item::SV);
+    ASSERT_TRUE(waitFor([&] { return s.Write_Request.Com_State == Com_Monitor; }, 5000));
+    const quint64 before = com.reopenAttempts();
+    for (int ch : {47, 94}) {
+        s.ParaData(ch, Item::SV) = qint16(s.ParaData(ch, Item::SV) + 5);
+        ASSERT_TRUE(waitForTransfer(s, [] { waitForEvents(); }, [] { return false; }));
+        queueChain(s, ch, Com_WriteAll);
+    }
+    ASSERT_TRUE(waitForTransfer(s, [] { waitForEvents(); }, [] { return false; }));
+    EXPECT_LE(com.reopenAttempts() - before, 3u);  // a time-out per channel at the most
+    EXPECT_EQ(s.ParaData(0, Item::SV), sv0 + 1);     // what the operator asked for, meanwhile
+    EXPECT_TRUE(program.link().reReadWanted(0));
+    EXPECT_TRUE(program.link().reReadWanted(47));
+    EXPECT_TRUE(program.link().reReadWanted(94));
+
+    // Back: each is read again and shows what its controller holds.
+    sim.start();
+    EXPECT_TRUE(waitFor([&] {
+        return s.ParaData(0, Item::SV) == sv0 && s.ParaData(47, Item::SV) == sv47 && s.ParaData(94, Item::SV) == sv94;
+    }, 10000));
+    EXPECT_FALSE(program.link().reReadWanted(0));
+    EXPECT_FALSE(program.link().reReadWanted(94));
 }
 
 TEST(ProgramEndToEnd, FailedLinkCheckSaysWhichDeviceAndWhy) {
