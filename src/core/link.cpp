@@ -418,7 +418,18 @@ void Link::ReadPara_setflg() {
     com_.Comm_PreRead1();
     com_.Comm_PreRead2();
     view_.setStatusPanel(4, strings_.text(454));
-    reReadWanted_.at(std::size_t(w.ReRead_Ch)) = !bulkRead(w.ReRead_Ch);
+    const int ch = w.ReRead_Ch;
+    const quint64 offLineBefore = offLine_;
+    const bool complete = bulkRead(ch);
+    auto& tries = reReadTries_.at(std::size_t(ch));
+    if (complete || offLine_ != offLineBefore) {
+        // Read again when the device is back, however often it goes.
+        tries = 0;
+        reReadWanted_[std::size_t(ch)] = !complete;
+    } else {
+        // A controller that keeps leaving items unanswered is not read for ever.
+        reReadWanted_[std::size_t(ch)] = ++tries < kReReadTries;
+    }
     view_.setStatusPanel(4, QString());
     w.Para_chgflg = false;
 }

@@ -118,6 +118,9 @@ private:
     // Per channel: the last status poll was acknowledged.
     std::array<bool, kChannels> statusAcked_{};
     std::array<bool, kChannels> reReadWanted_{};
+    // Re-reads in a row that left items unanswered on an open line.
+    static constexpr int kReReadTries = 3;
+    std::array<int, kChannels> reReadTries_{};
     // A second re-read asked for while one was queued (single writes kept
     // before and after a chain, on two channels).
     int nextReRead_ = -1;
