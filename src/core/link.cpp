@@ -229,6 +229,10 @@ QString Link::transact(int ch, const QString& cmd, const QString& item, const QS
     const QString reply = com_.Comm_Transact(s_.Com_Adr, s_.Com_SubAdr, cmd, item, data, mode);
     s_.NoReply_flg = false;
     if (!com_.lastReachedLine()) ++offLine_;
+    // A device that has gone takes every channel's value with it: none is
+    // measured again until the channel answers once more.
+    if (com_.lineDown() && !lineWasDown_) s_.PvLog_State.Current.fill(false);
+    lineWasDown_ = com_.lineDown();
     if (reply.isEmpty())
         s_.PvLog_State.Current(ch) = false;  // its last value may be old by now
     else

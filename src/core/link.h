@@ -128,6 +128,7 @@ private:
     // scan that waits for the device goes on from the monitoring ticks.
     int scanNext_ = 0;
     quint64 offLine_ = 0;  // transactions whose request could not go out
+    bool lineWasDown_ = false;
     int scanCount_ = 0;
     bool rescanPending_ = false;
 };
