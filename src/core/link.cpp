@@ -482,27 +482,27 @@ ReplyClass Link::sendChainLink(int ch, int k) {
     return judge(transact(ch, kWrite, s_.ParaAddr(k), Hex4_Text(s_.ParaData(ch, k)), 2), ch, -1, false);
 }
 
-void Link::chainDone(int ch, bool allAnswered) {
-    if (!allAnswered) reReadWanted_.at(std::size_t(ch)) = true;
+void Link::chainDone(int ch, bool allTaken) {
+    if (!allTaken) reReadWanted_.at(std::size_t(ch)) = true;
     view_.setStatusPanel(4, QString());
     s_.Write_Request.AllSend_flg = false;
 }
 
 void Link::AllData_write() {
     const int ch = s_.Write_Request.Com_Ch;
-    bool allAnswered = true;
+    bool allTaken = true;
     if (s_.NoConnect(ch) == 0)
-        for (int k : kWriteAllChain) allAnswered = sendChainLink(ch, k) != ReplyClass::None && allAnswered;
-    chainDone(ch, allAnswered);
+        for (int k : kWriteAllChain) allTaken = sendChainLink(ch, k) == ReplyClass::Ack && allTaken;
+    chainDone(ch, allTaken);
 }
 
 void Link::SelectData_write() {
     const int ch = s_.Write_Request.Com_Ch;
-    bool allAnswered = true;
+    bool allTaken = true;
     if (s_.NoConnect(ch) == 0)
         for (int k : kWriteSelectChain)
-            if (OptionChk(s_.ParaAddr(k)) == 1) allAnswered = sendChainLink(ch, k) != ReplyClass::None && allAnswered;
-    chainDone(ch, allAnswered);
+            if (OptionChk(s_.ParaAddr(k)) == 1) allTaken = sendChainLink(ch, k) == ReplyClass::Ack && allTaken;
+    chainDone(ch, allTaken);
 }
 
 qint16 Link::OptionChk(const QString& code) const {

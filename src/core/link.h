@@ -81,8 +81,9 @@ public:
     // Communication-condition dialog OK: stores port, speed and time-out choice.
     void commDialogOk(const QString& port, const QString& speed, int timeoutChoice);
 
-    // The channel's settings shown may not be the controller's (a write or a
-    // chain link went without a reply): it is re-read at its next answer.
+    // The channel's settings shown may not be the controller's (a write
+    // without its read-back, a chain link not taken): it is re-read at its
+    // next answer.
     bool reReadWanted(int ch) const { return reReadWanted_.at(std::size_t(ch)); }
 
     // Program folder, for the automatic logging file name.
@@ -101,8 +102,9 @@ private:
     // device was closed on the way, so the address is to be probed again.
     bool scanChannel(int ch);
     ReplyClass sendChainLink(int ch, int k);
-    // A chain ends: a link without a reply leaves the channel to be re-read.
-    void chainDone(int ch, bool allAnswered);
+    // A chain ends: a link the controller did not take (no reply, a NAK, a
+    // damaged reply) leaves the channel to be re-read at its next answer.
+    void chainDone(int ch, bool allTaken);
     // Carries out a single write kept aside around a chain; its channel, or
     // -1 when none is pending.
     int runKeptWrite(DeferredWrite& kept);
