@@ -194,6 +194,7 @@ TEST(RequestSlot, ChainNeverDisplacesAPendingSingleWrite) {
         {Com_WriteAll, false, true, 53},
         {Com_WriteSelect, false, true, 1},
         {Com_WriteAll, true, false, 53},
+        {Com_WriteSelect, true, true, 1},  // both single writes are re-read, one after the other
     };
     for (const auto& row : table) {
         test::LinkRig r;
@@ -224,6 +225,19 @@ TEST(RequestSlot, ChainNeverDisplacesAPendingSingleWrite) {
         EXPECT_EQ(r.s.Write_Request.Com_State, row.reRead ? Com_ReRead : Com_Monitor);
         if (row.reRead) {
             EXPECT_EQ(r.s.Write_Request.ReRead_Ch, 1);
+            // The re-reads follow, each channel's in its own tick.
+            std::vector<int> reReadChannels;
+            for (int tick = 0; tick < 3 && r.s.Write_Request.Com_State == Com_ReRead; ++tick) {
+                const size_t from = r.keys().size();
+                reReadChannels.push_back(r.s.Write_Request.ReRead_Ch);
+                r.link.Timer4_Timer();
+                const auto read = r.keys();
+                ASSERT_GT(read.size(), from);
+                for (size_t i = from; i < read.size(); ++i)
+                    EXPECT_EQ(read[i][0], char('0' + reReadChannels.back())) << read[i];
+            }
+            EXPECT_EQ(reReadChannels, row.writeAfter ? (std::vector<int>{1, 6}) : (std::vector<int>{1}));
+            EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
         }
     }
 }
