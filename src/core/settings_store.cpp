@@ -29,7 +29,7 @@
 #include <QStandardPaths>
 
 #include "bounded.h"
-#include "file_problems.h"
+#include "file_writes.h"
 #include "qvx720_inc.h"
 
 namespace qvx {
@@ -215,9 +215,16 @@ bool SettingsStore::writeFile() {
     }
 
     lastError_.clear();
-    const bool ok = makeFolders(QFileInfo(path_).absolutePath(), &lastError_) &&
-                    saveWholeFile(path_, text.toUtf8(), &lastError_);
-    if (ok) lastError_.clear();
+    lastErrorPlace_.clear();
+    const QString folder = QFileInfo(path_).absolutePath();
+    bool ok = makeFolders(folder, &lastError_);
+    if (!ok) {
+        lastErrorPlace_ = folder;
+    } else if (const FileWrite w = saveWholeFile(path_, text.toUtf8()); !w.ok) {
+        ok = false;
+        lastError_ = w.reason;
+        lastErrorPlace_ = wholeFileFailurePlace(path_);
+    }
     if (watcher_) watcher_(ok);
     return ok;
 }
