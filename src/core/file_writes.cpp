@@ -12,6 +12,21 @@
 
 namespace qvx {
 
+namespace {
+// Writes every byte to an unbuffered device. A short write is followed by one
+// for the rest, which then says why it failed. done: the bytes written.
+bool writeAll(QFileDevice& f, const QByteArray& bytes, qint64* done = nullptr) {
+    qint64 n = 0;
+    while (n < bytes.size()) {
+        const qint64 w = f.write(bytes.constData() + n, bytes.size() - n);
+        if (w <= 0) break;
+        n += w;
+    }
+    if (done) *done = n;
+    return n == bytes.size();
+}
+}  // namespace
+
 FileWrite fileWriteFailure(const QFileDevice& f, const QString& path) {
     FileWrite out;
     out.ok = false;
@@ -29,10 +44,10 @@ FileWrite saveWholeFile(const QString& path, const QByteArray& bytes) {
     // The system's reason, not QSaveFile's own text, for a folder of that name.
     if (QFileInfo(path).isDir()) return {false, false, qt_error_string(EISDIR)};
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return fileWriteFailure(f, path);
-    // QSaveFile commits a file whose buffered bytes never reached the disk,
-    // so the write and the flush are checked before the commit.
-    if (f.write(bytes) != bytes.size() || !f.flush()) {
+    // Unbuffered: QSaveFile commits a file whose buffered bytes never reached
+    // the disk, and a flush that gets part of them out gives no reason.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fileWriteFailure(f, path);
+    if (!writeAll(f, bytes) || !f.flush()) {
         const FileWrite failed = fileWriteFailure(f, path);
         f.cancelWriting();
         return failed;
@@ -54,14 +69,8 @@ FileWrite appendToFile(const QString& path, const QByteArray& bytes, const QByte
         return fileWriteFailure(f, path);
     const qint64 before = f.size();
     const QByteArray all = before == 0 && !headerIfEmpty.isEmpty() ? headerIfEmpty + bytes : bytes;
-    // A short write is followed by one for the rest, which then says why it failed.
     qint64 done = 0;
-    while (done < all.size()) {
-        const qint64 n = f.write(all.constData() + done, all.size() - done);
-        if (n <= 0) break;
-        done += n;
-    }
-    if (done == all.size()) return {};
+    if (writeAll(f, all, &done)) return {};
     const FileWrite failed = fileWriteFailure(f, path);
     // Take back this call's bytes, and only while they are all the file has
     // gained since the open: lines another writer added stay.
