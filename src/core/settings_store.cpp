@@ -20,7 +20,7 @@
 // ours. When a key occurs twice, the first line counts.
 //
 // The object reads the file once, when it is made; every save (and every
-// saveAll, once for all its keys) writes the whole file through QSaveFile. The program keeps one store object per file
+// saveAll, once for all its keys) writes the whole file through saveWholeFile. The program keeps one store object per file
 // and hands it to whoever needs it.
 #include "settings_store.h"
 
