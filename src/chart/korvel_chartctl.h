@@ -20,7 +20,7 @@
 
 #include "chart_engine.h"
 #include "chart_files.h"
-#include "file_problems.h"
+#include "file_writes.h"
 #include "chart_properties.h"
 #include "qvx720_inc.h"
 
@@ -165,7 +165,7 @@ public:
     const QStringList& fileErrors() const { return fileErrors_; }
     // The chart files are known to fail (start-up has told the operator):
     // failed writes are told again only after one has succeeded.
-    void chartFilesFailing() { writeFailures_.fail(); }
+    void markChartFilesFailing() { writeFailures_.fail(); }
     const ChartEnv& env() const { return env_; }
 
     QSize sizeHint() const override;

@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "preferences.h"
-#include "startup.h"
+#include "file_writes.h"
 
 namespace qvx {
 
@@ -196,12 +196,10 @@ void AlarmHistory::History_Write(const QString& kind, int ch, int state) {
     t.History_Row = static_cast<qint16>(row >= kHistoryRows ? 1 : row + 1);
 
     if (appendToFile(t.History_Path, quotedLine({cells[1], cells[2], cells[3]}), header_).ok) {
-        fileFailing_ = false;
+        fileFailures_.succeed();
         return;
     }
-    if (fileFailing_) return;
-    fileFailing_ = true;
-    if (message_) message_(strings_.text(414));
+    if (fileFailures_.fail() && message_) message_(strings_.text(414));
 }
 
 void AlarmHistory::refillGrid() {

@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QString>
 
+#include "file_writes.h"
 #include "link_view.h"
 #include "qvx720_inc.h"
 #include "settings_store.h"
@@ -131,6 +132,9 @@ public:
     // The header lines that an empty or missing history file takes before its
     // first line (the start could not write them: a full disk, no folder yet).
     void setFileHeader(const QByteArray& header) { header_ = header; }
+    // The file could not be created at start and the operator was told: the
+    // lines that fail after it show no box until one goes in.
+    void markFileFailing() { fileFailures_.fail(); }
 
     // numhyst_Click: the grid refilled from the table (rows 1..100).
     void refillGrid();
@@ -152,7 +156,7 @@ private:
     QLocale locale_;
     HistoryGrid grid_;
     QByteArray header_;
-    bool fileFailing_ = false;  // the last line did not go in, and the operator was told
+    FailureRun fileFailures_;  // lines that did not go in; the first of a run is told
 };
 
 }  // namespace qvx

@@ -6,7 +6,7 @@
 #include <QtEndian>
 
 #include "chart_engine.h"
-#include "file_problems.h"
+#include "file_writes.h"
 
 namespace qvx {
 
@@ -112,16 +112,15 @@ ChartFileRead readChartFile(const QString& path) {
 }
 
 bool writeChartFile(const QString& path, const ChartFileImage& image, QString* error) {
-    QString reason;
-    const bool ok = saveWholeFile(path, image.bytes(), &reason);
-    if (!ok && error) *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
-    return ok;
+    const FileWrite w = saveWholeFile(path, image.bytes());
+    if (!w.ok && error) *error = pathReasonText(path, w.reason);
+    return w.ok;
 }
 
 bool updateChartFile(const QString& path, const QList<ChartRecordValue>& records, QString* error) {
     ChartFileRead r = readChartFile(path);
     if (r.status == ChartFileStatus::ReadError) {
-        if (error) *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), r.error);
+        if (error) *error = pathReasonText(path, r.error);
         return false;
     }
     for (const ChartRecordValue& v : records) r.image.write(v);
@@ -154,7 +153,7 @@ ChartFileImage startupImage(const QString& path, bool& created, QStringList& err
         return ChartFileImage();
     }
     default:
-        errors.append(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), r.error));
+        errors.append(pathReasonText(path, r.error));
         return ChartFileImage();
     }
 }

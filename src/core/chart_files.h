@@ -18,7 +18,7 @@
 //
 // Loads read the whole file into a buffer first; records the file is too
 // short to hold take their defaults, bytes past record 199 are kept as they
-// are. Saves rewrite the whole file through QSaveFile, so a failed write
+// are. Saves rewrite the whole file through saveWholeFile, so a failed write
 // never leaves a half-written file behind.
 #pragma once
 
@@ -126,7 +126,7 @@ struct ChartFileRead {
 // The file as it is on disk. Missing when there is no such file; ReadError
 // when it cannot be opened or read (nothing of it is used then).
 ChartFileRead readChartFile(const QString& path);
-// The whole image through QSaveFile; false (with the reason) when the file
+// The whole image through saveWholeFile; false (with the reason) when the file
 // could not be written, which leaves the old file untouched.
 bool writeChartFile(const QString& path, const ChartFileImage& image, QString* error = nullptr);
 // Rewrites records of a file: the file is read, patched and saved whole. A

@@ -39,8 +39,8 @@ QString menuMessageText(MenuMessage message, StringTable::Language language, con
                    : QStringLiteral("The help file was not found.\n%1"))
             .arg(detail);
     case MenuMessage::HelpNotOpened:
-        return (ja ? QStringLiteral("ヘルプファイルを開けませんでした。\n%1")
-                   : QStringLiteral("The help file could not be opened.\n%1"))
+        return (ja ? QStringLiteral("ヘルプファイルを開けませんでした。Webページを表示するプログラムが見つかりません。\n%1")
+                   : QStringLiteral("The help file could not be opened: no program to show web pages was found.\n%1"))
             .arg(detail);
     case MenuMessage::NoPrinter:
         return ja ? QStringLiteral("使用できるプリンタがありません。")

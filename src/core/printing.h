@@ -45,7 +45,7 @@ PrinterChoice printerChoice(qint16 prnNo, int printerCount);
 // Messages of the menu commands that have no text in the string table.
 enum class MenuMessage {
     HelpFileMissing,  // detail: the help file's path
-    HelpNotOpened,    // detail: the help file's path
+    HelpNotOpened,    // no program took the help file; detail: its path
     NoPrinter,        // no printer is installed or the current one is gone
     CaptureFailed,    // the window could not be copied into a picture
     PrintFailed,      // detail: the printer's name

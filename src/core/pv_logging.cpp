@@ -1,13 +1,9 @@
 #include "pv_logging.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <array>
-#include <cerrno>
 
-#include "startup.h"
+#include "file_writes.h"
 #include "value_format.h"
 
 namespace qvx {
@@ -201,7 +197,7 @@ QString logTimeText(const QTime& time, const QLocale& locale) {
 namespace {
 LogWriteResult logWriteResult(const FileWrite& w) {
     if (w.ok) return {};
-    return {w.heldElsewhere ? LogWrite::AccessDenied : LogWrite::Failed, w.reason};
+    return {w.deniedThoughWritable ? LogWrite::AccessDenied : LogWrite::Failed, w.reason};
 }
 }  // namespace
 
@@ -215,18 +211,7 @@ LogWriteResult appendLogFile(const QString& path, const QByteArray& bytes) {
 }
 
 LogWriteResult replaceLogFile(const QString& path, const QByteArray& bytes) {
-    if (path.isEmpty()) return {LogWrite::Failed, qt_error_string(ENOENT)};
-    if (QFileInfo(path).isDir()) return {LogWrite::Failed, qt_error_string(EISDIR)};
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return logWriteResult(fileWriteFailure(f, path));
-    // A flush that fails (a full disk) must not be committed as a whole file.
-    if (f.write(bytes) != bytes.size() || !f.flush()) {
-        const FileWrite failed = fileWriteFailure(f, path);
-        f.cancelWriting();
-        return logWriteResult(failed);
-    }
-    if (f.commit()) return {};
-    return logWriteResult(fileWriteFailure(f, path));
+    return logWriteResult(saveWholeFile(path, bytes));
 }
 
 // ---- PvLogger ------------------------------------------------------------------------
@@ -253,13 +238,28 @@ LogWriteResult PvLogger::start(const QString& path, bool append, const QList<int
                                const QStringList& columnNames) {
     columns_ = columns;
     const QByteArray bytes = logTitleLine(st_) + logHeaderLine(st_, columnNames) + takeRow(clock_());
-    return writer_(path, bytes, !append);
+    const LogWriteResult wrote = writer_(path, bytes, !append);
+    // The operator pressed Start: its failure is always told, and the rows
+    // that fail after it belong to the same run.
+    failureToTell_ = wrote.kind != LogWrite::Ok;
+    if (failureToTell_)
+        failures_.fail();
+    else
+        failures_.succeed();
+    return wrote;
 }
 
 std::optional<LogWriteResult> PvLogger::tick(const QString& path) {
     const QDateTime n = clock_();
     if (!logRowDue(s_.Log_Clock, n.time())) return std::nullopt;
-    return writer_(path, takeRow(n), false);
+    const LogWriteResult wrote = writer_(path, takeRow(n), false);
+    if (wrote.kind == LogWrite::Ok) {
+        failures_.succeed();
+        failureToTell_ = false;
+    } else {
+        failureToTell_ = failures_.fail();
+    }
+    return wrote;
 }
 
 }  // namespace qvx

@@ -22,6 +22,7 @@
 #include <functional>
 #include <optional>
 
+#include "file_writes.h"
 #include "qvx720_inc.h"
 #include "string_table.h"
 
@@ -117,8 +118,8 @@ QString logWriteFailureText(const StringTable& st, const LogWriteResult& failure
 // Appends bytes with one write, flushed. The file is created when missing; a
 // write that fails part way is taken back.
 LogWriteResult appendLogFile(const QString& path, const QByteArray& bytes);
-// Replaces the file with bytes as a whole (the old file stays intact when
-// the write fails).
+// Replaces the file with bytes as a whole through saveWholeFile (the old file
+// stays intact when the write fails).
 LogWriteResult replaceLogFile(const QString& path, const QByteArray& bytes);
 
 // The logging of one run of the logging clock: what the start writes and
@@ -151,6 +152,11 @@ public:
 
     const QList<int>& columns() const { return columns_; }
 
+    // True when the last write of start() or tick() failed and is to be told:
+    // a failed start always, a failed row only when it starts a run of
+    // failures (the first since the start or since a row went in).
+    bool failureToTell() const { return failureToTell_; }
+
 private:
     // The row of moment n; the span of the next row begins.
     QByteArray takeRow(const QDateTime& n);
@@ -161,6 +167,8 @@ private:
     QLocale locale_;
     Writer writer_;
     QList<int> columns_;
+    FailureRun failures_;
+    bool failureToTell_ = false;
 };
 
 }  // namespace qvx

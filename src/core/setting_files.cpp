@@ -4,9 +4,10 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <cerrno>
 #include <limits>
 
-#include "file_problems.h"
+#include "file_writes.h"
 #include "preferences.h"
 #include "settings_store.h"
 #include "transfer.h"
@@ -144,7 +145,7 @@ bool openForReading(QFile& f, QString* reason) {
     // Only a missing file is opened to learn why: a device or a pipe could
     // block the program.
     if (info.exists() && !info.isFile()) {
-        if (reason) *reason = info.isDir() ? QStringLiteral("Is a folder") : QStringLiteral("Not a plain file");
+        if (reason) *reason = qt_error_string(info.isDir() ? EISDIR : EOPNOTSUPP);
         return false;
     }
     if (f.open(QIODevice::ReadOnly)) return true;
@@ -235,12 +236,19 @@ AllChannelsFileRead readAllChannelsBytes(const QString& path) {
     return result;
 }
 
+namespace {
+bool saved(const FileWrite& w, QString* reason) {
+    if (!w.ok && reason) *reason = w.reason;
+    return w.ok;
+}
+}  // namespace
+
 bool writeChannelFile(const QString& path, const ChannelBlock& values, QString* reason) {
-    return saveWholeFile(path, formatChannelFile(values), reason);
+    return saved(saveWholeFile(path, formatChannelFile(values)), reason);
 }
 
 bool writeAllChannelsFile(const QString& path, const QVX720_INC& s, QString* reason) {
-    return saveWholeFile(path, formatAllChannelsFile(s), reason);
+    return saved(saveWholeFile(path, formatAllChannelsFile(s)), reason);
 }
 
 QString withDefaultSuffix(const QString& path) {

@@ -24,7 +24,7 @@
 //
 // Loads read the whole file into a buffer and hand back the values only when
 // every field of it is valid, so a short or malformed file changes nothing.
-// Saves go through QSaveFile, so a failed save leaves the old file as it was.
+// Saves go through saveWholeFile, so a failed save leaves the old file as it was.
 #pragma once
 
 #include <QByteArray>
@@ -110,7 +110,7 @@ AllChannelsFileRead readAllChannelsBytes(const QString& path);
 // False, with the system's reason, when it cannot.
 bool openForReading(QFile& f, QString* reason = nullptr);
 
-// Whole-file saves through QSaveFile; false, with the system's reason, when
+// Whole-file saves through saveWholeFile; false, with the system's reason, when
 // the file could not be written (any earlier file of that name is then left
 // as it was).
 bool writeChannelFile(const QString& path, const ChannelBlock& values, QString* reason = nullptr);

@@ -20,7 +20,7 @@
 // ours. When a key occurs twice, the first line counts.
 //
 // The object reads the file once, when it is made; every save (and every
-// saveAll, once for all its keys) writes the whole file through QSaveFile. The program keeps one store object per file
+// saveAll, once for all its keys) writes the whole file through saveWholeFile. The program keeps one store object per file
 // and hands it to whoever needs it.
 #include "settings_store.h"
 
@@ -29,7 +29,7 @@
 #include <QStandardPaths>
 
 #include "bounded.h"
-#include "file_problems.h"
+#include "file_writes.h"
 #include "qvx720_inc.h"
 
 namespace qvx {
@@ -215,9 +215,16 @@ bool SettingsStore::writeFile() {
     }
 
     lastError_.clear();
-    const bool ok = makeFolders(QFileInfo(path_).absolutePath(), &lastError_) &&
-                    saveWholeFile(path_, text.toUtf8(), &lastError_);
-    if (ok) lastError_.clear();
+    lastErrorPlace_.clear();
+    const QString folder = QFileInfo(path_).absolutePath();
+    bool ok = makeFolders(folder, &lastError_);
+    if (!ok) {
+        lastErrorPlace_ = folder;
+    } else if (const FileWrite w = saveWholeFile(path_, text.toUtf8()); !w.ok) {
+        ok = false;
+        lastError_ = w.reason;
+        lastErrorPlace_ = wholeFileFailurePlace(path_);
+    }
     if (watcher_) watcher_(ok);
     return ok;
 }

@@ -38,6 +38,10 @@ public:
     // The system's reason why the last write of the file failed; empty when
     // it succeeded (or nothing was written yet).
     const QString& lastError() const { return lastError_; }
+    // What the last failed write names with that reason: the file, or its
+    // folder when the folder is the cause (missing, or refusing the file
+    // beside it that a whole-file save writes first). Empty when it succeeded.
+    const QString& lastErrorPlace() const { return lastErrorPlace_; }
     // Called after every write of the file with its outcome.
     void setWriteWatcher(std::function<void(bool ok)> watcher) { watcher_ = std::move(watcher); }
 
@@ -49,6 +53,7 @@ private:
     QStringList order_;                 // case-folded keys in file order
     QStringList foreign_;               // lines of other sections, kept as read
     QString lastError_;
+    QString lastErrorPlace_;
     std::function<void(bool ok)> watcher_;
     void load();
     bool put(const QString& key, const QString& value);

@@ -7,8 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-class QFileDevice;
-
 namespace qvx {
 
 // The folder that holds Logging, History, Setdata and the chart files: the
@@ -22,28 +20,6 @@ QString resolveProgramFolder(const QString& dataDirOption, const QString& execut
 // failures as "folder: reason" (only the program's folder itself when that
 // one fails).
 bool createProgramFolders(const QString& folder, QStringList* failures = nullptr);
-
-// One line of the program's text files: each field in double quotes (a quote
-// inside doubled), separated by commas, ended by CR LF.
-QByteArray quotedLine(const QStringList& fields);
-
-// Outcome of a write to one of the program's text files.
-struct FileWrite {
-    bool ok = true;
-    // The system refused access although the file and its folder permit
-    // writing: another program holds the file.
-    bool heldElsewhere = false;
-    QString reason;  // the system's text of the failure
-};
-
-// The failure of f, an open or a write of the file at path.
-FileWrite fileWriteFailure(const QFileDevice& f, const QString& path);
-
-// Appends bytes in one write, flushed; the file is created when missing. A
-// file that holds nothing yet first takes headerIfEmpty. A write that fails
-// part way (a full disk) is taken back, so the file never ends in part of a
-// line.
-FileWrite appendToFile(const QString& path, const QByteArray& bytes, const QByteArray& headerIfEmpty = {});
 
 // The two header lines of an alarm-history file.
 QByteArray historyFileHeader(const QDate& startDate, const QLocale& locale = QLocale::system());

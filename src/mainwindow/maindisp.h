@@ -447,6 +447,9 @@ private:
     bool chooseLogFile();
     QString logFilePath() const;
     void showLogWriteFailure(const LogWriteResult& failure);
+    // The box of a failed row, shown once the logging tick (and any link
+    // tick) has ended, so the logging clock keeps its schedule under it.
+    void postLogWriteFailure(const LogWriteResult& failure);
     void logTimeSet();
     void transmitRefusal(int ch);
     // The box of a page file that could not be written or read.

@@ -24,7 +24,7 @@ QStringList MainDisp::system_init() {
     // its defaults.
     const ChartStartup r = loadChartFiles(m_state, m_programFolder);
     for (const QString& e : r.errors) qWarning("chart settings file: %s", qPrintable(e));
-    if (!r.errors.isEmpty()) Korvel_ChartCtl1->chartFilesFailing();
+    if (!r.errors.isEmpty()) Korvel_ChartCtl1->markChartFilesFailing();
     const ChartFileData& d = m_state.ChartFile_Data;
     // The link restarts the recording after its first scan when this is set.
     Chart_Run = d.Chart_Run;

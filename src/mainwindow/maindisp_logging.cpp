@@ -17,7 +17,7 @@
 
 #include "setting_files.h"
 
-#include "file_problems.h"
+#include "file_writes.h"
 #include "link.h"
 #include "maindisp_logging.h"
 #include "page_file.h"
@@ -90,13 +90,26 @@ void MainDisp::logTimeSet() {
 }
 
 void MainDisp::showLogWriteFailure(const LogWriteResult& failure) {
-    m_logging->failing = true;
-    // The logging clock goes on ticking inside the box: never a second one.
     if (m_logging->messageOpen) return;
     m_logging->messageOpen = true;
     m_ui.messageBox(this, logWriteFailureText(m_strings, failure, logFilePath()), QString(), UiSeam::Icon::None,
                     UiSeam::Buttons::Ok);
     m_logging->messageOpen = false;
+}
+
+void MainDisp::postLogWriteFailure(const LogWriteResult& failure) {
+    // A box opened inside Timer1's own tick would hold Timer1 until it is
+    // answered: the rows of that time would be lost.
+    QTimer::singleShot(0, this, [this, failure] {
+        if (End_flg) return;
+        // A link tick that processes events runs this inside itself: again
+        // once it is over.
+        if (m_link && m_link->inTick()) {
+            QTimer::singleShot(20, this, [this, failure] { postLogWriteFailure(failure); });
+            return;
+        }
+        showLogWriteFailure(failure);
+    });
 }
 
 void MainDisp::logStart() {
@@ -144,7 +157,6 @@ void MainDisp::logStart() {
         setStatusPanel(2, m_strings.text(18));
         return;
     }
-    m_logging->failing = false;
     // 8.
     Command1[0]->setEnabled(false);
     Frame_logging->setEnabled(false);
@@ -162,15 +174,12 @@ void MainDisp::logStop() {
 
 void MainDisp::Timer1_Timer() {
     const std::optional<LogWriteResult> wrote = m_logging->logger.tick(logFilePath());
-    if (!wrote) return;
-    if (*wrote == LogWrite::Ok) {
-        m_logging->failing = false;
-        return;
-    }
-    // The row is lost; logging goes on at the next interval. One box per run
-    // of failing rows.
-    if (!m_logging->failing) showLogWriteFailure(*wrote);
+    if (!wrote || *wrote == LogWrite::Ok) return;
+    // The row is lost; logging goes on at the next interval, and writes its
+    // rows again as soon as the file takes them, box or no box. One box per
+    // run of failing rows.
     logTimeSet();
+    if (m_logging->logger.failureToTell()) postLogWriteFailure(*wrote);
 }
 
 // ---- the all-channels page ----------------------------------------------------------------

@@ -1,6 +1,6 @@
-// The main window's logging state: the logger of the logging clock, the last
-// names of its file dialogs, and the guard that keeps the logging clock from
-// stacking message boxes. Tests reach the logger's seams through
+// The main window's logging state: the logger of the logging clock (which
+// also keeps the run of failed writes), the last names of its file dialogs,
+// and the guard that keeps the logging boxes from stacking. Tests reach the logger's seams through
 // MainDisp::logging().
 #pragma once
 
@@ -18,11 +18,8 @@ struct MainDisp::Logging {
     QString CommonDialog1;
     QString CommonDialog2;
     QString CommonDialog3;
-    // A "cannot write" box of the logging clock is open.
+    // A "cannot write" box of the logging is open: never a second one over it.
     bool messageOpen = false;
-    // The last write failed and the operator was told: the rows that fail
-    // after it show no box until one goes in again.
-    bool failing = false;
 };
 
 }  // namespace qvx

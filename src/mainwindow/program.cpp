@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "file_problems.h"
+#include "file_writes.h"
 #include "opuningdisp.h"
 #include "pv_logging.h"
 #include "startup.h"
@@ -51,7 +51,7 @@ void Program::Main() {
     state_.History_Table.History_Path = HistoryFile_Name(options_.programFolder, start);
     QString reason;
     if (!createHistoryFile(state_.History_Table.History_Path, start.date(), QLocale::system(), &reason))
-        failures << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(state_.History_Table.History_Path), reason);
+        failures << pathReasonText(state_.History_Table.History_Path, reason);
 
     // Entries come inside the link tick: their box waits for the tick's end.
     history_ = std::make_unique<AlarmHistory>(
@@ -61,6 +61,7 @@ void Program::Main() {
         });
     // A start that could not write the header (a full disk) leaves it to the first line.
     history_->setFileHeader(historyFileHeader(start.date()));
+    if (!reason.isEmpty()) history_->markFileFailing();  // the box at start names it
     window_->setAlarmHistory(history_.get());
     link_ = std::make_unique<Link>(state_, *window_->comm(), store_, strings_, *window_, *history_);
     link_->setProgramFolder(options_.programFolder);
@@ -94,7 +95,7 @@ void Program::tellLater(const QString& text) {
 }
 
 QString Program::settingsFailureText(int textId) const {
-    return fileProblemText(strings_.text(textId), store_.path(), store_.lastError());
+    return fileProblemText(strings_.text(textId), store_.lastErrorPlace(), store_.lastError());
 }
 
 void Program::watchSettingsWrites() {

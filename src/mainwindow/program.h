@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "alarm_history.h"
-#include "file_problems.h"
+#include "file_writes.h"
 #include "link.h"
 #include "maindisp.h"
 #include "qvx720_inc.h"

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 
-#include "file_problems.h"
+#include "file_writes.h"
 #include "qvx720_inc.h"
 #include "setting_files.h"
 

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "alarm_history.h"
+#include "file_writes.h"
 #include "startup.h"
 
 using namespace qvx;

@@ -245,7 +245,9 @@ TEST_F(PvLoggerTest, WriteFailuresSayWhy) {
         for (const LogWriteResult& w : {appendLogFile(c.path, "x\r\n"), replaceLogFile(c.path, "x\r\n")}) {
             EXPECT_EQ(w, LogWrite::Failed) << c.path.toStdString();
             EXPECT_FALSE(w.reason.isEmpty()) << c.path.toStdString();
-            if (!c.reason.isEmpty()) EXPECT_EQ(w.reason, c.reason);
+            if (!c.reason.isEmpty()) {
+                EXPECT_EQ(w.reason, c.reason);
+            }
         }
     }
     EXPECT_TRUE(QFileInfo(tmp.filePath("folder")).isDir());

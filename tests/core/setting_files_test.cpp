@@ -2,15 +2,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <limits>
 #include <vector>
 
 #include "preferences.h"
-#include "pv_logging.h"
 #include "setting_files.h"
 #include "settings_store.h"
 #include "transfer.h"
@@ -320,31 +317,6 @@ TEST(SettingFiles, SavesReplaceWholeFilesOnly) {
     EXPECT_TRUE(QFileInfo(dir.path()).isDir());
     EXPECT_FALSE(writeChannelFile(QString(), sequence(1)));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.dat")});
-}
-
-// A disk that fills up: the save keeps the old file and says why (the bytes
-// of a small file reach the disk only at the final flush). Needs a tiny
-// tmpfs, so it runs only where the test may mount one.
-TEST(SettingFiles, FullDiskKeepsTheOldFileAndSaysWhy) {
-    QTemporaryDir dir;
-    if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", dir.path()}) != 0)
-        GTEST_SKIP() << "no tmpfs can be mounted here";
-    const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {dir.path()}); });
-    const QString file = dir.filePath(QStringLiteral("a.dat"));
-    ASSERT_TRUE(writeChannelFile(file, sequence(1)));
-    const QString log = dir.filePath(QStringLiteral("run.csv"));
-    ASSERT_EQ(replaceLogFile(log, "head\r\n").kind, LogWrite::Ok);
-    QFile fill(dir.filePath(QStringLiteral("fill")));
-    ASSERT_TRUE(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    while (fill.write(QByteArray(1024, 'x')) > 0) {
-    }
-    QString reason;
-    EXPECT_FALSE(writeChannelFile(file, sequence(2), &reason));
-    EXPECT_EQ(reason, QStringLiteral("No space left on device"));
-    EXPECT_EQ(fileBytes(file), formatChannelFile(sequence(1)));
-    // A new logging file replacing the old one: the same rule.
-    EXPECT_EQ(replaceLogFile(log, QByteArray(2048, 'y')).kind, LogWrite::Failed);
-    EXPECT_EQ(fileBytes(log), "head\r\n");
 }
 
 TEST(SettingFiles, DefaultSuffix) {

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "pv_logging.h"
+#include "file_writes.h"
 #include "startup.h"
 
 using namespace qvx;

@@ -211,9 +211,11 @@ TEST(Program, FoldersAndSettingsThatCannotBeWrittenAreToldOnce) {
     w.Check1->click();  // another failed save
     r.runUntil([] { return false; }, 200);
     // One box for start-up, naming the data folder only (the files inside it
-    // failed for its reason), one for the first failed save; later failed
-    // saves are not told again, and the program goes on.
-    EXPECT_EQ(texts(), (QStringList{"T942 " + r.o.settingsPath + " Not a directory",
+    // failed for its reason), one for the first failed save, naming the
+    // settings file's folder (the cause); later failed saves are not told
+    // again, and the program goes on.
+    const QString settingsFolder = r.dir.filePath("blocker");
+    EXPECT_EQ(texts(), (QStringList{"T942 " + settingsFolder + " Not a directory",
                                     "T944 " + r.o.programFolder + ": Not a directory"}));
     w.tb3_CHName_Click();
     r.runUntil([] { return false; }, 50);
@@ -221,7 +223,7 @@ TEST(Program, FoldersAndSettingsThatCannotBeWrittenAreToldOnce) {
     EXPECT_TRUE(w.Timer4->isActive());
     // At exit: told again, then the question as always.
     w.mnuEnd_Click();
-    EXPECT_EQ(texts(), (QStringList{"T943 " + r.o.settingsPath + " Not a directory", "T17"}));
+    EXPECT_EQ(texts(), (QStringList{"T943 " + settingsFolder + " Not a directory", "T17"}));
     EXPECT_EQ(r.ui.ends, 0);
 }
 
