@@ -20,22 +20,18 @@
 
 using namespace qvx;
 
+#include "test_files.h"
+
+using qvx::test::fileBytes;
+using qvx::test::writeFile;
+
 namespace {
 
 constexpr rlim_t kLimit = 4096;  // bytes a file may reach
 const QByteArray kOldFile = "old\r\n";
 const QByteArray kOtherLine = "\"12:00:01\",\"Ch01\",\"other run\"\r\n";
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 // The other writer of a shared file: it appends its line the moment this
 // process is refused (SIGXFSZ comes with the failing write), so its line lands

@@ -9,6 +9,11 @@
 
 using namespace qvx;
 
+#include "test_files.h"
+
+using qvx::test::fileBytes;
+using qvx::test::writeFile;
+
 namespace {
 
 QTime hms(const LogClock& c, const Table1<qint16, 3> LogClock::*part) {
@@ -16,10 +21,6 @@ QTime hms(const LogClock& c, const Table1<qint16, 3> LogClock::*part) {
     return QTime(t(0), t(1), t(2));
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 }  // namespace
 
@@ -202,7 +203,7 @@ TEST_F(PvLoggerTest, StartThenRowsAtTheInterval) {
         "\"Process variable data\"\r\n"
         "\"Date  : \",\"Time  :\",\"Ch01\",\"Ch04\",\r\n"
         "\"8 Dec 2026\",\"12:00:00\",\"25.0\",\"-3\",\r\n";
-    EXPECT_EQ(readAll(path), expected);
+    EXPECT_EQ(fileBytes(path), expected);
 
     now = now.addSecs(5);
     EXPECT_FALSE(logger.tick(path).has_value());
@@ -211,7 +212,7 @@ TEST_F(PvLoggerTest, StartThenRowsAtTheInterval) {
     ASSERT_EQ(logger.tick(path), LogWrite::Ok);
     EXPECT_FALSE(logger.tick(path).has_value());  // the same second
     expected += "\"8 Dec 2026\",\"12:00:10\",\"25.1\",\"-3\",\r\n";
-    EXPECT_EQ(readAll(path), expected);
+    EXPECT_EQ(fileBytes(path), expected);
 }
 
 TEST_F(PvLoggerTest, RowsKeepTheColumnsOfTheHeader) {
@@ -224,7 +225,7 @@ TEST_F(PvLoggerTest, RowsKeepTheColumnsOfTheHeader) {
     s.NoConnect(5) = 0;
     now = now.addSecs(10);
     ASSERT_EQ(logger.tick(path), LogWrite::Ok);
-    const QList<QByteArray> lines = readAll(path).split('\n');
+    const QList<QByteArray> lines = fileBytes(path).split('\n');
     ASSERT_EQ(lines.size(), 5);  // 4 lines and the empty rest after the last LF
     EXPECT_EQ(lines[1].count(','), 3);
     EXPECT_EQ(lines[2].count(','), 3);
@@ -270,5 +271,5 @@ TEST_F(PvLoggerTest, ReadOnlyFileIsAFailureWithItsReason) {
         EXPECT_FALSE(w.reason.isEmpty());
     }
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_EQ(readAll(path), QByteArray("keep\r\n"));
+    EXPECT_EQ(fileBytes(path), QByteArray("keep\r\n"));
 }

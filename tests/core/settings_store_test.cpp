@@ -8,6 +8,11 @@
 
 using namespace qvx;
 
+#include "test_files.h"
+
+using qvx::test::fileBytes;
+using qvx::test::writeFile;
+
 namespace {
 
 struct TempStore {
@@ -21,11 +26,6 @@ QString fileText(const QString& path) {
     return QString::fromUtf8(f.readAll());
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 }  // namespace
 

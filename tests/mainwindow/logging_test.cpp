@@ -26,18 +26,14 @@
 using namespace qvx;
 using namespace qvx::test;
 
+#include "test_files.h"
+
+using qvx::test::fileBytes;
+using qvx::test::writeFile;
+
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 struct Rig {
     // The application object comes before every member (the scripted UI holds a picture).
@@ -155,13 +151,13 @@ TEST(LoggingButtons, FileChoiceOfTheStart) {
         EXPECT_EQ(r.running(), c.running) << c.name;
         EXPECT_EQ(r.w->Savename_text->text(), c.caption.isEmpty() ? QString() : r.path(qPrintable(c.caption)))
             << c.name;
-        EXPECT_TRUE(readAll(r.path("Logging/old.csv")).startsWith(c.oldFileStartsWith)) << c.name;
+        EXPECT_TRUE(fileBytes(r.path("Logging/old.csv")).startsWith(c.oldFileStartsWith)) << c.name;
         EXPECT_EQ(r.w->statusPanelText(2), r.T(c.running ? 19 : 18)) << c.name;
         EXPECT_EQ(r.store.read("log_start", "absent"), c.running ? "1" : "absent") << c.name;
         EXPECT_EQ(r.w->Command1[0]->isEnabled(), !c.running) << c.name;
         EXPECT_EQ(r.w->Frame_logging->isEnabled(), !c.running) << c.name;
         if (c.running) {
-            EXPECT_TRUE(readAll(r.w->Savename_text->text()).contains("\"T557\",\"T558\",\"Ch02\",\r\n")) << c.name;
+            EXPECT_TRUE(fileBytes(r.w->Savename_text->text()).contains("\"T557\",\"T558\",\"Ch02\",\r\n")) << c.name;
         }
     }
 }
@@ -195,7 +191,7 @@ TEST(LoggingButtons, ExactFileAndRowsAtTheInterval) {
         "\"T556\"\r\n"
         "\"T557\",\"T558\",\"Ch01\",\"Ch03\",\"Ch06\",\r\n"
         "\"8 Dec 2026\",\"12:00:00\",\"100\",\"102\",\"105\",\r\n";
-    EXPECT_EQ(readAll(r.path("Logging/run.csv")), expected);
+    EXPECT_EQ(fileBytes(r.path("Logging/run.csv")), expected);
 
     r.tickAt(QTime(12, 0, 5));
     r.tickAt(QTime(12, 0, 10));
@@ -204,7 +200,7 @@ TEST(LoggingButtons, ExactFileAndRowsAtTheInterval) {
     r.tickAt(QTime(12, 0, 20));
     expected += "\"8 Dec 2026\",\"12:00:10\",\"100\",\"102\",\"105\",\r\n";
     expected += "\"8 Dec 2026\",\"12:00:20\",\"100\",\"-7\",\"105\",\r\n";
-    EXPECT_EQ(readAll(r.path("Logging/run.csv")), expected);
+    EXPECT_EQ(fileBytes(r.path("Logging/run.csv")), expected);
 
     // Stop: rows end, the state is stored and shown.
     r.w->Command1[1]->click();
@@ -226,10 +222,10 @@ TEST(LoggingButtons, StartWhileRunningOnlyChoosesTheFile) {
     r.ui.answers = {UiSeam::Answer::Yes, UiSeam::Answer::Yes};
     r.w->Command1_Click(0);
     ASSERT_TRUE(r.running());
-    const QByteArray before = readAll(r.path("Logging/run.csv"));
+    const QByteArray before = fileBytes(r.path("Logging/run.csv"));
     r.w->Command1_Click(0);
     EXPECT_EQ(r.boxTexts(), (QStringList{r.T(516), r.T(516)}));
-    EXPECT_EQ(readAll(r.path("Logging/run.csv")), before);
+    EXPECT_EQ(fileBytes(r.path("Logging/run.csv")), before);
     EXPECT_TRUE(r.running());
 }
 
@@ -244,7 +240,7 @@ TEST(LoggingButtons, NoIntervalSelectedLogsEvery10Seconds) {
     ASSERT_TRUE(r.running());
     EXPECT_EQ(r.w->Logging_time->currentIndex(), 0);
     r.tickAt(QTime(12, 0, 10));
-    EXPECT_EQ(readAll(r.path("Logging/run.csv")).count("12:00:10"), 1);
+    EXPECT_EQ(fileBytes(r.path("Logging/run.csv")).count("12:00:10"), 1);
 }
 
 TEST(LoggingButtons, CaptionZeroIsNoFileChosenAndABareNameLivesInTheProgramFolder) {
@@ -269,7 +265,7 @@ TEST(LoggingButtons, CaptionZeroIsNoFileChosenAndABareNameLivesInTheProgramFolde
         EXPECT_TRUE(r.running()) << c.caption.toStdString();
         EXPECT_EQ(r.boxTexts(), c.boxes) << c.caption.toStdString();
         EXPECT_EQ(r.ui.fileDialogs.size(), c.dialogChoice == "-" ? 0u : 1u) << c.caption.toStdString();
-        EXPECT_TRUE(readAll(r.path(qPrintable(c.written))).startsWith("\"T556\"\r\n")) << c.caption.toStdString();
+        EXPECT_TRUE(fileBytes(r.path(qPrintable(c.written))).startsWith("\"T556\"\r\n")) << c.caption.toStdString();
         EXPECT_FALSE(QFile::exists(r.path("0")));
     }
 }
@@ -306,7 +302,7 @@ TEST(LoggingButtons, ResumedAtStartUp) {
     EXPECT_FALSE(program.window().log_Check1[1]->isChecked());
     EXPECT_EQ(program.window().statusPanelText(2), "T19");
     EXPECT_EQ(program.store().read("log_start", ""), "1");
-    const QByteArray written = readAll(file);
+    const QByteArray written = fileBytes(file);
     EXPECT_TRUE(written.startsWith("\"T556\"\r\n\"T557\",\"T558\",\"Ch01\",\"Ch03\",\r\n")) << written.constData();
     EXPECT_TRUE(ui.boxes.empty());
     program.window().Timer4->stop();
@@ -345,7 +341,7 @@ TEST(LoggingFailures, OneBoxPerRunOfFailuresAndRowsGoOnUnderTheBox) {
     r.w->Check1->setChecked(true);
     r.w->Command1_Click(0);
     ASSERT_TRUE(r.running());
-    const auto rows = [&](const char* time) { return readAll(r.path("Logging/run.csv")).count(time); };
+    const auto rows = [&](const char* time) { return fileBytes(r.path("Logging/run.csv")).count(time); };
 
     LogWrite failure = LogWrite::AccessDenied;
     bool failing = true;
@@ -414,7 +410,7 @@ TEST(PageFile, SaveAndLoad) {
     EXPECT_EQ(QDir(d.initialFolder), QDir(r.path("Setdata")));
     EXPECT_EQ(d.filter, "*.dat(data file)|*.dat");
     EXPECT_EQ(d.defaultSuffix, "dat");
-    EXPECT_EQ(readAll(r.path("Setdata/page.dat")), formatChannelFile(saved));
+    EXPECT_EQ(fileBytes(r.path("Setdata/page.dat")), formatChannelFile(saved));
 
     // Load: asked first; the page takes the file's values.
     setPageValues(r.s, ChannelBlock{});
@@ -500,7 +496,7 @@ TEST(PageFile, SaveOverExistingFileAsksFirst) {
         QStringList boxes;
         for (const QString& id : c.boxes) boxes << r.T(id.toInt());
         EXPECT_EQ(r.boxTexts(), boxes);
-        EXPECT_EQ(readAll(r.path("Setdata/page.dat")) == "keep", !c.replaced);
+        EXPECT_EQ(fileBytes(r.path("Setdata/page.dat")) == "keep", !c.replaced);
     }
     // Cancelled: nothing is written, even with a name chosen before.
     Rig r;
