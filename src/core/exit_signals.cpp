@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <iterator>
 
 namespace qvx {
 
@@ -37,6 +38,13 @@ void setHandler(int sig, void (*handler)(int)) {
     ::sigaction(sig, &sa, nullptr);
 }
 
+// A signal the program was started with ignored (nohup, a background job)
+// stays ignored.
+bool ignoredAtStart(int sig) {
+    struct sigaction old {};
+    return ::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN;
+}
+
 }  // namespace
 
 ExitSignals::ExitSignals(Handler onSignal, QObject* parent) : QObject(parent), onSignal_(std::move(onSignal)) {
@@ -52,13 +60,17 @@ ExitSignals::ExitSignals(Handler onSignal, QObject* parent) : QObject(parent), o
     notifier_ = new QSocketNotifier(fds_[1], QSocketNotifier::Read, this);
     QObject::connect(notifier_, &QSocketNotifier::activated, this, [this] { readSignals(); });
     writeEnd = fds_[0];
-    for (int sig : kSignals) setHandler(sig, onExitSignal);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        taken_[i] = !ignoredAtStart(kSignals[i]);
+        if (taken_[i]) setHandler(kSignals[i], onExitSignal);
+    }
     installed_ = true;
 }
 
 ExitSignals::~ExitSignals() {
     if (installed_) {
-        for (int sig : kSignals) setHandler(sig, SIG_DFL);
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            if (taken_[i]) setHandler(kSignals[i], SIG_DFL);
         writeEnd = -1;
     }
     delete notifier_;

@@ -16,7 +16,8 @@ public:
     using Handler = std::function<void(int signal)>;
 
     // Takes the three signals over from their default action (one object at
-    // a time); the callback runs once per signal that comes.
+    // a time; one that was ignored at start stays ignored); the callback runs
+    // once per signal that comes.
     explicit ExitSignals(Handler onSignal, QObject* parent = nullptr);
     // Gives the signals back to their default action.
     ~ExitSignals() override;
@@ -37,6 +38,7 @@ private:
     Handler onSignal_;
     int fds_[2] = {-1, -1};
     QSocketNotifier* notifier_ = nullptr;
+    bool taken_[3] = {false, false, false};  // SIGTERM, SIGINT, SIGHUP
     bool installed_ = false;
     bool enabled_ = true;
 };

@@ -1,6 +1,5 @@
 #include "serial_transport.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
@@ -143,11 +142,11 @@ SerialTransport::~SerialTransport() { close(); }
 bool SerialTransport::open(int baud) {
     close();
     error_.clear();
-    // A device that is not there fails at once, without the port object's
-    // lock-file round (this runs once per time-out while an adapter is out).
     // Resolved at every open: a replugged adapter's by-id link may lead to
     // another tty than before.
     openPath_ = serialOpenPath(device_);
+    // A device that is not there fails at once, without the port object's
+    // lock-file round (this runs once per time-out while an adapter is out).
     struct stat st {};
     if (::stat(openPath_.toLocal8Bit().constData(), &st) != 0) {
         error_ = systemText(errno);

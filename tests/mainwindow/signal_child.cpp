@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 
 #include "program.h"
@@ -21,6 +22,11 @@ int main(int argc, char** argv) {
     o.settingsPath = QString::fromLocal8Bit(argv[1]);
     o.programFolder = QString::fromLocal8Bit(argv[2]);
     o.initialTimeoutMs = 50;
+    // As if started from a desktop or a terminal: a test runner in the
+    // background may have handed these on ignored, and the program keeps an
+    // ignored signal ignored.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGHUP, SIG_DFL);
     QtUiSeam ui;
     Program program(o, StringTable::forLocale(), ui);
     program.watchExitSignals();
