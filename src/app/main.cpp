@@ -38,6 +38,8 @@ int main(int argc, char** argv) {
 
     qvx::QtUiSeam ui;
     qvx::Program program(options, qvx::StringTable::forLocale(), ui);
+    // A logout, a shutdown or `kill` ends the program as its exit does.
+    program.watchExitSignals();
     program.Main();
     return QApplication::exec();
 }

@@ -45,10 +45,14 @@ QString QVX720Com::deviceForPort(const QString& port, const QProcessEnvironment&
     const auto m = re.match(port);
     if (!m.hasMatch()) return {};
     const QString var = QStringLiteral("QVX720_COM") + m.captured(1);
+    // A bare name ("ttyUSB0", "pts/3") leads where the serial library takes it.
+    const auto located = [](const QString& name) {
+        return name.compare(QLatin1String("sim"), Qt::CaseInsensitive) == 0 ? name : serialDeviceLocation(name);
+    };
     const QString mapped = env.value(var).trimmed();
-    if (!mapped.isEmpty()) return mapped;
+    if (!mapped.isEmpty()) return located(mapped);
     const QString stored = storedDevice.trimmed();
-    if (!stored.isEmpty()) return stored;
+    if (!stored.isEmpty()) return located(stored);
     return QStringLiteral("/dev/ttyS") + QString::number(m.captured(1).toInt() - 1);
 }
 
@@ -146,6 +150,7 @@ QString QVX720Com::Comm_GetData(const QString& reply, qint32 field) const {
 QString QVX720Com::Comm_Transact(const QString& adr, const QString& subAdr, const QString& cmd,
                                  const QString& item, const QString& data, qint16 /*mode*/) {
     reachedLine_ = false;
+    if (beforeTransaction_) beforeTransaction_();
     if (!line_) return {};  // no port opened
     proto::Request r;
     r.address = oneChar(adr);

@@ -52,7 +52,8 @@ public:
 
     // Where the ports lead. "COMn" maps to $QVX720_COMn when set (a device path
     // or the word "sim"), else to the stored device of the port, else to
-    // /dev/ttyS<n-1>.
+    // /dev/ttyS<n-1>. A bare device name is mapped as the serial library maps
+    // it ("ttyUSB0" -> "/dev/ttyUSB0"); symlinks are resolved when it opens.
     static QString deviceForPort(const QString& port,
                                  const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
                                  const QString& storedDevice = QString());
@@ -63,6 +64,9 @@ public:
     // How a device path becomes a transport (tests substitute their own).
     void setDeviceFactory(DeviceFactory factory) { deviceFactory_ = std::move(factory); }
     void setClock(Clock clock) { clock_ = std::move(clock); }
+    // Called as each transaction begins, before anything is sent: the point
+    // where a long run of transactions (the start-up scan) can be cut short.
+    void setBeforeTransaction(std::function<void()> hook) { beforeTransaction_ = std::move(hook); }
 
     int timeOut() const { return timeoutMs_; }
     const QString& port() const { return port_; }
@@ -103,6 +107,7 @@ private:
     DeviceFactory deviceFactory_;
     Clock clock_;
     StoredDevice storedDevice_;
+    std::function<void()> beforeTransaction_;
     bool simulateAll_ = false;
     QString port_ = QStringLiteral("COM1");
     QString speed_ = QStringLiteral("9600");

@@ -1,12 +1,19 @@
 #include "serial_transport.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+#include <QSysInfo>
+
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 #ifdef __linux__
 #include <linux/serial.h>
@@ -45,6 +52,36 @@ void askLowLatency(int fd) {
 #endif
 }
 
+// The texts the port object gives when it cannot take or make the device's lock file.
+bool isLockFailure(const QSerialPort& port) {
+    return port.error() == QSerialPort::PermissionError &&
+           (port.errorString() == QSerialPort::tr("Permission error while locking the device") ||
+            port.errorString() == QSerialPort::tr("Permission error while creating lock file"));
+}
+
+// Who holds a lock file, as far as the file tells: the lock file's path,
+// then the process that wrote it and whether it still runs.
+QString lockFileDetail(const QString& lockFile) {
+    if (lockFile.isEmpty()) return {};
+    QFile f(lockFile);
+    if (!f.exists()) return QStringLiteral(" (%1 cannot be made)").arg(lockFile);
+    // The lock file holds the process id, the program's name and the host, a line each.
+    bool ok = false;
+    QList<QByteArray> lines;
+    if (f.open(QIODevice::ReadOnly)) lines = f.read(4096).split('\n');
+    const qint64 pid = lines.value(0).trimmed().toLongLong(&ok);
+    if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return QStringLiteral(" (%1)").arg(lockFile);
+    const QString program = QString::fromUtf8(lines.value(1).trimmed());
+    const QString host = QString::fromUtf8(lines.value(2).trimmed());
+    const QString holder = program.isEmpty() ? QStringLiteral("process %1").arg(pid)
+                                             : QStringLiteral("%1, process %2").arg(program).arg(pid);
+    if (!host.isEmpty() && host != QSysInfo::machineHostName())
+        return QStringLiteral(" (%1, held by %2 on %3)").arg(lockFile, holder, host);
+    const bool live = ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+    return live ? QStringLiteral(" (%1, held by %2)").arg(lockFile, holder)
+                : QStringLiteral(" (%1, left by %2, which has ended)").arg(lockFile, holder);
+}
+
 bool isDeviceError(QSerialPort::SerialPortError e) {
     switch (e) {
     case QSerialPort::ResourceError:
@@ -59,6 +96,39 @@ bool isDeviceError(QSerialPort::SerialPortError e) {
 
 }  // namespace
 
+QString serialDeviceLocation(const QString& name) {
+    if (name.isEmpty() || name.startsWith(u'/') || name.startsWith(QLatin1String("./")) ||
+        name.startsWith(QLatin1String("../")))
+        return name;
+    const QString listed = QSerialPortInfo(name).systemLocation();
+    return listed.isEmpty() ? QStringLiteral("/dev/") + name : listed;
+}
+
+QString serialOpenPath(const QString& name) {
+    const QString location = serialDeviceLocation(name);
+    const QString resolved = QFileInfo(location).canonicalFilePath();
+    return resolved.isEmpty() ? location : resolved;
+}
+
+QString serialLockFile(const QString& openPath) {
+    // The serial library's lock folders, in its order of preference: the
+    // first it can read that holds the file already or lets it make one.
+    static const char* const folders[] = {"/var/lock",       "/etc/locks", "/var/spool/locks",
+                                          "/var/spool/uucp", "/tmp",       "/var/tmp",
+                                          "/var/lock/lockdev", "/run/lock"};
+    QString name = openPath.startsWith(QLatin1String("/dev/")) ? openPath.mid(5) : openPath;
+    name.replace(u'/', u'_');
+    name.prepend(QLatin1String("LCK.."));
+    for (const char* folder : folders) {
+        const QFileInfo dir(QString::fromLatin1(folder));
+        const QString file = dir.filePath() + u'/' + name;
+        if (!dir.isReadable() || !(QFile::exists(file) || dir.isWritable())) continue;
+        const QString real = dir.canonicalFilePath();
+        return (real.isEmpty() ? dir.filePath() : real) + u'/' + name;
+    }
+    return {};
+}
+
 SerialTransport::SerialTransport(QString device) : device_(std::move(device)) {
     // The port also reports errors found while events are processed between
     // transactions (a hang-up seen by its read notifier).
@@ -72,19 +142,23 @@ SerialTransport::~SerialTransport() { close(); }
 bool SerialTransport::open(int baud) {
     close();
     error_.clear();
+    // Resolved at every open: a replugged adapter's by-id link may lead to
+    // another tty than before.
+    openPath_ = serialOpenPath(device_);
     // A device that is not there fails at once, without the port object's
     // lock-file round (this runs once per time-out while an adapter is out).
     struct stat st {};
-    if (::stat(device_.toLocal8Bit().constData(), &st) != 0) {
+    if (::stat(openPath_.toLocal8Bit().constData(), &st) != 0) {
         error_ = systemText(errno);
         return false;
     }
-    port_.setPortName(device_);
+    port_.setPortName(openPath_);
     if (!port_.open(QIODevice::ReadWrite)) {
         const auto e = port_.error();
         if (e == QSerialPort::NoError || e == QSerialPort::UnknownError || e == QSerialPort::OpenError)
-            error_ = openFailure(device_);
+            error_ = openFailure(openPath_);
         if (error_.isEmpty()) error_ = port_.errorString();
+        if (isLockFailure(port_)) error_ += lockFileDetail(serialLockFile(openPath_));
         return false;
     }
     const bool ok = port_.setBaudRate(baud) && port_.setDataBits(QSerialPort::Data8) &&

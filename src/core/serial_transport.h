@@ -9,6 +9,19 @@
 
 namespace qvx {
 
+// Where a configured device name leads, as the serial library maps it: a
+// path (leading "/", "./" or "../") stays as it is; a bare name ("ttyUSB0",
+// "pts/3") is the location the library lists for it, else the name in /dev.
+QString serialDeviceLocation(const QString& name);
+// The path a device is opened by: its location with symlinks resolved
+// (/dev/serial/by-id/... -> /dev/ttyUSB0), so that two names of one device
+// take one lock. A path that does not exist stays as it is.
+QString serialOpenPath(const QString& name);
+// The lock file the serial library takes for a device opened by openPath,
+// in its lock folder with that folder's symlinks resolved; "" when it finds
+// no folder it can use.
+QString serialLockFile(const QString& openPath);
+
 class SerialTransport final : public Transport {
 public:
     explicit SerialTransport(QString device);
@@ -25,11 +38,14 @@ public:
     QString lastError() const override { return error_; }
 
     const QString& device() const { return device_; }
+    // The path of the last open (the device with symlinks resolved).
+    const QString& openPath() const { return openPath_; }
 
 private:
     void fail(int err = EIO);
 
     QString device_;
+    QString openPath_;
     QSerialPort port_;
     QString error_;
     bool failed_ = false;

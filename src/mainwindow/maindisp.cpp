@@ -345,6 +345,12 @@ SubDisp_comm* MainDisp::commDialog() {
         m_comm = new SubDisp_comm(m_state, m_strings, m_ui, stored, this);
         m_comm->setWindowFlag(Qt::Window);
         m_comm->setAcceptHandler(onCommAccept_);
+        // Nothing is saved, but the port is closed: its lock file goes with it.
+        m_comm->setShutDownHandler([this] {
+            End_flg = true;
+            Timer4->stop();
+            if (comm()) comm()->Comm_PortClose();
+        });
     }
     return m_comm;
 }

@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include <cstring>
+
 #include "file_writes.h"
 #include "opuningdisp.h"
 #include "pv_logging.h"
@@ -37,6 +39,11 @@ void Program::Main() {
         com->setSimulateAllPorts(options_.simulateAllPorts);
         com->setStoredDevice([this](const QString& port) { return store_.read(portDeviceKey(port), QString()); });
         if (options_.initialTimeoutMs > 0) com->Comm_SetTimeOut(options_.initialTimeoutMs);
+        // A tick can make many transactions (the start-up scan) without
+        // returning to the event loop: an exit signal is seen between them.
+        com->setBeforeTransaction([this] {
+            if (exitSignals_) exitSignals_->dispatchPending();
+        });
     }
     window_->Option1[0]->setChecked(true);
     window_->Option2[0]->setChecked(true);
@@ -84,6 +91,7 @@ void Program::Main() {
     failures += window_->system_init();
     // 12.
     communicate();
+    if (exitSignals_) exitSignals_->setEnabled(true);
     const QStringList told = startupFailuresToTell(failures);
     if (!told.isEmpty()) tellLater(strings_.text(944).arg(told.join(u'\n')));
 }
@@ -145,26 +153,53 @@ void Program::showOutsideTick(const QString& text) {
     ui_.messageBox(window_.get(), text, strings_.text(1), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
 }
 
-void Program::Form_Unload(bool& Cancel) {
+bool Program::saveOnExit() {
     Preferences p;
     gatherPreferences(state_, p);
     window_->gatherExitPreferences(p);
     exitSaving_ = true;
     const bool saved = saveExitPreferences(store_, p);
     exitSaving_ = false;
-    if (!saved)
-        ui_.messageBox(window_.get(), settingsFailureText(943), strings_.text(1), UiSeam::Icon::Exclamation,
-                       UiSeam::Buttons::Ok);
-    const auto answer = ui_.messageBox(window_.get(), strings_.text(17), strings_.text(1),
-                                       UiSeam::Icon::Exclamation, UiSeam::Buttons::YesNo);
-    if (answer != UiSeam::Answer::Yes) {
-        Cancel = true;
-        return;
-    }
+    return saved;
+}
+
+void Program::endProgram() {
+    ending_ = true;
     window_->End_flg = true;
     window_->Timer4->stop();
     if (QVX720Com* com = window_->comm()) com->Comm_PortClose();
     ui_.endProcess(0);
+}
+
+void Program::Form_Unload(bool& Cancel) {
+    if (!saveOnExit())
+        ui_.messageBox(window_.get(), settingsFailureText(943), strings_.text(1), UiSeam::Icon::Exclamation,
+                       UiSeam::Buttons::Ok);
+    const auto answer = ui_.messageBox(window_.get(), strings_.text(17), strings_.text(1),
+                                       UiSeam::Icon::Exclamation, UiSeam::Buttons::YesNo);
+    // A signal that ended the program while the question was open has done the rest.
+    if (ending_) return;
+    if (answer != UiSeam::Answer::Yes) {
+        Cancel = true;
+        return;
+    }
+    endProgram();
+}
+
+void Program::watchExitSignals() {
+    if (exitSignals_) return;
+    exitSignals_ = std::make_unique<ExitSignals>([this](int sig) { endBySignal(sig); });
+    // Until the run loop runs there is nothing to end: the signal waits.
+    exitSignals_->setEnabled(window_ && link_);
+}
+
+void Program::endBySignal(int signal) {
+    if (ending_ || !window_ || !link_) return;
+    qInfo("ending on signal %d (%s)", signal, strsignal(signal));
+    // Nobody may be there to answer (a logout, a shutdown): no question and
+    // no box; a failed save is told on the error output.
+    if (!saveOnExit()) qWarning("%s", qUtf8Printable(settingsFailureText(943)));
+    endProgram();
 }
 
 }  // namespace qvx

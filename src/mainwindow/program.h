@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "alarm_history.h"
+#include "exit_signals.h"
 #include "file_writes.h"
 #include "link.h"
 #include "maindisp.h"
@@ -34,6 +35,10 @@ public:
     // Start-up, steps in their fixed order, ending in the run loop's set-up
     // (the link timer runs from the Qt event loop afterwards).
     void Main();
+    // From here on SIGTERM, SIGINT and SIGHUP end the program as its exit
+    // does, without the question (main() calls it before Main). A signal that
+    // comes before the run loop runs is acted on once it does.
+    void watchExitSignals();
 
     MainDisp& window() { return *window_; }
     Link& link() { return *link_; }
@@ -48,6 +53,11 @@ private:
     // A message box that never holds the link tick: shown once no tick runs.
     void showOutsideTick(const QString& text);
     void Form_Unload(bool& Cancel);
+    // The exit's save of the settings; false when the store could not be written.
+    bool saveOnExit();
+    // The exit's last steps: the link stops, the port closes, the process ends.
+    void endProgram();
+    void endBySignal(int signal);
     // A box shown from the run loop once the current step has returned.
     void tellLater(const QString& text);
     // Tells the operator when the settings file cannot be written: once per
@@ -65,6 +75,8 @@ private:
     std::unique_ptr<Link> link_;
     FailureRun settingsFailures_;
     bool exitSaving_ = false;
+    bool ending_ = false;  // the exit's last steps have begun
+    std::unique_ptr<ExitSignals> exitSignals_;
 };
 
 }  // namespace qvx

@@ -28,6 +28,8 @@ public:
     // receiver saves "Port", "Speed" and "Time_Count".
     using AcceptHandler = std::function<void(const QString& port, const QString& speed, int timeCount)>;
     void setAcceptHandler(AcceptHandler handler) { onAccept_ = std::move(handler); }
+    // Called by "Shut down" right before the process ends (the port is closed there).
+    void setShutDownHandler(std::function<void()> handler) { onShutDown_ = std::move(handler); }
 
     // Sets a combo's text; a text that is not in its list leaves it as it is.
     void setPortText(const QString& port);
@@ -62,6 +64,7 @@ private:
     const StringTable& m_strings;
     UiSeam& m_ui;
     AcceptHandler onAccept_;
+    std::function<void()> onShutDown_;
     bool accepting_ = false;
 };
 

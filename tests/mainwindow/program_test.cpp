@@ -14,8 +14,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <QDir>
+
 #include <csignal>
 #include <thread>
+#include <vector>
 
 #include "controller_bank.h"
 #include "faults.h"
@@ -556,5 +559,57 @@ TEST(ProgramEndToEnd, FailedLinkCheckSaysWhichDeviceAndWhy) {
         SubDisp_comm* d = program.window().commDialog();
         EXPECT_TRUE(d->isVisible());
         EXPECT_EQ(d->Label_reason->text(), row.line);
+    }
+}
+
+TEST(ProgramEndToEnd, ExitSignalSavesTheSettingsAndLeavesNoLockFile) {
+    const struct {
+        const char* mode;  // "scan": during the start-up scan; "question": in the open exit question
+        std::vector<int> sent;
+    } rows[] = {{"scan", {SIGTERM}}, {"scan", {SIGHUP, SIGHUP}}, {"question", {SIGINT, SIGTERM}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.mode + QStringLiteral(" %1").arg(row.sent.front()).toStdString());
+        SimOnPty sim(1, "0,1");
+        ASSERT_TRUE(sim.serving());
+        SettingsStore store(sim.o.settingsPath);
+        store.save("Logtim", "1");
+        store.save("Time_Count", "0");  // the child's own 50 ms: the scan of 95 addresses lasts seconds
+        // The lock the serial library takes for the device the link leads to.
+        const QString tty = QFileInfo(sim.link).symLinkTarget();
+        ASSERT_TRUE(tty.startsWith("/dev/"));
+        const QString lockName = "LCK.." + tty.mid(5).replace(u'/', u'_');
+        const auto lockFiles = [&] {
+            QStringList found;
+            for (const char* folder : {"/var/lock", "/run/lock", "/tmp", "/var/tmp"}) {
+                const QFileInfo f(QDir(folder).filePath(lockName));
+                if (f.exists() && !found.contains(f.canonicalFilePath())) found << f.canonicalFilePath();
+            }
+            return found;
+        };
+
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        child.setProcessEnvironment(env);
+        child.start(QStringLiteral(QVX720_SIGNAL_CHILD), {sim.o.settingsPath, sim.o.programFolder, row.mode});
+        QElapsedTimer t;
+        t.start();
+        QByteArray out;
+        while (!out.contains("ready\n") && child.state() != QProcess::NotRunning && t.elapsed() < 30000)
+            if (child.waitForReadyRead(200)) out += child.readAllStandardOutput();
+        ASSERT_TRUE(out.contains("ready\n")) << child.readAllStandardError().toStdString();
+        EXPECT_EQ(lockFiles().size(), 1);  // the device is open by its resolved name
+
+        for (int sig : row.sent) ::kill(static_cast<pid_t>(child.processId()), sig);
+        // Within a transaction or two, not after the scan.
+        ASSERT_TRUE(child.waitForFinished(2000));
+        out += child.readAllStandardOutput();
+        const QByteArray err = child.readAllStandardError();
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(child.exitCode(), 0) << err.toStdString();
+        EXPECT_FALSE(out.contains("the exit question returned"));
+        EXPECT_EQ(err.count("ending on signal"), 1) << err.toStdString();
+        EXPECT_EQ(SettingsStore(sim.o.settingsPath).read("Logtim", QString()), "5");
+        EXPECT_EQ(lockFiles(), QStringList());
     }
 }

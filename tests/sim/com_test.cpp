@@ -2,7 +2,11 @@
 // timing the test fixes exactly.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <chrono>
 #include <deque>
 #include <thread>
@@ -10,6 +14,7 @@
 
 #include "protocol.h"
 #include "qvx720com.h"
+#include "serial_transport.h"
 
 using namespace qvx;
 using Steady = std::chrono::steady_clock;
@@ -352,4 +357,44 @@ TEST(ComSettings, DataFieldTimeOutAndPorts) {
     com.setSimulatedLine({});
     EXPECT_EQ(com.Comm_PortOpen(), 0);
     EXPECT_FALSE(com.isOpen());
+}
+
+TEST(ComDevices, NamesMapAsTheSerialLibraryMapsThemAndOpenByTheirTarget) {
+    // A by-id style name: a symlink in a folder of its own to the device.
+    QTemporaryDir dir;
+    const QString tty = dir.filePath("ttyTarget");
+    QFile f(tty);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    ASSERT_TRUE(QDir(dir.path()).mkpath("by-id"));
+    const QString byId = dir.filePath("by-id/usb-Maker_Adapter_A1-if00-port0");
+    ASSERT_TRUE(QFile::link(tty, byId));
+    const QString real = QFileInfo(tty).canonicalFilePath();
+    QString realLock = real;
+    realLock.replace(u'/', u'_').prepend("LCK..");
+
+    const struct {
+        QString configured;  // QVX720_COM2 or "Device_COM2"
+        QString device;      // what the port maps to (shown in the dialog)
+        QString opened;      // the path the port object is given ("" for the simulated line)
+        QString lockName;    // the serial library's lock file for it
+    } rows[] = {
+        {"ttyUSB97", "/dev/ttyUSB97", "/dev/ttyUSB97", "LCK..ttyUSB97"},
+        {"pts/97", "/dev/pts/97", "/dev/pts/97", "LCK..pts_97"},
+        {" /dev/ttyACM97 ", "/dev/ttyACM97", "/dev/ttyACM97", "LCK..ttyACM97"},
+        {byId, byId, real, realLock},
+        {tty, tty, real, realLock},  // the other name of the same device: the same lock
+        {"sim", "sim", "", ""},
+        {"Sim", "Sim", "", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.configured.toStdString());
+        QProcessEnvironment env;
+        env.insert("QVX720_COM2", row.configured);
+        EXPECT_EQ(QVX720Com::deviceForPort("COM2", env), row.device);
+        EXPECT_EQ(QVX720Com::deviceForPort("COM2", QProcessEnvironment(), row.configured), row.device);
+        if (row.opened.isEmpty()) continue;
+        EXPECT_EQ(serialOpenPath(row.device), row.opened);
+        EXPECT_EQ(QFileInfo(serialLockFile(row.opened)).fileName(), row.lockName);
+    }
 }

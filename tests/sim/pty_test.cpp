@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "qvx720com.h"
+#include "serial_transport.h"
 
 using namespace qvx;
 
@@ -128,4 +130,25 @@ TEST_F(SimTool, HelpAndBadOptions) {
     ASSERT_TRUE(bad.waitForFinished(3000));
     EXPECT_EQ(bad.exitCode(), 2);
     EXPECT_TRUE(bad.readAllStandardError().contains("--baud"));
+}
+
+TEST_F(SimTool, TwoNamesOfOneDeviceTakeOneLockAndTheRefusalNamesIt) {
+    ASSERT_TRUE(start({"--baud", "19200"}));
+    const QString other = dir.filePath("other-name");
+    ASSERT_TRUE(QFile::link(link, other));
+    SerialTransport first(link);
+    SerialTransport second(other);
+    ASSERT_TRUE(first.open(19200)) << first.lastError().toStdString();
+    const QString tty = QFileInfo(link).canonicalFilePath();
+    EXPECT_EQ(first.openPath(), tty);
+    const QString lock = serialLockFile(tty);
+    ASSERT_TRUE(QFile::exists(lock));
+
+    EXPECT_FALSE(second.open(19200));
+    EXPECT_EQ(second.lastError(), QStringLiteral("Permission error while locking the device (%1, held by %2, process %3)")
+                                      .arg(lock, QCoreApplication::applicationName())
+                                      .arg(QCoreApplication::applicationPid()));
+    first.close();
+    EXPECT_FALSE(QFile::exists(lock));
+    EXPECT_TRUE(second.open(19200)) << second.lastError().toStdString();
 }

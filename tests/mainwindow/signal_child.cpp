@@ -1,0 +1,49 @@
+// The program as the exit-signal test runs it: the exit signals watched, the
+// port's device from QVX720_COMn as the real program has it, a 50 ms reply
+// time-out. Right after the start it changes the logging interval (not saved
+// yet), then says "ready" on its output: in the mode "scan" at once, so that
+// the signal comes during the start-up scan (one long tick); in the mode
+// "question" from inside the exit question, which it leaves unanswered.
+// Arguments: settings file, program folder, mode.
+#include <QApplication>
+#include <QComboBox>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+
+#include "program.h"
+
+using namespace qvx;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 4) return 2;
+    ProgramOptions o;
+    o.settingsPath = QString::fromLocal8Bit(argv[1]);
+    o.programFolder = QString::fromLocal8Bit(argv[2]);
+    o.initialTimeoutMs = 50;
+    // As if started from a desktop or a terminal: a test runner in the
+    // background may have handed these on ignored, and the program keeps an
+    // ignored signal ignored.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGHUP, SIG_DFL);
+    QtUiSeam ui;
+    Program program(o, StringTable::forLocale(), ui);
+    program.watchExitSignals();
+    program.Main();
+    program.window().Logging_time->setCurrentIndex(5);
+    const auto ready = [] {
+        std::fputs("ready\n", stdout);
+        std::fflush(stdout);
+    };
+    if (qstrcmp(argv[3], "question") == 0) {
+        QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, ready);  // runs in the question's own event loop
+            program.window().mnuEnd_Click();
+            std::fputs("the exit question returned\n", stdout);
+        });
+    } else {
+        ready();
+    }
+    return QApplication::exec();
+}
