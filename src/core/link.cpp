@@ -231,8 +231,9 @@ QString Link::transact(int ch, const QString& cmd, const QString& item, const QS
     if (!com_.lastReachedLine()) ++offLine_;
     // A device that has gone takes every channel's value with it: none is
     // measured again until the channel answers once more.
-    if (com_.lineDown() && !lineWasDown_) s_.PvLog_State.Current.fill(false);
-    lineWasDown_ = com_.lineDown();
+    const bool down = com_.lineDown();
+    if (down && !lineWasDown_) s_.PvLog_State.Current.fill(false);
+    lineWasDown_ = down;
     if (reply.isEmpty())
         s_.PvLog_State.Current(ch) = false;  // its last value may be old by now
     else

@@ -135,9 +135,8 @@ void Program::linkTick() {
     // While the device is closed a tick can do nothing before the next
     // attempt to open it again: the run loop sleeps until then, so the window
     // stays live and nothing spins.
-    const QVX720Com* com = window_->comm();
-    const qint64 idle = com && com->lineDown() ? com->msUntilReopen() : 0;
-    const int interval = int(std::clamp<qint64>(idle, 1, std::max(1, com ? com->timeOut() : 1)));
+    const QVX720Com& com = *window_->comm();
+    const int interval = int(std::clamp<qint64>(com.msUntilReopen(), 1, std::max(1, com.timeOut())));
     if (window_->Timer4->interval() != interval) window_->Timer4->setInterval(interval);
 }
 
