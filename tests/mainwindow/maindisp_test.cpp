@@ -367,7 +367,6 @@ TEST_F(MainDispTest, ExitSaveKeepsTheLoggingFileNameUntilTheWindowShowsIt) {
         {"exit before the window, name stored", true, false, nullptr, true, plant},
         {"exit before the window, none stored", false, false, nullptr, false, {}},
         {"window shown, logging not resumed", true, true, nullptr, true, {}},
-        {"logging resumed with the stored name", true, true, "/plant/Logging/line 1.csv", true, plant},
         {"operator picked a file", true, true, "/tmp/new.csv", true, QStringLiteral("/tmp/new.csv")},
     };
     for (const auto& row : rows) {
