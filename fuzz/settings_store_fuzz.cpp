@@ -42,7 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     gatherPreferences(s, p);
     check(saveExitPreferences(store, p), "settings file not written");
     p.Chname(0) = channelName(store, 0);  // as handed out: within the name's byte limit
-    p.Log_Filename_stored = true;
 
     const SettingsStore reloaded(path);
     check(loadPreferences(reloaded) == p, "saved preferences do not load back");

@@ -2,6 +2,8 @@
 // or `kill`, SIGINT, SIGHUP), handed to the event loop. The handler only
 // writes the signal's number into a socket pair; a notifier on the other end
 // calls back from the event loop, so the exit never runs inside the handler.
+// While it watches, a write to a closed pipe (SIGPIPE) no longer ends the
+// program either: the write fails and the program goes on to its exit.
 #pragma once
 
 #include <QObject>
@@ -19,7 +21,7 @@ public:
     // a time; one that was ignored at start stays ignored); the callback runs
     // once per signal that comes.
     explicit ExitSignals(Handler onSignal, QObject* parent = nullptr);
-    // Gives the signals back to their default action.
+    // Gives the signals (SIGPIPE too) back to their default action.
     ~ExitSignals() override;
     ExitSignals(const ExitSignals&) = delete;
     ExitSignals& operator=(const ExitSignals&) = delete;
@@ -39,6 +41,7 @@ private:
     int fds_[2] = {-1, -1};
     QSocketNotifier* notifier_ = nullptr;
     bool taken_[3] = {false, false, false};  // SIGTERM, SIGINT, SIGHUP
+    bool pipeTaken_ = false;  // SIGPIPE
     bool installed_ = false;
     bool enabled_ = true;
 };

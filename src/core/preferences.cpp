@@ -142,7 +142,7 @@ bool saveExitPreferences(SettingsStore& store, const Preferences& p) {
     put(QLatin1String(Logtim), num(p.Logtim));
     put(QLatin1String(SSTab1), num(p.SSTab1));
     put(QLatin1String(SSTab2), num(p.SSTab2));
-    put(QLatin1String(Log_Filename), p.Log_Filename);
+    if (p.Log_Filename_stored) put(QLatin1String(Log_Filename), p.Log_Filename);
     put(QLatin1String(Check1), num(p.Check1));
     for (int ch = 0; ch < kChannels; ++ch) {
         put(logNameKey(ch), num(p.LogName(ch)));

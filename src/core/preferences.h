@@ -97,9 +97,10 @@ struct Preferences {
 // gives that key's default; every other key loads all the same.
 Preferences loadPreferences(const SettingsStore& store);
 
-// The exit save, in this order: "Logtim", "SSTab1", "SSTab2", "Log_Filename",
-// "Check1"; per channel "LogName", "UNIT", "Decimalpoint"; per stored page box
-// "LogSetting", "LogSetting_data"; the five alarm colours; "Time_Count".
+// The exit save, in this order: "Logtim", "SSTab1", "SSTab2", "Log_Filename"
+// (only when Log_Filename_stored), "Check1"; per channel "LogName", "UNIT",
+// "Decimalpoint"; per stored page box "LogSetting", "LogSetting_data"; the
+// five alarm colours; "Time_Count".
 // All keys are stored together and the file is written once; false when it
 // could not be written (the store keeps the values in memory all the same).
 bool saveExitPreferences(SettingsStore& store, const Preferences& p);

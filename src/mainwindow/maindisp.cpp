@@ -22,6 +22,7 @@
 
 #include "bargr.h"
 #include "korvel_chartctl.h"
+#include "link.h"
 #include "lamp.h"
 #include "opuningdisp.h"
 #include "preferences.h"
@@ -345,14 +346,25 @@ SubDisp_comm* MainDisp::commDialog() {
         m_comm = new SubDisp_comm(m_state, m_strings, m_ui, stored, this);
         m_comm->setWindowFlag(Qt::Window);
         m_comm->setAcceptHandler(onCommAccept_);
-        // Nothing is saved, but the port is closed: its lock file goes with it.
-        m_comm->setShutDownHandler([this] {
-            End_flg = true;
-            Timer4->stop();
-            if (comm()) comm()->Comm_PortClose();
-        });
+        m_comm->setShutDownHandler(onShutDown_);
     }
     return m_comm;
+}
+
+void MainDisp::setShutDownHandler(std::function<void()> handler) {
+    onShutDown_ = std::move(handler);
+    if (m_comm) m_comm->setShutDownHandler(onShutDown_);
+}
+
+void MainDisp::postOutsideTick(std::function<void()> fn) {
+    QTimer::singleShot(0, this, [this, fn = std::move(fn)]() mutable {
+        if (End_flg) return;
+        if (m_link && m_link->inTick()) {
+            QTimer::singleShot(20, this, [this, fn = std::move(fn)]() mutable { postOutsideTick(std::move(fn)); });
+            return;
+        }
+        fn();
+    });
 }
 
 // ---- LinkView ----------------------------------------------------------------------
@@ -412,6 +424,9 @@ void MainDisp::startUpScanDone() {
         m_opening.reset();
     }
     show();
+    // From here on the caption is what the operator sees; the logging
+    // resume fills it within this same step.
+    m_logFileShown = true;
     if (Chart_Run != 0) Korvel_ChartCtl1->auto_run();
 }
 
@@ -458,7 +473,10 @@ void MainDisp::setLogBoxChecked(int ch, bool checked) {
     if (ch >= 0 && ch < kChannels) log_Check1[ch]->setChecked(checked);
 }
 
-void MainDisp::setLogFileCaption(const QString& path) { Savename_text->setText(path); }
+void MainDisp::setLogFileCaption(const QString& path) {
+    Savename_text->setText(path);
+    m_logFileShown = true;
+}
 
 bool MainDisp::confirmDataClear() {
     return m_ui.messageBox(this, m_strings.text(60), QString(), UiSeam::Icon::Question, UiSeam::Buttons::YesNo) ==

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "display_rules.h"
 #include "link_view.h"
@@ -78,6 +79,14 @@ public:
     void setUnloadHandler(UnloadHandler handler) { onUnload_ = std::move(handler); }
     // OK of the communication-condition dialog (port, speed, time-out choice).
     void setCommAcceptHandler(SubDisp_comm::AcceptHandler handler);
+    // "Shut down" of the communication-condition dialog, after its box: the
+    // program's exit steps without the save. Without one the dialog ends the
+    // process itself.
+    void setShutDownHandler(std::function<void()> handler);
+    // Runs fn from the event loop once no link tick runs (a tick that
+    // processes events would run it inside itself): a box opened there never
+    // holds the link or the logging clock. Nothing runs once the program ends.
+    void postOutsideTick(std::function<void()> fn);
 
     // The link that the window's link handlers (data clear) call.
     void setLink(Link* link) { m_link = link; }
@@ -349,7 +358,14 @@ private:
     SettingsStore* m_store = nullptr;
     UnloadHandler onUnload_;
     SubDisp_comm::AcceptHandler onCommAccept_;
+    std::function<void()> onShutDown_;
     bool m_unloadAccepted = false;
+    // The logging file name as the store held it at start, until the window
+    // shows its caption (the logging resume after the start-up scan fills
+    // it): an exit before then saves it as it was read, or leaves the key
+    // out when there was none.
+    std::optional<QString> m_logFileAsRead;
+    bool m_logFileShown = false;
     int m_settingPageBase = 0;
     Link* m_link = nullptr;
     std::array<QString, 5> m_panelText{};  // panels 1..4 as last set

@@ -100,16 +100,7 @@ void MainDisp::showLogWriteFailure(const LogWriteResult& failure) {
 void MainDisp::postLogWriteFailure(const LogWriteResult& failure) {
     // A box opened inside Timer1's own tick would hold Timer1 until it is
     // answered: the rows of that time would be lost.
-    QTimer::singleShot(0, this, [this, failure] {
-        if (End_flg) return;
-        // A link tick that processes events runs this inside itself: again
-        // once it is over.
-        if (m_link && m_link->inTick()) {
-            QTimer::singleShot(20, this, [this, failure] { postLogWriteFailure(failure); });
-            return;
-        }
-        showLogWriteFailure(failure);
-    });
+    postOutsideTick([this, failure] { showLogWriteFailure(failure); });
 }
 
 void MainDisp::logStart() {

@@ -39,7 +39,10 @@ void MainDisp::regRead(const Preferences& p) {
         const QSignalBlocker block(Check1);
         Check1->setCheckState(boxState(p.Check1));
     }
-    // The stored logging file name is the logging resume's to show (Link::resumeLogging).
+    // The stored logging file name is the logging resume's to show
+    // (Link::resumeLogging); until then an exit keeps it as it was read.
+    m_logFileAsRead = p.Log_Filename_stored ? std::optional<QString>(p.Log_Filename) : std::nullopt;
+    m_logFileShown = false;
     for (int ch = 0; ch < kChannels; ++ch) log_Check1[ch]->setCheckState(boxState(p.LogName(ch)));
     for (int n = 0; n < kPageBoxes; ++n)
         if (isStoredPageBox(n)) setOptionCheckValue(n, p.LogSetting(n));
@@ -60,8 +63,13 @@ void MainDisp::gatherExitPreferences(Preferences& p) const {
     p.Logtim = qint16(Logging_time->currentIndex());
     p.SSTab1 = qint16(SSTab1->currentIndex());
     p.SSTab2 = qint16(SSTab2->currentIndex());
-    p.Log_Filename = Savename_text->text();
-    p.Log_Filename_stored = true;
+    if (m_logFileShown) {
+        p.Log_Filename = Savename_text->text();
+        p.Log_Filename_stored = true;
+    } else {
+        p.Log_Filename = m_logFileAsRead.value_or(QString());
+        p.Log_Filename_stored = m_logFileAsRead.has_value();
+    }
     p.Check1 = qint16(boxValue(Check1));
     for (int ch = 0; ch < kChannels; ++ch) p.LogName(ch) = qint16(boxValue(log_Check1[ch]));
     for (int n = 0; n < kPageBoxes; ++n)

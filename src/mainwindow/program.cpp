@@ -63,9 +63,7 @@ void Program::Main() {
     // Entries come inside the link tick: their box waits for the tick's end.
     history_ = std::make_unique<AlarmHistory>(
         state_, store_, strings_, [] { return QDateTime::currentDateTime(); },
-        [this](const QString& text) {
-            QTimer::singleShot(0, window_.get(), [this, text] { showOutsideTick(text); });
-        });
+        [this](const QString& text) { tellLater(text); });
     // A start that could not write the header (a full disk) leaves it to the first line.
     history_->setFileHeader(historyFileHeader(start.date()));
     if (!reason.isEmpty()) history_->markFileFailing();  // the box at start names it
@@ -74,6 +72,7 @@ void Program::Main() {
     link_->setProgramFolder(options_.programFolder);
     window_->setLink(link_.get());
     window_->setUnloadHandler([this](bool& cancel) { Form_Unload(cancel); });
+    window_->setShutDownHandler([this] { endProgram(ExitSave::Nothing); });
     window_->setCommAcceptHandler([this](const QString& port, const QString& speed, int choice) {
         link_->commDialogOk(port, speed, choice);
     });
@@ -99,7 +98,9 @@ void Program::Main() {
 void Program::tellLater(const QString& text) {
     // Shown from the run loop, never from inside the step that failed, so
     // the link timer and the displays go on while the box is open.
-    QTimer::singleShot(0, window_.get(), [this, text] { showOutsideTick(text); });
+    window_->postOutsideTick([this, text] {
+        ui_.messageBox(window_.get(), text, strings_.text(1), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
+    });
 }
 
 QString Program::settingsFailureText(int textId) const {
@@ -140,18 +141,6 @@ void Program::linkTick() {
     if (window_->Timer4->interval() != interval) window_->Timer4->setInterval(interval);
 }
 
-void Program::showOutsideTick(const QString& text) {
-    if (window_->End_flg) return;
-    // A tick that processes events (the start-up's logging resume) runs this
-    // inside itself: try again once it is over.
-    if (link_ && link_->inTick()) {
-        QTimer::singleShot(20, window_.get(), [this, text] { showOutsideTick(text); });
-        return;
-    }
-    // Polling goes on under the box: the tick is free to run in its wait.
-    ui_.messageBox(window_.get(), text, strings_.text(1), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
-}
-
 bool Program::saveOnExit() {
     Preferences p;
     gatherPreferences(state_, p);
@@ -162,11 +151,18 @@ bool Program::saveOnExit() {
     return saved;
 }
 
-void Program::endProgram() {
+void Program::endProgram(ExitSave save, int signal) {
+    if (ending_) return;
     ending_ = true;
     window_->End_flg = true;
     window_->Timer4->stop();
+    const bool saved = save == ExitSave::Nothing || saveOnExit();
     if (QVX720Com* com = window_->comm()) com->Comm_PortClose();
+    // Only now a word on the error output: it may be a pipe whose reader has
+    // gone, and nothing it does may cost the save or the lock file.
+    if (signal != 0) qInfo("ending on signal %d (%s)", signal, strsignal(signal));
+    // Nobody may be there to answer (a logout, a shutdown): no box.
+    if (!saved) qWarning("%s", qUtf8Printable(settingsFailureText(943)));
     ui_.endProcess(0);
 }
 
@@ -182,7 +178,7 @@ void Program::Form_Unload(bool& Cancel) {
         Cancel = true;
         return;
     }
-    endProgram();
+    endProgram(ExitSave::Nothing);  // saved before the question
 }
 
 void Program::watchExitSignals() {
@@ -193,12 +189,8 @@ void Program::watchExitSignals() {
 }
 
 void Program::endBySignal(int signal) {
-    if (ending_ || !window_ || !link_) return;
-    qInfo("ending on signal %d (%s)", signal, strsignal(signal));
-    // Nobody may be there to answer (a logout, a shutdown): no question and
-    // no box; a failed save is told on the error output.
-    if (!saveOnExit()) qWarning("%s", qUtf8Printable(settingsFailureText(943)));
-    endProgram();
+    if (!window_ || !link_) return;
+    endProgram(ExitSave::Settings, signal);
 }
 
 }  // namespace qvx

@@ -50,15 +50,18 @@ public:
 private:
     void communicate();
     void linkTick();
-    // A message box that never holds the link tick: shown once no tick runs.
-    void showOutsideTick(const QString& text);
     void Form_Unload(bool& Cancel);
     // The exit's save of the settings; false when the store could not be written.
     bool saveOnExit();
-    // The exit's last steps: the link stops, the port closes, the process ends.
-    void endProgram();
+    enum class ExitSave { Nothing, Settings };
+    // The exit steps of every way out, once: the link stops, the settings are
+    // saved when asked, the port closes (its lock file goes), and only then
+    // is anything said (the signal, a failed save) on the error output; then
+    // the process ends. signal: the exit signal that ended it, or 0.
+    void endProgram(ExitSave save, int signal = 0);
     void endBySignal(int signal);
-    // A box shown from the run loop once the current step has returned.
+    // A box shown from the run loop once the current step and any link tick
+    // have returned, so polling goes on under it.
     void tellLater(const QString& text);
     // Tells the operator when the settings file cannot be written: once per
     // run of failed saves, and at exit when the exit's save fails.

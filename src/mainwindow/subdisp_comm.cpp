@@ -101,8 +101,10 @@ void SubDisp_comm::Command1_Click() {
 void SubDisp_comm::Command3_Click() {
     m_ui.messageBox(this, m_strings.text(22), m_strings.text(1), UiSeam::Icon::None, UiSeam::Buttons::Ok);
     hide();
-    if (onShutDown_) onShutDown_();
-    m_ui.endProcess(0);
+    if (onShutDown_)
+        onShutDown_();
+    else
+        m_ui.endProcess(0);
 }
 
 void SubDisp_comm::closeEvent(QCloseEvent* event) {

@@ -28,7 +28,8 @@ public:
     // receiver saves "Port", "Speed" and "Time_Count".
     using AcceptHandler = std::function<void(const QString& port, const QString& speed, int timeCount)>;
     void setAcceptHandler(AcceptHandler handler) { onAccept_ = std::move(handler); }
-    // Called by "Shut down" right before the process ends (the port is closed there).
+    // Called by "Shut down" after its box: it closes the port and ends the
+    // process. Without one the dialog ends the process itself.
     void setShutDownHandler(std::function<void()> handler) { onShutDown_ = std::move(handler); }
 
     // Sets a combo's text; a text that is not in its list leaves it as it is.

@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
 
@@ -346,6 +347,45 @@ TEST_F(MainDispTest, ScanProgressAndStartUpDone) {
         EXPECT_TRUE(m.isVisible());
         EXPECT_EQ(m.Korvel_ChartCtl1->running(), chartRun != 0);
         m.setScanProgress(95);  // the form is gone: nothing to move, nothing breaks
+        m.hide();
+    }
+}
+
+// The exit save's logging file name: as the store held it until the window
+// shows its caption (an exit during the start-up scan, or under the
+// communication dialog), what the window shows from then on.
+TEST_F(MainDispTest, ExitSaveKeepsTheLoggingFileNameUntilTheWindowShowsIt) {
+    const QString plant = QStringLiteral("/plant/Logging/line 1.csv");
+    const struct {
+        const char* what;
+        bool stored;          // "Log_Filename" = plant at start
+        bool shown;           // the window shown after the scan
+        const char* caption;  // caption set afterwards (nullptr: none)
+        bool savedKey;        // the key in the store after the exit save
+        QString saved;
+    } rows[] = {
+        {"exit before the window, name stored", true, false, nullptr, true, plant},
+        {"exit before the window, none stored", false, false, nullptr, false, {}},
+        {"window shown, logging not resumed", true, true, nullptr, true, {}},
+        {"operator picked a file", true, true, "/tmp/new.csv", true, QStringLiteral("/tmp/new.csv")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir dir;
+        SettingsStore store(dir.filePath(QStringLiteral("s.ini")));
+        if (row.stored) {
+            ASSERT_TRUE(store.save(QStringLiteral("Log_Filename"), plant));
+        }
+        MainDisp& m = make(test::numberedTable());
+        m.regRead(loadPreferences(store));
+        if (row.shown) m.startUpScanDone();
+        if (row.caption) m.setLogFileCaption(QString::fromUtf8(row.caption));
+        Preferences p;
+        m.gatherExitPreferences(p);
+        ASSERT_TRUE(saveExitPreferences(store, p));
+        const SettingsStore reread(dir.filePath(QStringLiteral("s.ini")));
+        EXPECT_EQ(reread.contains(QStringLiteral("Log_Filename")), row.savedKey);
+        EXPECT_EQ(reread.read(QStringLiteral("Log_Filename"), QStringLiteral("-")), row.savedKey ? row.saved : QStringLiteral("-"));
         m.hide();
     }
 }

@@ -563,18 +563,29 @@ TEST(ProgramEndToEnd, FailedLinkCheckSaysWhichDeviceAndWhy) {
     }
 }
 
+// Logging ran at the last exit: its file name, which only the logging resume
+// after the scan shows, is saved as it was read.
 TEST(ProgramEndToEnd, ExitSignalSavesTheSettingsAndLeavesNoLockFile) {
     const struct {
         const char* mode;  // "scan": during the start-up scan; "question": in the open exit question
         std::vector<int> sent;
-    } rows[] = {{"scan", {SIGTERM}}, {"scan", {SIGHUP, SIGHUP}}, {"question", {SIGINT, SIGTERM}}};
+        bool closedStderr;  // the error output a pipe nobody reads any more
+    } rows[] = {{"scan", {SIGTERM}, false},
+                {"scan", {SIGHUP, SIGHUP}, false},
+                {"question", {SIGINT, SIGTERM}, false},
+                {"scan", {SIGHUP}, true}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.mode + QStringLiteral(" %1").arg(row.sent.front()).toStdString());
+        SCOPED_TRACE(row.mode + QStringLiteral(" %1%2").arg(row.sent.front()).arg(row.closedStderr ? " closed" : "")
+                                    .toStdString());
         SimOnPty sim(1, "0,1");
         ASSERT_TRUE(sim.serving());
         SettingsStore store(sim.o.settingsPath);
         store.save("Logtim", "1");
         store.save("Time_Count", "0");  // the child's own 50 ms: the scan of 95 addresses lasts seconds
+        const QString logFile = QDir(sim.o.programFolder).filePath("Logging/plant.csv");
+        store.save("log_start", "1");
+        store.save("Check1", "1");
+        store.save("Log_Filename", logFile);
         // The lock the serial library takes for the device the link leads to.
         const QString tty = QFileInfo(sim.link).symLinkTarget();
         ASSERT_TRUE(tty.startsWith("/dev/"));
@@ -592,7 +603,9 @@ TEST(ProgramEndToEnd, ExitSignalSavesTheSettingsAndLeavesNoLockFile) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         child.setProcessEnvironment(env);
-        child.start(QStringLiteral(QVX720_SIGNAL_CHILD), {sim.o.settingsPath, sim.o.programFolder, row.mode});
+        QStringList args{sim.o.settingsPath, sim.o.programFolder, row.mode};
+        if (row.closedStderr) args << "closed-stderr";
+        child.start(QStringLiteral(QVX720_SIGNAL_CHILD), args);
         QElapsedTimer t;
         t.start();
         QByteArray out;
@@ -609,8 +622,12 @@ TEST(ProgramEndToEnd, ExitSignalSavesTheSettingsAndLeavesNoLockFile) {
         EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(child.exitCode(), 0) << err.toStdString();
         EXPECT_FALSE(out.contains("the exit question returned"));
-        EXPECT_EQ(err.count("ending on signal"), 1) << err.toStdString();
-        EXPECT_EQ(SettingsStore(sim.o.settingsPath).read("Logtim", QString()), "5");
+        // Nothing reads a closed error output: its line is lost, nothing else.
+        EXPECT_EQ(err.count("ending on signal"), row.closedStderr ? 0 : 1) << err.toStdString();
+        const SettingsStore saved(sim.o.settingsPath);
+        EXPECT_EQ(saved.read("Logtim", QString()), "5");
+        EXPECT_EQ(saved.read("Log_Filename", QString()), logFile);
+        EXPECT_EQ(saved.read("log_start", QString()), "1");
         EXPECT_EQ(lockFiles(), QStringList());
     }
 }

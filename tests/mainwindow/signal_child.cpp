@@ -4,12 +4,15 @@
 // yet), then says "ready" on its output: in the mode "scan" at once, so that
 // the signal comes during the start-up scan (one long tick); in the mode
 // "question" from inside the exit question, which it leaves unanswered.
-// Arguments: settings file, program folder, mode.
+// Arguments: settings file, program folder, mode, and optionally
+// "closed-stderr": the error output is then a pipe whose reader has gone, as
+// under `qvx720 2>&1 | tee run.log` in a terminal that was closed.
 #include <QApplication>
 #include <QComboBox>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 #include "program.h"
 
@@ -17,7 +20,7 @@ using namespace qvx;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 4) return 2;
+    if (argc != 4 && argc != 5) return 2;
     ProgramOptions o;
     o.settingsPath = QString::fromLocal8Bit(argv[1]);
     o.programFolder = QString::fromLocal8Bit(argv[2]);
@@ -30,6 +33,12 @@ int main(int argc, char** argv) {
     QtUiSeam ui;
     Program program(o, StringTable::forLocale(), ui);
     program.watchExitSignals();
+    if (argc == 5 && qstrcmp(argv[4], "closed-stderr") == 0) {
+        int p[2];
+        if (::pipe(p) != 0 || ::dup2(p[1], STDERR_FILENO) < 0) return 3;
+        ::close(p[0]);
+        ::close(p[1]);
+    }
     program.Main();
     program.window().Logging_time->setCurrentIndex(5);
     const auto ready = [] {
