@@ -50,6 +50,8 @@ public:
 private:
     void communicate();
     void linkTick();
+    // Sets the link timer to the next tick that has work.
+    void paceLinkTimer();
     // A message box that never holds the link tick: shown once no tick runs.
     void showOutsideTick(const QString& text);
     void Form_Unload(bool& Cancel);

@@ -452,12 +452,14 @@ TEST(LinkSetup, FailingCheckShowsDialogOnceAndRetriesAfterOk) {
     EXPECT_FALSE(r.com.isOpen());
     EXPECT_EQ(r.s.Write_Request.Com_State, Com_Reopen);
     // Still failing after OK: the dialog comes again.
+    r.now += r.com.timeOut();
     r.link.commDialogOk("COM2", "19200", 3);
     r.link.Timer4_Timer();
     EXPECT_EQ(r.view.dialogShown, 2);
     EXPECT_EQ(r.store.read("Time_Count", ""), "3");
     // The controller answers now.
     r.bank.present.insert(0);
+    r.now += r.com.timeOut();
     r.link.commDialogOk("COM2", "19200", 3);
     r.link.Timer4_Timer();
     EXPECT_EQ(r.s.Write_Request.Com_State, Com_FirstRead);
@@ -468,6 +470,69 @@ TEST(LinkSetup, FailingCheckShowsDialogOnceAndRetriesAfterOk) {
     EXPECT_EQ(r.view.scanDone, 1);
     EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
     EXPECT_EQ(r.s.NoConnect(0), 0);
+}
+
+namespace {
+// A device that is not there: every open fails at once.
+class MissingDevice final : public Transport {
+public:
+    explicit MissingDevice(int& opens) : opens_(opens) {}
+    bool open(int) override { return ++opens_, false; }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    bool send(const QByteArray&) override { return false; }
+    QByteArray receive(int) override { return {}; }
+    void discardInput() override {}
+
+private:
+    int& opens_;
+};
+}  // namespace
+
+TEST(LinkSetup, RetryStateSleepsBetweenAttemptsAndTriesAtMostOncePerTimeOut) {
+    // The run loop as the program runs it: sleep as long as the link asks
+    // (at least 1 ms), then tick; the operator may press OK at every wake-up.
+    const struct {
+        int choice;        // time-out choice (ms by the table)
+        bool okEveryWake;  // the operator presses OK at once, over and over
+        bool missing;      // no device (else a device whose controller is silent)
+        int maxAttempts;   // link checks in 2 s at most
+        int minAttempts;
+        int maxWakes;      // ticks in 2 s at most
+    } table[] = {
+        {2, false, true, 0, 0, 10},  {2, true, true, 10, 9, 10},  {10, true, true, 2, 1, 2},
+        {14, false, true, 0, 0, 1},  {1, true, false, 20, 18, 20}, {12, true, false, 1, 1, 1},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(::testing::Message() << row.choice << " ok " << row.okEveryWake << " missing " << row.missing);
+        LinkRig r;
+        r.markPresent({});
+        int opens = 0;
+        if (row.missing) r.com.setSimulatedLine([&] { return std::make_unique<MissingDevice>(opens); });
+        r.s.Time_Count = static_cast<qint16>(row.choice);
+        ASSERT_EQ(r.link.Link_start(), "");  // the first check, at start
+        ASSERT_TRUE(r.s.CommDisp_flg);
+        r.s.Write_Request.Com_State = Com_Reopen;
+        const int attemptsBefore = row.missing ? opens : int(r.sent.size());
+        const qint64 end = r.now + 2000;
+        int wakes = 0;
+        while (r.now < end) {
+            r.now += std::max<qint64>(1, r.link.msUntilNextTick());
+            if (r.now >= end) break;
+            ++wakes;
+            if (row.okEveryWake && r.s.CommDisp_flg) r.link.commDialogOk("COM1", "9600", row.choice);
+            r.link.Timer4_Timer();
+            // Every tick sets the line up again with what is stored.
+            EXPECT_EQ(r.com.timeOut(), timeoutMs(row.choice));
+        }
+        const int attempts = (row.missing ? opens : int(r.sent.size())) - attemptsBefore;
+        EXPECT_LE(attempts, row.maxAttempts);
+        EXPECT_GE(attempts, row.minAttempts);
+        EXPECT_LE(wakes, row.maxWakes);
+        EXPECT_GE(wakes, 1);
+        EXPECT_EQ(r.view.dialogShown, 1 + attempts);
+        EXPECT_EQ(r.s.Write_Request.Com_State, Com_Reopen);
+    }
 }
 
 // ------------------------------------------------------------------ state machine
