@@ -1,6 +1,7 @@
 #include "link.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <utility>
 
 #include "preferences.h"
@@ -80,10 +81,29 @@ std::vector<int> bulkReadItems(qint16 opt, qint16 type) {
     return items;
 }
 
+QString deviceLockText(const StringTable& strings, const DeviceLock& lock) {
+    using H = DeviceLock::Holder;
+    const auto holder = [&] {
+        return lock.program.isEmpty() ? strings.text(906).arg(lock.pid)
+                                      : strings.text(905).arg(lock.program).arg(lock.pid);
+    };
+    switch (lock.holder) {
+    case H::None: break;
+    case H::Running: return strings.text(902).arg(holder(), lock.file);
+    case H::OtherHost: return strings.text(903).arg(holder(), lock.host, lock.file);
+    case H::Ended: return strings.text(904).arg(lock.file, holder());
+    case H::Unnamed: return strings.text(907).arg(lock.file);
+    case H::CannotMake: return strings.text(908).arg(lock.file);
+    case H::NoFolder: return strings.text(909);
+    }
+    return {};
+}
+
 QString linkFailureText(const StringTable& strings, const QString& port, const QString& device,
-                        const QString& deviceError) {
+                        const QString& deviceError, const DeviceLock& lock) {
     const QString where = device.compare(QLatin1String("sim"), Qt::CaseInsensitive) == 0 ? strings.text(901) : device;
-    const QString why = deviceError.isEmpty() ? strings.text(900) : deviceError;
+    QString why = deviceLockText(strings, lock);
+    if (why.isEmpty()) why = deviceError.isEmpty() ? strings.text(900) : deviceError;
     return QStringLiteral("%1 (%2): %3").arg(port, where, why);
 }
 
@@ -122,6 +142,7 @@ QString Link::Link_open(const QString& port, const QString& speed) {
     com_.Comm_SetPort(port);
     com_.Comm_SetSpeed(speed);
     if (!s_.CommDisp_flg) {
+        lastLinkCheck_ = com_.clockMs();
         com_.Comm_PortOpen();
         reply = com_.Comm_Transact(QStringLiteral(" "), QStringLiteral(" "), kRead, itemCode(Item::PV),
                                    QString(), 2);
@@ -131,7 +152,7 @@ QString Link::Link_open(const QString& port, const QString& speed) {
     } else if (!s_.CommDisp_flg) {
         view_.setCommDialogPort(store_.read(QStringLiteral("Port"), QStringLiteral("COM1")));
         view_.setCommDialogSpeed(store_.read(QStringLiteral("Speed"), QStringLiteral("9600")));
-        view_.setCommDialogReason(linkFailureText(strings_, port, com_.device(), com_.lineError()));
+        view_.setCommDialogReason(linkFailureText(strings_, port, com_.device(), com_.lineError(), com_.lineLock()));
         s_.CommDisp_flg = true;
         com_.Comm_PortClose();
         view_.showCommDialog();
@@ -210,6 +231,8 @@ void Link::Timer4_Timer() {
         }
         break;
     case Com_Reopen:
+        if (msUntilNextTick() > 0) break;  // not yet: asleep until then
+        lastRetryTick_ = com_.clockMs();
         if (!Link_start().isEmpty())
             w.Com_State = Com_FirstRead;
         else
@@ -219,6 +242,14 @@ void Link::Timer4_Timer() {
         w.Com_State = Com_Monitor;
         break;
     }
+}
+
+qint64 Link::msUntilNextTick() const {
+    if (s_.Write_Request.Com_State != Com_Reopen) return com_.msUntilReopen();
+    // A device that is missing fails its check at once: without this pause
+    // the retry state would spin for as long as the dialog stays open.
+    const qint64 since = s_.CommDisp_flg ? lastRetryTick_ : lastLinkCheck_;
+    return std::max<qint64>(0, since + com_.timeOut() - com_.clockMs());
 }
 
 // ---------------------------------------------------------------- transactions

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <array>
+#include <limits>
 #include <vector>
 
 #include "link_view.h"
@@ -32,11 +33,15 @@ inline constexpr const char* kProbeItem = "0000";
 inline constexpr const char* kAlarmCommandCode = "0051";
 
 // Why the link check failed, in one line: the port, the device it maps to and
-// the system's reason the device did not open or failed (deviceError), or
-// that it opened but channel 1 did not acknowledge.
+// the system's reason the device did not open or failed (deviceError), who
+// holds its lock when that was the reason, or that it opened but channel 1
+// did not acknowledge.
 // "COM1 (/dev/ttyUSB0): Permission denied".
 QString linkFailureText(const StringTable& strings, const QString& port, const QString& device,
-                        const QString& deviceError);
+                        const QString& deviceError, const DeviceLock& lock = {});
+// Who holds a device's lock, and what to do about a lock left behind; "" when
+// the lock was not the cause.
+QString deviceLockText(const StringTable& strings, const DeviceLock& lock);
 
 class Link {
 public:
@@ -51,6 +56,11 @@ public:
     // One tick of the link state machine. A tick never starts while another runs.
     void Timer4_Timer();
     bool inTick() const { return inTick_; }
+    // How long the run loop may sleep before a tick has work again (0: at
+    // once). The retry state makes at most one link attempt per time-out and,
+    // while the dialog waits, sets the line up once per time-out; a closed
+    // device is tried once per time-out.
+    qint64 msUntilNextTick() const;
 
     // The poll: at most one transaction.
     void Monitor_read();
@@ -117,6 +127,11 @@ private:
     HistorySink& history_;
     QString programFolder_;
     bool inTick_ = false;
+    // When the retry state last ran and when a link check last opened the
+    // device (the object's clock).
+    static constexpr qint64 kLongAgo = std::numeric_limits<qint64>::min() / 2;
+    qint64 lastRetryTick_ = kLongAgo;
+    qint64 lastLinkCheck_ = kLongAgo;
     // Per channel: the last status poll was acknowledged.
     std::array<bool, kChannels> statusAcked_{};
     std::array<bool, kChannels> reReadWanted_{};

@@ -71,7 +71,7 @@ std::unique_ptr<Transport> QVX720Com::makeTransport() {
 
 qint16 QVX720Com::Comm_PortOpen() {
     Comm_PortClose();
-    lineError_.clear();
+    keepLineError(false);
     bool ok = false;
     const int baud = speed_.toInt(&ok);
     if (!ok || baud <= 0) return 0;
@@ -81,7 +81,7 @@ qint16 QVX720Com::Comm_PortOpen() {
     lastOpenAttempt_ = clock_();
     // A device that does not open is kept: transactions try it again.
     if (!line_->open(baud)) {
-        lineError_ = line_->lastError();
+        keepLineError(true);
         return 0;
     }
     lineUp_ = true;
@@ -110,17 +110,22 @@ bool QVX720Com::lineReady() {
     ++reopenAttempts_;
     line_->close();
     if (!line_->open(baud_)) {
-        lineError_ = line_->lastError();
+        keepLineError(true);
         return false;
     }
     lineUp_ = true;
-    lineError_.clear();
+    keepLineError(false);
     qInfo("%s (%s): the device is open again", qUtf8Printable(port_), qUtf8Printable(device_));
     return true;
 }
 
+void QVX720Com::keepLineError(bool failed) {
+    lineError_ = failed ? line_->lastError() : QString();
+    lineLock_ = failed ? line_->lockRefusal() : DeviceLock();
+}
+
 void QVX720Com::lineFailed() {
-    lineError_ = line_->lastError();
+    keepLineError(true);
     line_->close();
     // The first attempt to open it again comes a time-out later, as every other.
     lastOpenAttempt_ = clock_();
@@ -173,13 +178,15 @@ QString QVX720Com::Comm_Transact(const QString& adr, const QString& subAdr, cons
     const qint64 start = clock_();
     proto::ReplyScanner scanner;
     for (;;) {
+        // A device that failed during the wait, the last one included, is
+        // gone: that is never a silent controller.
+        if (!line_->isOpen()) {
+            lineFailed();
+            return {};
+        }
         const qint64 left = timeoutMs_ - (clock_() - start);
         if (left <= 0) {
             reachedLine_ = true;  // a silent controller
-            return {};
-        }
-        if (!line_->isOpen()) {
-            lineFailed();
             return {};
         }
         const QByteArray bytes = line_->receive(static_cast<int>(left));

@@ -69,6 +69,8 @@ public:
     void setBeforeTransaction(std::function<void()> hook) { beforeTransaction_ = std::move(hook); }
 
     int timeOut() const { return timeoutMs_; }
+    // The object's monotonic clock, in milliseconds.
+    qint64 clockMs() const { return clock_(); }
     const QString& port() const { return port_; }
     const QString& speed() const { return speed_; }
     bool option() const { return option_; }
@@ -89,6 +91,8 @@ public:
     // The system's text for why the device could not be opened or failed
     // since the last successful open; "" when it has not.
     const QString& lineError() const { return lineError_; }
+    // Who holds the device's lock when that was why it did not open.
+    const DeviceLock& lineLock() const { return lineLock_; }
     // Number of transactions made since creation (for statistics and tests).
     quint64 transactions() const { return transactions_; }
     // Attempts to open the device again after it had failed.
@@ -101,6 +105,8 @@ private:
     bool lineReady();
     // Closes a line whose device has failed and keeps the system's reason.
     void lineFailed();
+    // Keeps the device's reason for its last failure ("" and no lock: none).
+    void keepLineError(bool failed);
 
     std::unique_ptr<Transport> line_;
     LineFactory simLine_;
@@ -116,6 +122,7 @@ private:
     bool option_ = false;
     QString device_;
     QString lineError_;
+    DeviceLock lineLock_;
     qint64 lastOpenAttempt_ = 0;
     bool lineUp_ = false;  // the device opened and has not been found failed since
     bool reachedLine_ = false;

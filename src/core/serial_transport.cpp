@@ -52,36 +52,6 @@ void askLowLatency(int fd) {
 #endif
 }
 
-// The texts the port object gives when it cannot take or make the device's lock file.
-bool isLockFailure(const QSerialPort& port) {
-    return port.error() == QSerialPort::PermissionError &&
-           (port.errorString() == QSerialPort::tr("Permission error while locking the device") ||
-            port.errorString() == QSerialPort::tr("Permission error while creating lock file"));
-}
-
-// Who holds a lock file, as far as the file tells: the lock file's path,
-// then the process that wrote it and whether it still runs.
-QString lockFileDetail(const QString& lockFile) {
-    if (lockFile.isEmpty()) return {};
-    QFile f(lockFile);
-    if (!f.exists()) return QStringLiteral(" (%1 cannot be made)").arg(lockFile);
-    // The lock file holds the process id, the program's name and the host, a line each.
-    bool ok = false;
-    QList<QByteArray> lines;
-    if (f.open(QIODevice::ReadOnly)) lines = f.read(4096).split('\n');
-    const qint64 pid = lines.value(0).trimmed().toLongLong(&ok);
-    if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return QStringLiteral(" (%1)").arg(lockFile);
-    const QString program = QString::fromUtf8(lines.value(1).trimmed());
-    const QString host = QString::fromUtf8(lines.value(2).trimmed());
-    const QString holder = program.isEmpty() ? QStringLiteral("process %1").arg(pid)
-                                             : QStringLiteral("%1, process %2").arg(program).arg(pid);
-    if (!host.isEmpty() && host != QSysInfo::machineHostName())
-        return QStringLiteral(" (%1, held by %2 on %3)").arg(lockFile, holder, host);
-    const bool live = ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-    return live ? QStringLiteral(" (%1, held by %2)").arg(lockFile, holder)
-                : QStringLiteral(" (%1, left by %2, which has ended)").arg(lockFile, holder);
-}
-
 bool isDeviceError(QSerialPort::SerialPortError e) {
     switch (e) {
     case QSerialPort::ResourceError:
@@ -129,6 +99,40 @@ QString serialLockFile(const QString& openPath) {
     return {};
 }
 
+DeviceLock readDeviceLock(const QString& lockFile, const QString& thisHost,
+                          const std::function<bool(qint64 pid)>& running) {
+    DeviceLock lock;
+    lock.file = lockFile;
+    lock.holder = DeviceLock::Holder::Unnamed;
+    QFile f(lockFile);
+    QList<QByteArray> lines;
+    if (f.open(QIODevice::ReadOnly)) lines = f.read(4096).split('\n');
+    bool ok = false;
+    const qint64 pid = lines.value(0).trimmed().toLongLong(&ok);
+    if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return lock;
+    lock.pid = pid;
+    lock.program = QString::fromUtf8(lines.value(1).trimmed());
+    const QString host = QString::fromUtf8(lines.value(2).trimmed());
+    if (!host.isEmpty() && host != thisHost) {
+        lock.holder = DeviceLock::Holder::OtherHost;
+        lock.host = host;
+    } else {
+        lock.holder = running(pid) ? DeviceLock::Holder::Running : DeviceLock::Holder::Ended;
+    }
+    return lock;
+}
+
+DeviceLock lockRefusal(QSerialPort::SerialPortError error, bool deviceUsable, const QString& lockFile) {
+    // The port object refuses a device whose lock it cannot take or make as
+    // a permission error; a device we may open ourselves makes that the lock's.
+    if (error != QSerialPort::PermissionError || !deviceUsable) return {};
+    if (lockFile.isEmpty()) return {DeviceLock::Holder::NoFolder, {}, {}, 0, {}};
+    if (!QFile::exists(lockFile)) return {DeviceLock::Holder::CannotMake, lockFile, {}, 0, {}};
+    return readDeviceLock(lockFile, QSysInfo::machineHostName(), [](qint64 pid) {
+        return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+    });
+}
+
 SerialTransport::SerialTransport(QString device) : device_(std::move(device)) {
     // The port also reports errors found while events are processed between
     // transactions (a hang-up seen by its read notifier).
@@ -142,6 +146,7 @@ SerialTransport::~SerialTransport() { close(); }
 bool SerialTransport::open(int baud) {
     close();
     error_.clear();
+    lock_ = {};
     // Resolved at every open: a replugged adapter's by-id link may lead to
     // another tty than before.
     openPath_ = serialOpenPath(device_);
@@ -158,7 +163,9 @@ bool SerialTransport::open(int baud) {
         if (e == QSerialPort::NoError || e == QSerialPort::UnknownError || e == QSerialPort::OpenError)
             error_ = openFailure(openPath_);
         if (error_.isEmpty()) error_ = port_.errorString();
-        if (isLockFailure(port_)) error_ += lockFileDetail(serialLockFile(openPath_));
+        const QByteArray path = openPath_.toLocal8Bit();
+        lock_ = qvx::lockRefusal(e, ::access(path.constData(), R_OK | W_OK) == 0, serialLockFile(openPath_));
+        if (!lock_.file.isEmpty()) error_ += QStringLiteral(" (%1)").arg(lock_.file);
         return false;
     }
     const bool ok = port_.setBaudRate(baud) && port_.setDataBits(QSerialPort::Data8) &&

@@ -4,6 +4,7 @@
 #include <QSerialPort>
 #include <QString>
 #include <cerrno>
+#include <functional>
 
 #include "transport.h"
 
@@ -21,6 +22,17 @@ QString serialOpenPath(const QString& name);
 // in its lock folder with that folder's symlinks resolved; "" when it finds
 // no folder it can use.
 QString serialLockFile(const QString& openPath);
+// Who holds a lock file, as far as the file tells: it holds the process id,
+// the program's name and the computer, a line each. running says whether a
+// process of this computer (thisHost) still runs.
+DeviceLock readDeviceLock(const QString& lockFile, const QString& thisHost,
+                          const std::function<bool(qint64 pid)>& running);
+// Whether a refused open was the lock's doing, decided by the port object's
+// error, whether the device itself may be opened for reading and writing, and
+// the lock file the serial library uses ("" when it finds no lock folder);
+// never by the port's message, which a loaded translation changes. Holder
+// None when the lock was not the cause.
+DeviceLock lockRefusal(QSerialPort::SerialPortError error, bool deviceUsable, const QString& lockFile);
 
 class SerialTransport final : public Transport {
 public:
@@ -36,6 +48,7 @@ public:
     QByteArray receive(int timeoutMs) override;
     void discardInput() override;
     QString lastError() const override { return error_; }
+    DeviceLock lockRefusal() const override { return lock_; }
 
     const QString& device() const { return device_; }
     // The path of the last open (the device with symlinks resolved).
@@ -48,6 +61,7 @@ private:
     QString openPath_;
     QSerialPort port_;
     QString error_;
+    DeviceLock lock_;
     bool failed_ = false;
 };
 

@@ -6,6 +6,27 @@
 
 namespace qvx {
 
+// Why a device could not be opened when its lock file was the cause: who
+// holds the lock, as far as the lock file tells.
+struct DeviceLock {
+    enum class Holder {
+        None,        // the lock was not the cause
+        Running,     // a process that still runs on this computer
+        OtherHost,   // a process on another computer (a shared lock folder)
+        Ended,       // a process that has ended: the file was left behind
+        Unnamed,     // the file names no process
+        CannotMake,  // the lock file cannot be made
+        NoFolder,    // no lock folder can be used
+    };
+    Holder holder = Holder::None;
+    QString file;     // the lock file
+    QString program;  // the holder's program name ("" when the file gives none)
+    qint64 pid = 0;
+    QString host;     // the holder's computer, for OtherHost
+
+    bool operator==(const DeviceLock&) const = default;
+};
+
 // A device error (a hang-up, a failed read or write, the device removed)
 // makes isOpen() false; the owner then closes the line and may open it again.
 class Transport {
@@ -25,6 +46,8 @@ public:
     virtual void discardInput() = 0;
     // The system's text for the last failed open or device error ("" when none).
     virtual QString lastError() const { return {}; }
+    // Who holds the device's lock when the last open failed for it.
+    virtual DeviceLock lockRefusal() const { return {}; }
 };
 
 }  // namespace qvx

@@ -75,6 +75,8 @@ void Program::Main() {
     window_->setShutDownHandler([this] { endProgram(ExitSave::Nothing); });
     window_->setCommAcceptHandler([this](const QString& port, const QString& speed, int choice) {
         link_->commDialogOk(port, speed, choice);
+        // The link is tried again as soon as it may be, not after a long sleep.
+        paceLinkTimer();
     });
 
     // 9. The opening form, painted at once.
@@ -133,11 +135,15 @@ void Program::linkTick() {
     link_->Timer4_Timer();
     window_->deferStatusPanels(false);
     if (!state_.NoReply_flg) window_->setCommErrorVisible(false);
-    // While the device is closed a tick can do nothing before the next
-    // attempt to open it again: the run loop sleeps until then, so the window
-    // stays live and nothing spins.
-    const QVX720Com& com = *window_->comm();
-    const int interval = int(std::clamp<qint64>(com.msUntilReopen(), 1, std::max(1, com.timeOut())));
+    paceLinkTimer();
+}
+
+void Program::paceLinkTimer() {
+    // While the device is closed, or the link waits to be tried again, a
+    // tick can do nothing before the next attempt: the run loop sleeps until
+    // then, so the window stays live and nothing spins.
+    const int interval =
+        int(std::clamp<qint64>(link_->msUntilNextTick(), 1, std::max(1, window_->comm()->timeOut())));
     if (window_->Timer4->interval() != interval) window_->Timer4->setInterval(interval);
 }
 

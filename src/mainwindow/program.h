@@ -50,6 +50,8 @@ public:
 private:
     void communicate();
     void linkTick();
+    // Sets the link timer to the next tick that has work.
+    void paceLinkTimer();
     void Form_Unload(bool& Cancel);
     // The exit's save of the settings; false when the store could not be written.
     bool saveOnExit();

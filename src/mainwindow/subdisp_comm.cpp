@@ -26,6 +26,7 @@ SubDisp_comm::SubDisp_comm(QVX720_INC& state, const StringTable& strings, UiSeam
     Label4 = new QLabel(this);
     Label_reason = new QLabel(this);
     Label_reason->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Label_reason->setWordWrap(true);  // a lock's holder and file make a long reason
     Label_reason->hide();
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setDefault(true);

@@ -452,12 +452,14 @@ TEST(LinkSetup, FailingCheckShowsDialogOnceAndRetriesAfterOk) {
     EXPECT_FALSE(r.com.isOpen());
     EXPECT_EQ(r.s.Write_Request.Com_State, Com_Reopen);
     // Still failing after OK: the dialog comes again.
+    r.now += r.com.timeOut();
     r.link.commDialogOk("COM2", "19200", 3);
     r.link.Timer4_Timer();
     EXPECT_EQ(r.view.dialogShown, 2);
     EXPECT_EQ(r.store.read("Time_Count", ""), "3");
     // The controller answers now.
     r.bank.present.insert(0);
+    r.now += r.com.timeOut();
     r.link.commDialogOk("COM2", "19200", 3);
     r.link.Timer4_Timer();
     EXPECT_EQ(r.s.Write_Request.Com_State, Com_FirstRead);
@@ -468,6 +470,45 @@ TEST(LinkSetup, FailingCheckShowsDialogOnceAndRetriesAfterOk) {
     EXPECT_EQ(r.view.scanDone, 1);
     EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
     EXPECT_EQ(r.s.NoConnect(0), 0);
+}
+
+TEST(LinkSetup, RetryStateSleepsBetweenAttemptsAndTriesAtMostOncePerTimeOut) {
+    // The run loop as the program runs it: sleep as long as the link asks
+    // (at least 1 ms), then tick; the operator may press OK at every wake-up.
+    // maxWakes 0: a tick every millisecond whatever the link asks.
+    const struct {
+        int choice;      // time-out choice
+        bool okAtOnce;   // OK pressed at every wake-up
+        bool missing;    // no device (else a silent controller)
+        int attempts;    // link checks in 2 s, at most (and at least this less one)
+        int maxWakes;
+    } table[] = {{2, false, true, 0, 10}, {2, true, true, 10, 10}, {2, true, true, 10, 0},
+                 {14, false, true, 0, 1},  {1, true, false, 20, 20}};
+    for (const auto& row : table) {
+        SCOPED_TRACE(::testing::Message() << row.choice << row.okAtOnce << row.missing);
+        LinkRig r;
+        r.markPresent({});
+        int opens = 0;  // devices opened: each attempt opens one
+        if (row.missing) r.com.setSimulatedLine([&] { return ++opens, std::unique_ptr<Transport>(); });
+        r.s.Time_Count = static_cast<qint16>(row.choice);
+        ASSERT_EQ(r.link.Link_start(), "");  // the check at start
+        r.s.Write_Request.Com_State = Com_Reopen;
+        const int before = row.missing ? opens : int(r.sent.size());
+        int wakes = 0;
+        const auto sleep = [&] { return row.maxWakes ? std::max<qint64>(1, r.link.msUntilNextTick()) : 1; };
+        for (const qint64 end = r.now + 2000; (r.now += sleep()) < end; ++wakes) {
+            if (row.okAtOnce && r.s.CommDisp_flg) r.link.commDialogOk("COM1", "9600", row.choice);
+            r.link.Timer4_Timer();
+            EXPECT_EQ(r.com.timeOut(), timeoutMs(row.choice));  // set up again with what is stored
+        }
+        const int attempts = (row.missing ? opens : int(r.sent.size())) - before;
+        EXPECT_LE(attempts, row.attempts);
+        EXPECT_GE(attempts, row.attempts - 1);
+        if (row.maxWakes) {
+            EXPECT_LE(wakes, row.maxWakes);
+        }
+        EXPECT_EQ(r.view.dialogShown, 1 + attempts);
+    }
 }
 
 // ------------------------------------------------------------------ state machine

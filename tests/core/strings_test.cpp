@@ -171,7 +171,7 @@ QSet<int> requiredIds()
     add(714, 714);
     add(767, 767);
     add(779, 790);
-    add(900, 901);  // why the link check failed
+    add(900, 909);  // why the link check failed, who holds the device's lock
     add(920, 920);  // logging file failure with its reason
     add(940, 945);  // files that cannot be written or read
     return ids;

@@ -6,12 +6,17 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <chrono>
 #include <deque>
 #include <thread>
 #include <utility>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "link.h"
 #include "protocol.h"
 #include "qvx720com.h"
 #include "serial_transport.h"
@@ -205,10 +210,11 @@ namespace {
 
 // A device that can be unplugged, on a virtual clock: a wait for a reply that
 // does not come lets the whole wait pass. An unplugged device shows it by a
-// failing send, by hanging up during the wait, or between transactions.
+// failing send, by hanging up during the wait or at its very end, or between
+// transactions.
 class PluggableDevice final : public Transport {
 public:
-    enum class Failure { Send, DuringWait, BetweenTransactions };
+    enum class Failure { Send, DuringWait, AtEndOfWait, BetweenTransactions };
     PluggableDevice(qint64& now, Failure failure) : now_(now), failure_(failure) {}
     bool present = true;
     std::vector<std::string> sent;
@@ -230,6 +236,7 @@ public:
     QByteArray receive(int timeoutMs) override {
         if (!present && failure_ == Failure::DuringWait) open_ = false;
         else if (reply_.empty()) now_ += timeoutMs;
+        if (!present && failure_ == Failure::AtEndOfWait) open_ = false;
         return QByteArray::fromStdString(std::exchange(reply_, {}));
     }
     void discardInput() override {}
@@ -246,7 +253,7 @@ private:
 
 TEST(ComOnDevice, UnpluggedDeviceEndsTransactionsAtOnceTriesOneOpenPerTimeOutAndIsUsedAgainWhenBack) {
     using F = PluggableDevice::Failure;
-    for (F failure : {F::Send, F::DuringWait, F::BetweenTransactions}) {
+    for (F failure : {F::Send, F::DuringWait, F::AtEndOfWait, F::BetweenTransactions}) {
         SCOPED_TRACE(static_cast<int>(failure));
         qint64 now = 1000;
         bool plugged = true;
@@ -268,7 +275,8 @@ TEST(ComOnDevice, UnpluggedDeviceEndsTransactionsAtOnceTriesOneOpenPerTimeOutAnd
 
         // Gone: no transaction waits, a write among them; within one
         // time-out none tries to open the device again, and the run loop is
-        // told how long to sleep.
+        // told how long to sleep. A hang-up at the very end of the wait is
+        // the device's too, never a silent controller.
         dev->present = false;
         const std::size_t sentBefore = dev->sent.size();
         EXPECT_EQ(read(), QString());
@@ -304,7 +312,8 @@ TEST(ComOnDevice, UnpluggedDeviceEndsTransactionsAtOnceTriesOneOpenPerTimeOutAnd
         EXPECT_FALSE(com.lineDown());
         EXPECT_EQ(com.msUntilReopen(), 0);
         EXPECT_EQ(com.lineError(), "");
-        EXPECT_EQ(dev->sent.size() - sentBefore, failure == F::DuringWait ? 2u : 1u);  // one into the dead line
+        const bool intoDeadLine = failure == F::DuringWait || failure == F::AtEndOfWait;
+        EXPECT_EQ(dev->sent.size() - sentBefore, intoDeadLine ? 2u : 1u);  // one into the dead line
         for (std::size_t i = sentBefore; i < dev->sent.size(); ++i)
             EXPECT_EQ(dev->sent[i].find("P0001"), std::string::npos) << i;
 
@@ -396,5 +405,51 @@ TEST(ComDevices, NamesMapAsTheSerialLibraryMapsThemAndOpenByTheirTarget) {
         if (row.opened.isEmpty()) continue;
         EXPECT_EQ(serialOpenPath(row.device), row.opened);
         EXPECT_EQ(QFileInfo(serialLockFile(row.opened)).fileName(), row.lockName);
+    }
+}
+
+TEST(ComDevices, ALockRefusalIsJudgedByTheErrorAndTheLockFileAndTellsWhoHoldsIt) {
+    const pid_t child = ::fork();  // a process id that runs no more: a child that has ended
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("LCK..pts_9");
+    const auto fill = [&](QString t) {
+        return t.replace("%self", QString::number(::getpid())).replace("%dead", QString::number(child))
+            .replace("%host", QSysInfo::machineHostName()).replace("%file", file);
+    };
+    using H = DeviceLock::Holder;
+    const struct {
+        QSerialPort::SerialPortError error;
+        bool deviceUsable;
+        const char* lockFile;  // its content ("" none); "-": no lock folder
+        H holder;
+        const char* reason;    // the dialog's reason
+    } rows[] = {
+        {QSerialPort::PermissionError, true, "%self\nqvx720\n%host\n", H::Running,
+         "The device is in use by qvx720, process %self (lock file %file)."},
+        {QSerialPort::PermissionError, true, "      %dead\n", H::Ended,
+         "The device is locked by the file %file, left by process %dead, which has ended: remove that file to use the device."},
+        {QSerialPort::PermissionError, true, "x1\n", H::Unnamed,
+         "The device is locked by the file %file, which names no process: remove that file if no program uses the device."},
+        {QSerialPort::PermissionError, true, "-", H::NoFolder, "No lock folder for the device can be used."},
+        // The device itself refused us, or it failed otherwise: the system's reason stands.
+        {QSerialPort::PermissionError, false, "%self\nqvx720\n%host\n", H::None, "Permission denied"},
+        {QSerialPort::OpenError, true, "%self\nqvx720\n%host\n", H::None, "Permission denied"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lockFile);
+        const QString content = fill(row.lockFile);
+        QFile f(file);
+        if (content != "-") {
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content.toUtf8()) >= 0);
+        }
+        f.close();
+        const DeviceLock lock = lockRefusal(row.error, row.deviceUsable, content == "-" ? QString() : file);
+        EXPECT_EQ(lock.holder, row.holder);
+        EXPECT_EQ(linkFailureText(StringTable::builtIn(StringTable::Language::English), "COM1", "/dev/pts/9",
+                                  "Permission denied", lock),
+                  "COM1 (/dev/pts/9): " + fill(row.reason));
     }
 }

@@ -6,9 +6,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTranslator>
 #include <memory>
 
 #include "qvx720com.h"
@@ -144,10 +147,20 @@ TEST_F(SimTool, TwoNamesOfOneDeviceTakeOneLockAndTheRefusalNamesIt) {
     const QString lock = serialLockFile(tty);
     ASSERT_TRUE(QFile::exists(lock));
 
-    EXPECT_FALSE(second.open(19200));
-    EXPECT_EQ(second.lastError(), QStringLiteral("Permission error while locking the device (%1, held by %2, process %3)")
-                                      .arg(lock, QCoreApplication::applicationName())
-                                      .arg(QCoreApplication::applicationPid()));
+    // The refusal is judged the lock's whatever language the port object
+    // speaks.
+    QTranslator japanese;
+    ASSERT_TRUE(japanese.load(QLocale(QLocale::Japanese), "qtserialport", "_",
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QCoreApplication::installTranslator(&japanese);
+    const bool refused = !second.open(19200);
+    QCoreApplication::removeTranslator(&japanese);
+    EXPECT_TRUE(refused);
+    EXPECT_FALSE(second.lastError().startsWith("Permission error")) << second.lastError().toStdString();
+    const DeviceLock expected{DeviceLock::Holder::Running, lock, QCoreApplication::applicationName(),
+                              QCoreApplication::applicationPid(), {}};
+    EXPECT_EQ(second.lockRefusal(), expected);
+    EXPECT_TRUE(second.lastError().endsWith(" (" + lock + ")")) << second.lastError().toStdString();
     first.close();
     EXPECT_FALSE(QFile::exists(lock));
     EXPECT_TRUE(second.open(19200)) << second.lastError().toStdString();
