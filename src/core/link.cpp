@@ -259,18 +259,18 @@ QString Link::transact(int ch, const QString& cmd, const QString& item, const QS
     s_.Com_SubAdr = QStringLiteral(" ");
     const QString reply = com_.Comm_Transact(s_.Com_Adr, s_.Com_SubAdr, cmd, item, data, mode);
     s_.NoReply_flg = false;
-    if (!com_.lastReachedLine()) ++offLine_;
-    // A device that has gone takes every channel's value with it: none is
-    // measured again until the channel answers once more.
-    const bool down = com_.lineDown();
-    if (down && !lineWasDown_) s_.PvLog_State.Current.fill(false);
-    lineWasDown_ = down;
-    if (reply.isEmpty())
-        s_.PvLog_State.Current(ch) = false;  // its last value may be old by now
-    else
-        s_.PvLog_State.AnyReply = true;
+    if (deviceWasClosed()) ++deviceClosedMisses_;
+    PvExchange x;
+    x.ch = ch;
+    x.answered = !reply.isEmpty();
+    x.pvPoll = cmd == kRead && item == s_.ParaAddr(Item::PV);
+    x.pvMeasured = x.pvPoll && replyClassOf(reply) == ReplyClass::Ack && parseHex4(com_.Comm_GetData(reply, 1));
+    x.deviceGone = com_.lineDown();
+    notePvExchange(s_.PvLog_State, x);
     return reply;
 }
+
+bool Link::deviceWasClosed() const { return !com_.lastReachedLine() && com_.lineDown(); }
 
 ReplyClass Link::judge(const QString& reply, int ch, int storeItem, bool keyCheck) {
     const ReplyClass c = replyClassOf(reply);
@@ -309,7 +309,6 @@ void Link::Monitor_read() {
     if (s_.NoConnect(ch) == 0) {
         const QString reply = transact(ch, kRead, s_.ParaAddr(item), QString(), 2);
         c = judge(reply, ch, item, false);
-        if (item == Item::PV && c != ReplyClass::Ack) s_.PvLog_State.Current(ch) = false;
     }
     if (item == Item::Status) statusAcked_[std::size_t(ch)] = c == ReplyClass::Ack;
     if (item == Item::Status || item == Item::AutoTuning) statecomchk(ch);
@@ -336,17 +335,12 @@ void Link::Monitor_read() {
 
 void Link::ReadDataSet(const QString& reply, int ch, int item) {
     const auto v = parseHex4(com_.Comm_GetData(reply, 1));
-    if (!v) {
-        // Not a number: the last good value is kept, but it is no longer current.
-        if (item == Item::PV) s_.PvLog_State.Current(ch) = false;
-        return;
-    }
+    if (!v) return;  // not a number: the last good value is kept
     MonitorData& m = s_.Monitor_Data;
     switch (item) {
     case Item::PV:
         m.PvData(ch) = *v;
         m.PvRead(ch) = true;
-        s_.PvLog_State.Current(ch) = true;
         break;
     case Item::MV: m.MvData(ch) = *v; break;
     case Item::CoolMV: m.CoolMvData(ch) = *v; break;
@@ -395,7 +389,12 @@ bool Link::bulkRead(int ch) {
 bool Link::scanChannel(int ch) {
     MonitorData& m = s_.Monitor_Data;
     const QString probe = transact(ch, kRead, QString::fromLatin1(kProbeItem), QString(), 1);
-    if (!com_.lastReachedLine()) return false;
+    if (deviceWasClosed()) {
+        // Waiting for the device: shown as the poll shows it.
+        view_.setStatusPanel(1, QString());
+        judge(probe, ch, -1, false);
+        return false;
+    }
     s_.NoConnect(ch) = 0;
     if (probe.isEmpty()) {
         s_.NoConnect(ch) = 1;
@@ -404,12 +403,11 @@ bool Link::scanChannel(int ch) {
         // A controller that no longer answers has no unit: the displays
         // must not show its last values as live.
         m.Connect_Code(ch) = 0;
-        view_.setScanProgress(++scanCount_);
         return true;
     }
     // Every exchange of the address must reach the line; when the device
     // goes on the way, the address is probed again from the start.
-    const quint64 offLineBefore = offLine_;
+    const quint64 missesBefore = deviceClosedMisses_;
     const auto step = [&](const QString& cmd, const QString& item, const QString& data, int storeItem) {
         const QString reply = transact(ch, cmd, item, data, 2);
         return std::pair{reply, judge(reply, ch, storeItem, false)};
@@ -424,26 +422,26 @@ bool Link::scanChannel(int ch) {
         m.OptionData(ch) = static_cast<qint16>(m.OptionData(ch) | (v & OptionBit::ScanMerge));
     }
     step(QStringLiteral("q"), QString::fromLatin1(kProbeItem), QStringLiteral("0000"), -1);
-    if (offLine_ != offLineBefore) return false;
+    if (deviceClosedMisses_ != missesBefore) return false;
     const bool allAnswered = bulkRead(ch);
-    if (offLine_ != offLineBefore) return false;
+    if (deviceClosedMisses_ != missesBefore) return false;
+    reReadTries_[std::size_t(ch)] = 0;
     reReadWanted_[std::size_t(ch)] = !allAnswered;
     s_.UnitText(ch) = store_.read(QStringLiteral("UNIT") + channelKey3(ch), QStringLiteral("%"));
     s_.DecimalData(ch) = readInt16(store_, decimalPointKey(ch), 0);
     s_.ParaData(ch, Item::DecimalPoint) = s_.DecimalData(ch);
-    ++scanCount_;
     return true;
 }
 
 bool Link::Setdata_read() {
     s_.Com_Adr = QStringLiteral(" ");
     s_.Com_SubAdr = QStringLiteral(" ");
-    if (scanNext_ == 0) scanCount_ = 0;
     com_.Comm_PreRead1();
     com_.Comm_PreRead2();
-    for (; scanNext_ < kChannels; ++scanNext_)
+    for (; scanNext_ < kChannels; ++scanNext_) {
         if (!scanChannel(scanNext_)) return false;  // the device is closed: this address waits for it
-    view_.setScanProgress(scanCount_);
+        view_.setScanProgress(scanNext_ + 1);
+    }
     scanNext_ = 0;
     return true;
 }
@@ -455,10 +453,13 @@ void Link::ReadPara_setflg() {
     com_.Comm_PreRead2();
     view_.setStatusPanel(4, strings_.text(454));
     const int ch = w.ReRead_Ch;
-    const quint64 offLineBefore = offLine_;
-    const bool complete = bulkRead(ch);
     auto& tries = reReadTries_.at(std::size_t(ch));
-    if (complete || offLine_ != offLineBefore) {
+    // A re-read that does not follow an unfinished one has a reason of its
+    // own (the controller asked, a write): it starts its own count.
+    if (!reReadWanted_[std::size_t(ch)]) tries = 0;
+    const quint64 missesBefore = deviceClosedMisses_;
+    const bool complete = bulkRead(ch);
+    if (complete || deviceClosedMisses_ != missesBefore) {
         // Read again when the device is back, however often it goes.
         tries = 0;
         reReadWanted_[std::size_t(ch)] = !complete;
@@ -470,15 +471,24 @@ void Link::ReadPara_setflg() {
     w.Para_chgflg = false;
 }
 
+void Link::wantReRead(int ch) {
+    reReadWanted_.at(std::size_t(ch)) = true;
+    reReadTries_[std::size_t(ch)] = 0;
+}
+
 void Link::mnuClear_Click() {
     if (!view_.confirmDataClear()) return;
+    // The time-out menu keeps showing the operator's choice throughout: it is
+    // in force again as soon as the clear commands are out.
+    const bool chosen = s_.Time_Count >= 1 && s_.Time_Count <= kTimeoutChoices;
+    const int operatorMs = chosen ? timeoutMs(s_.Time_Count) : com_.timeOut();
     com_.Comm_SetTimeOut(500);
     for (int ch = 0; ch < kChannels; ++ch) {
         if (s_.NoConnect(ch) != 0) continue;
         const QString reply = transact(ch, kWrite, QString::fromLatin1(kProbeItem), QString::fromLatin1(kClearCode), 3);
         judge(reply, ch, -1, true);
     }
-    com_.Comm_SetTimeOut(100);
+    com_.Comm_SetTimeOut(operatorMs);
     scanNext_ = 0;
     rescanPending_ = !Setdata_read();
 }
@@ -496,7 +506,7 @@ void Link::OneData_write() {
     // Without the read-back the window keeps the requested value, which the
     // controller may never have taken: it is read back at its next answer.
     if (judge(transact(ch, kRead, w.Com_Code, QString(), 2), ch, item, false) != ReplyClass::Ack)
-        reReadWanted_[std::size_t(ch)] = true;
+        wantReRead(ch);
 }
 
 int Link::runKeptWrite(DeferredWrite& kept) {
@@ -515,7 +525,7 @@ ReplyClass Link::sendChainLink(int ch, int k) {
 }
 
 void Link::chainDone(int ch, bool allTaken) {
-    if (!allTaken) reReadWanted_.at(std::size_t(ch)) = true;
+    if (!allTaken) wantReRead(ch);
     view_.setStatusPanel(4, QString());
     s_.Write_Request.AllSend_flg = false;
 }

@@ -72,9 +72,12 @@ public:
     void statecomchk(int ch);
 
     // Start-up scan of all 95 addresses; re-read of ReRead_Ch; data clear.
-    // An address probed while the device was closed (the request could not go
-    // out) is not judged: the scan stops there and returns false, and the next
-    // call goes on from that address. True once every address is judged.
+    // The opening form's bar counts the addresses judged. An address probed
+    // while the device was closed is not judged: the scan stops there with
+    // the communication error shown and returns false, and the next call
+    // goes on from that address. True once every address is judged.
+    // The data clear sends its clear commands with a 500 ms time-out; the
+    // operator's time-out is in force again for its scan.
     bool Setdata_read();
     void ReadPara_setflg();
     void mnuClear_Click();
@@ -95,6 +98,10 @@ public:
     // without its read-back, a chain link not taken): it is re-read at its
     // next answer.
     bool reReadWanted(int ch) const { return reReadWanted_.at(std::size_t(ch)); }
+    // Re-reads of a channel that left items unanswered on an open line. A
+    // controller that keeps doing so gets kReReadTries of them for each
+    // reason its settings were to be read again.
+    static constexpr int kReReadTries = 3;
 
     // Program folder, for the automatic logging file name.
     void setProgramFolder(const QString& folder) { programFolder_ = folder; }
@@ -111,6 +118,12 @@ private:
     // Probes one address and reads a present controller; false when the
     // device was closed on the way, so the address is to be probed again.
     bool scanChannel(int ch);
+    // The last transaction found the device closed: nothing went out, so a
+    // missing reply says nothing of the controller.
+    bool deviceWasClosed() const;
+    // The channel's settings are to be read again at its next answer: a new
+    // reason, so it gets its full count of tries.
+    void wantReRead(int ch);
     ReplyClass sendChainLink(int ch, int k);
     // A chain ends: a link the controller did not take (no reply, a NAK, a
     // damaged reply) leaves the channel to be re-read at its next answer.
@@ -135,18 +148,16 @@ private:
     // Per channel: the last status poll was acknowledged.
     std::array<bool, kChannels> statusAcked_{};
     std::array<bool, kChannels> reReadWanted_{};
-    // Re-reads in a row that left items unanswered on an open line.
-    static constexpr int kReReadTries = 3;
+    // Re-reads in a row, for the same reason, that left items unanswered.
     std::array<int, kChannels> reReadTries_{};
     // A second re-read asked for while one was queued (single writes kept
     // before and after a chain, on two channels).
     int nextReRead_ = -1;
-    // The scan's next address and the addresses judged so far; a data clear's
-    // scan that waits for the device goes on from the monitoring ticks.
+    // The scan's next address; a data clear's scan that waits for the device
+    // goes on from the monitoring ticks.
     int scanNext_ = 0;
-    quint64 offLine_ = 0;  // transactions whose request could not go out
-    bool lineWasDown_ = false;
-    int scanCount_ = 0;
+    // Transactions that found the device closed.
+    quint64 deviceClosedMisses_ = 0;
     bool rescanPending_ = false;
 };
 

@@ -154,6 +154,15 @@ QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList
 
 void beginLogSpan(QVX720_INC& s) { s.PvLog_State.AnyReply = false; }
 
+void notePvExchange(PvLogState& log, const PvExchange& x) {
+    if (x.deviceGone) log.Current.fill(false);
+    if (x.answered) log.AnyReply = true;
+    if (x.pvPoll)
+        log.Current(x.ch) = x.pvMeasured;
+    else if (!x.answered)
+        log.Current(x.ch) = false;  // its last value may be old by now
+}
+
 QString logDateText(const QDate& date, const QLocale& locale) {
     return locale.toString(date, QLocale::ShortFormat);
 }

@@ -86,6 +86,20 @@ QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList
 // A row was made: the span of the next row begins.
 void beginLogSpan(QVX720_INC& s);
 
+// One transaction to a channel, as far as the logging file cares.
+struct PvExchange {
+    int ch = 0;
+    bool answered = false;    // a reply of any class came
+    bool pvPoll = false;      // the channel's PV was polled
+    bool pvMeasured = false;  // ... and acknowledged with a number
+    bool deviceGone = false;  // the device is closed after it
+};
+// The only place that decides which PV values are current: a PV poll makes
+// the channel's value current when it brought a number and ends it
+// otherwise; any transaction without a reply ends it; a device that has gone
+// ends every channel's. Any reply marks the span as one with a live line.
+void notePvExchange(PvLogState& log, const PvExchange& x);
+
 // Date of a row: the locale's short date form.
 QString logDateText(const QDate& date, const QLocale& locale);
 // Time of a row: the locale's short time form with seconds (a form without

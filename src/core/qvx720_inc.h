@@ -175,7 +175,8 @@ struct HistoryTable {
 // from the PV poll that brought it until a transaction to the channel goes
 // without a reply or a PV poll brings no value. A span between two rows (for
 // the first row, since monitoring began) that brought no reply from any
-// channel had a dead line: the row shows no value at all.
+// channel had a dead line: the row shows no value at all. Kept by
+// notePvExchange alone.
 struct PvLogState {
     Table1<bool, kChannels> Current;
     bool AnyReply = false;

@@ -29,11 +29,11 @@ struct Sent {
 class ScriptedLine final : public Transport {
 public:
     using Responder = std::function<std::string(const proto::Request&)>;
-    ScriptedLine(std::vector<Sent>& log, Responder r, const QVX720Com*& com, qint64& now)
-        : log_(log), responder_(std::move(r)), com_(com), now_(now) {}
-    bool open(int) override { open_ = true; return true; }
+    ScriptedLine(std::vector<Sent>& log, Responder r, const QVX720Com*& com, qint64& now, const bool& unplugged)
+        : log_(log), responder_(std::move(r)), com_(com), now_(now), unplugged_(unplugged) {}
+    bool open(int) override { open_ = !unplugged_; return open_; }
     void close() override { open_ = false; }
-    bool isOpen() const override { return open_; }
+    bool isOpen() const override { return open_ && !unplugged_; }
     bool send(const QByteArray& bytes) override {
         const auto len = proto::requestFrameLength(std::string_view(bytes.constData(), bytes.size()));
         const auto parsed = proto::decodeRequest(std::string_view(bytes.constData(), len.value_or(0)));
@@ -54,6 +54,7 @@ private:
     Responder responder_;
     const QVX720Com*& com_;
     qint64& now_;
+    const bool& unplugged_;
     std::string pending_;
     bool open_ = false;
 };
@@ -167,6 +168,7 @@ struct LinkRig {
     std::vector<Sent> sent;
     const QVX720Com* comPtr = nullptr;
     qint64 now = 0;  // virtual milliseconds of the line
+    bool unplugged = false;  // the device is gone: it fails and cannot be opened
     QVX720Com com;
     SettingsStore store{dir.filePath("settings.ini")};
     StringTable strings = StringTable::parse("454\tData is being read now.\n", StringTable::Language::English);
@@ -179,7 +181,7 @@ struct LinkRig {
         fillParaAddr(s);
         com.setSimulateAllPorts(true);
         com.setSimulatedLine([this] {
-            return std::make_unique<ScriptedLine>(sent, [this](const proto::Request& r) { return bank(r); }, comPtr, now);
+            return std::make_unique<ScriptedLine>(sent, [this](const proto::Request& r) { return bank(r); }, comPtr, now, unplugged);
         });
         com.Comm_SetOption(true);
         com.Comm_PortOpen();

@@ -3,6 +3,7 @@
 #include "link_fixture.h"
 #include "preferences.h"
 #include "pv_logging.h"
+#include "transfer.h"
 
 using namespace qvx;
 using namespace qvx::test;
@@ -288,26 +289,37 @@ TEST(Scan, ProbeNakCountsAsPresentAndAbsentLosesItsUnit) {
     EXPECT_EQ(r.s.Monitor_Data.Connect_Code(3), 0);
 }
 
-TEST(Scan, ProgressMovesAtAbsentAddressesAndEndsAt95) {
-    {
+TEST(Scan, ProgressMovesAtEveryAddressAndEndsAt95) {
+    std::set<int> all;
+    for (int ch = 0; ch < kChannels; ++ch) all.insert(ch);
+    const struct { const char* name; std::set<int> present; int unplugBefore; } table[] = {
+        {"none present", {}, -1},
+        {"all present", all, -1},
+        {"runs of both", {0, 1, 3, 40, 41, 42, 94}, -1},
+        {"device gone at a present address", {0, 1, 3, 40, 41, 42, 94}, 41},
+        {"device gone at an absent address", {0, 1, 3}, 60},
+    };
+    std::vector<int> oneTo95;
+    for (int i = 1; i <= kChannels; ++i) oneTo95.push_back(i);
+    for (const auto& row : table) {
         LinkRig r;
-        r.link.Setdata_read();
-        std::vector<int> expected;
-        for (int i = 1; i <= 95; ++i) expected.push_back(i);
-        expected.push_back(95);
-        EXPECT_EQ(r.view.progress, expected);
-    }
-    {
-        LinkRig r;
-        for (int ch = 0; ch < 95; ++ch) r.bank.present.insert(ch);
-        r.link.Setdata_read();
-        EXPECT_EQ(r.view.progress, std::vector<int>{95});
-    }
-    {
-        LinkRig r;
-        r.bank.present = {0, 1, 3};
-        r.link.Setdata_read();
-        EXPECT_EQ(std::vector<int>(r.view.progress.begin(), r.view.progress.begin() + 2), (std::vector<int>{3, 5}));
+        r.bank.present = row.present;
+        r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+            if (proto::channelOfAddress(q.address) == row.unplugBefore && q.item == kProbeItem) r.unplugged = true;
+            return std::nullopt;
+        };
+        bool done = r.link.Setdata_read();
+        if (row.unplugBefore >= 0) {
+            ASSERT_FALSE(done) << row.name;
+            EXPECT_EQ(r.view.progress.back(), row.unplugBefore) << row.name;  // the bar waits with the scan
+            r.unplugged = false;
+            r.bank.override_ = nullptr;
+            r.now += 10000;
+            done = r.link.Setdata_read();
+        }
+        EXPECT_TRUE(done) << row.name;
+        EXPECT_EQ(r.view.progress, oneTo95) << row.name;
+        for (int ch = 0; ch < kChannels; ++ch) EXPECT_EQ(r.s.NoConnect(ch), row.present.count(ch) ? 0 : 1) << row.name;
     }
 }
 
@@ -346,6 +358,50 @@ TEST(ReRead, ReadsItemsOfOneChannelAndClearsFlag) {
     EXPECT_EQ(r.view.panel[1], "OK");
 }
 
+// A controller that never answers one setting: each reason to read its
+// settings again gets three re-reads, however many an earlier reason used.
+TEST(ReRead, TriesAreCountedPerReason) {
+    enum Reason { Scan, LostReadBack, ChainLinkNotTaken, WriteThatAsks };
+    const struct { const char* name; std::vector<Reason> reasons; } table[] = {
+        {"scan, then a lost read-back", {Scan, LostReadBack}},
+        {"lost read-back, then a chain link not taken", {LostReadBack, ChainLinkNotTaken}},
+        {"chain link not taken twice", {ChainLinkNotTaken, ChainLinkNotTaken}},
+        {"a write that asks for its re-read, then a scan", {WriteThatAsks, Scan}},
+    };
+    for (const auto& row : table) {
+        LinkRig r;
+        r.markPresent({3});
+        r.s.Write_Request.Com_State = Com_Monitor;
+        r.bank.override_ = [](const proto::Request& q) -> std::optional<std::string> {
+            if (q.item == "0004") return std::string();  // item 12: neither read nor written
+            return std::nullopt;
+        };
+        const auto bulkReads = [&] {  // item 10 goes out only in a bulk read
+            return std::count_if(r.sent.begin(), r.sent.end(), [](const Sent& x) { return x.key() == "3   0001"; });
+        };
+        for (Reason reason : row.reasons) {
+            switch (reason) {
+            case Scan: r.link.Setdata_read(); break;
+            case LostReadBack:
+            case WriteThatAsks:
+                queueSingleWrite(r.s, 3, 12);
+                r.s.Write_Request.Para_chgflg = reason == WriteThatAsks;
+                r.link.Timer4_Timer();
+                break;
+            case ChainLinkNotTaken:
+                queueChain(r.s, 3, Com_WriteAll);
+                r.link.Timer4_Timer();
+                break;
+            }
+            const auto before = bulkReads();
+            for (int tick = 0; tick < 60; ++tick) r.link.Timer4_Timer();
+            EXPECT_EQ(bulkReads() - before, Link::kReReadTries) << row.name << ", reason " << reason;
+            EXPECT_FALSE(r.link.reReadWanted(3)) << row.name;
+            EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor) << row.name;
+        }
+    }
+}
+
 // ------------------------------------------------------------------ data clear
 
 TEST(DataClear, NoSendsNothing) {
@@ -358,21 +414,66 @@ TEST(DataClear, NoSendsNothing) {
     EXPECT_EQ(r.com.timeOut(), 700);
 }
 
-TEST(DataClear, YesClearsPresentChannelsThenScansAt100ms) {
-    LinkRig r;
-    r.markPresent({2, 10, 94});
-    r.link.mnuClear_Click();
-    ASSERT_GE(r.sent.size(), 3u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(r.sent[i].req.command, 'P');
-        EXPECT_EQ(r.sent[i].req.data, "9346");
-        EXPECT_EQ(r.sent[i].timeoutMs, 500);
+// The clear commands go out at 500 ms; the scan after them, and everything
+// after it, at the operator's time-out, which the menu still shows. When the
+// device goes before the scan, the scan waits for it with the communication
+// error shown and tries to reopen it once per operator's time-out.
+TEST(DataClear, ClearsAt500msThenScansAtTheOperatorsTimeout) {
+    const struct { qint16 choice; int ms; } table[] = {{14, 4000}, {3, 300}, {1, 100}, {0, 700}};
+    for (const auto& row : table) {
+        LinkRig r;
+        r.markPresent({2, 10, 94});
+        r.s.Time_Count = row.choice;  // 0: no choice, the time-out in force is kept
+        r.s.Write_Request.Com_State = Com_Monitor;
+        r.s.Poll_Cursor = {2, 0};
+        r.com.Comm_SetTimeOut(row.ms);
+        r.view.panel[1] = "OK";
+        r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+            if (q.item == kProbeItem && q.command == ' ') r.unplugged = true;  // the scan's first probe
+            return std::nullopt;
+        };
+        r.link.mnuClear_Click();
+        ASSERT_EQ(r.sent.size(), 4u) << row.ms;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(r.sent[i].req.command, 'P');
+            EXPECT_EQ(r.sent[i].req.data, "9346");
+            EXPECT_EQ(r.sent[i].timeoutMs, 500);
+        }
+        EXPECT_EQ(r.sent[0].key(), "2 P 0000 9346");
+        EXPECT_EQ(r.sent[2].key(), "94 P 0000 9346");
+        EXPECT_EQ(r.sent[3].key(), "0   0000");  // the scan follows
+        EXPECT_EQ(r.sent[3].timeoutMs, row.ms);
+        EXPECT_EQ(r.com.timeOut(), row.ms);
+        EXPECT_EQ(r.s.Time_Count, row.choice);
+
+        // Waiting for the device: shown as the poll shows it.
+        EXPECT_TRUE(r.view.commError) << row.ms;
+        EXPECT_TRUE(r.s.NoReply_flg) << row.ms;
+        EXPECT_EQ(r.view.panel[1], "") << row.ms;
+        r.bank.override_ = nullptr;
+        const quint64 attempts = r.com.reopenAttempts();
+        for (int tick = 0; tick < 80; ++tick) {
+            r.now += 100;
+            r.link.Timer4_Timer();
+            ASSERT_TRUE(r.s.NoReply_flg) << tick;
+        }
+        EXPECT_EQ(r.com.reopenAttempts() - attempts, quint64(8000 / row.ms)) << row.ms;
+        EXPECT_EQ(r.sent.size(), 4u) << row.ms;  // no poll meanwhile
+
+        // Back: the scan goes on at the same time-out and monitoring resumes.
+        r.unplugged = false;
+        r.now += row.ms;
+        r.link.Timer4_Timer();
+        EXPECT_FALSE(r.s.NoReply_flg);
+        EXPECT_EQ(r.view.progress.back(), kChannels);
+        for (size_t i = 4; i < r.sent.size(); ++i) ASSERT_EQ(r.sent[i].timeoutMs, row.ms) << i;
+        for (int ch = 0; ch < kChannels; ++ch) EXPECT_EQ(r.s.NoConnect(ch), ch == 2 || ch == 10 || ch == 94 ? 0 : 1);
+        const size_t scanned = r.sent.size();
+        r.link.Timer4_Timer();
+        ASSERT_EQ(r.sent.size(), scanned + 1);
+        EXPECT_EQ(r.sent.back().key(), "2   0080");  // a poll
+        EXPECT_EQ(r.com.timeOut(), row.ms);
     }
-    EXPECT_EQ(r.sent[0].key(), "2 P 0000 9346");
-    EXPECT_EQ(r.sent[2].key(), "94 P 0000 9346");
-    EXPECT_EQ(r.sent[3].key(), "0   0000");  // the scan follows
-    EXPECT_EQ(r.sent[3].timeoutMs, 100);
-    EXPECT_EQ(r.com.timeOut(), 100);
 }
 
 TEST(DataClear, RefusalsByErrorCode) {
