@@ -25,9 +25,6 @@ public:
     QtOwnTexts(const QtOwnTexts&) = delete;
     QtOwnTexts& operator=(const QtOwnTexts&) = delete;
 
-    // How many catalogues are installed.
-    int installed() const { return int(translators_.size()); }
-
     static QString defaultFolder();
 
 private:
