@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 
 #include "program.h"
+#include "qt_texts.h"
 #include "realistic_mix.h"
 #include "startup.h"
 
@@ -36,8 +37,11 @@ int main(int argc, char** argv) {
     options.simulatedLine = qvx::sim::realisticSimulatedLine();
     options.simulateAllPorts = parser.isSet(simulate);
 
+    const qvx::StringTable strings = qvx::StringTable::forLocale();
+    // Qt's own buttons and dialogs speak the language of the table.
+    const qvx::QtOwnTexts qtTexts(strings.language());
     qvx::QtUiSeam ui;
-    qvx::Program program(options, qvx::StringTable::forLocale(), ui);
+    qvx::Program program(options, strings, ui);
     // A logout, a shutdown or `kill` ends the program as its exit does.
     program.watchExitSignals();
     program.Main();

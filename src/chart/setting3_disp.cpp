@@ -91,6 +91,10 @@ void Setting3_Disp::showEntry() {
 void Setting3_Disp::refuse(int stringId) {
     m_chart.env().ui->messageBox(this, m_chart.env().strings->text(stringId), QString(), UiSeam::Icon::None,
                                  UiSeam::Buttons::Ok);
+    // The box is gone, but the keyboard may have gone with it to another
+    // window (or none): the dialog takes it back, so the digits typed next
+    // reach the entry that the caller focuses.
+    activateWindow();
 }
 
 void Setting3_Disp::Ten_key_Click(int Index) {

@@ -31,27 +31,13 @@ PrinterChoice printerChoice(qint16 prnNo, int printerCount) {
     return PrinterChoice::Select;
 }
 
-QString menuMessageText(MenuMessage message, StringTable::Language language, const QString& detail) {
-    const bool ja = language == StringTable::Language::Japanese;
+QString menuMessageText(MenuMessage message, const StringTable& strings, const QString& detail) {
     switch (message) {
-    case MenuMessage::HelpFileMissing:
-        return (ja ? QStringLiteral("ヘルプファイルが見つかりません。\n%1")
-                   : QStringLiteral("The help file was not found.\n%1"))
-            .arg(detail);
-    case MenuMessage::HelpNotOpened:
-        return (ja ? QStringLiteral("ヘルプファイルを開けませんでした。Webページを表示するプログラムが見つかりません。\n%1")
-                   : QStringLiteral("The help file could not be opened: no program to show web pages was found.\n%1"))
-            .arg(detail);
-    case MenuMessage::NoPrinter:
-        return ja ? QStringLiteral("使用できるプリンタがありません。")
-                  : QStringLiteral("No printer is available.");
-    case MenuMessage::CaptureFailed:
-        return ja ? QStringLiteral("印刷する画面を取り込めませんでした。")
-                  : QStringLiteral("The window could not be captured for printing.");
-    case MenuMessage::PrintFailed:
-        return (ja ? QStringLiteral("プリンタ「%1」で印刷できませんでした。")
-                   : QStringLiteral("The window could not be printed on the printer \"%1\"."))
-            .arg(detail);
+    case MenuMessage::HelpFileMissing: return strings.text(960).arg(detail);
+    case MenuMessage::HelpNotOpened: return strings.text(961).arg(detail);
+    case MenuMessage::NoPrinter: return strings.text(962);
+    case MenuMessage::CaptureFailed: return strings.text(963);
+    case MenuMessage::PrintFailed: return strings.text(964).arg(detail);
     }
     return {};
 }

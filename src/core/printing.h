@@ -42,7 +42,7 @@ inline constexpr qint16 kPrnCancelled = -2;
 enum class PrinterChoice { Stop, ShowAgain, Select };
 PrinterChoice printerChoice(qint16 prnNo, int printerCount);
 
-// Messages of the menu commands that have no text in the string table.
+// Messages of the menu commands, in the language of the string table.
 enum class MenuMessage {
     HelpFileMissing,  // detail: the help file's path
     HelpNotOpened,    // no program took the help file; detail: its path
@@ -50,6 +50,6 @@ enum class MenuMessage {
     CaptureFailed,    // the window could not be copied into a picture
     PrintFailed,      // detail: the printer's name
 };
-QString menuMessageText(MenuMessage message, StringTable::Language language, const QString& detail = QString());
+QString menuMessageText(MenuMessage message, const StringTable& strings, const QString& detail = QString());
 
 }  // namespace qvx

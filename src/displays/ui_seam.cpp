@@ -9,7 +9,9 @@
 #include <QPixmap>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScreen>
 #include <QUrl>
+#include <algorithm>
 #include <cstdlib>
 
 #include "ole_color.h"
@@ -33,12 +35,28 @@ UiSeam::Answer QtUiSeam::messageBox(QWidget* parent, const QString& text, const 
     case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     }
+    // A box over a small window would hide the very controls it speaks of.
+    if (parent && parent->window()->isVisible()) {
+        const QWidget* window = parent->window();
+        if (const QScreen* screen = window->screen()) {
+            if (const auto at = boxBesideWindow(window->frameGeometry(), box.sizeHint(), screen->availableGeometry()))
+                box.move(*at);
+        }
+    }
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
     case QMessageBox::Ok: return Answer::Ok;
     default: return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
     }
+}
+
+std::optional<QPoint> boxBesideWindow(const QRect& windowFrame, const QSize& box, const QRect& screen) {
+    if (!windowFrame.isValid() || box.isEmpty() || box.width() > screen.width()) return std::nullopt;
+    const int left = std::clamp(windowFrame.center().x() - box.width() / 2, screen.left(), screen.right() + 1 - box.width());
+    if (windowFrame.bottom() + 1 + box.height() <= screen.bottom() + 1) return QPoint(left, windowFrame.bottom() + 1);
+    if (windowFrame.top() - box.height() >= screen.top()) return QPoint(left, windowFrame.top() - box.height());
+    return std::nullopt;
 }
 
 void QtUiSeam::beep() { QApplication::beep(); }

@@ -2,6 +2,9 @@
 // end. The program uses QtUiSeam; tests script their own.
 #pragma once
 
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -84,6 +87,12 @@ public:
     FileDialogResult fileDialog(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<qint32> chooseColor(QWidget* parent, qint32 initialOle) override;
 };
+
+// Where a message box goes so that the window it belongs to stays in sight
+// behind it: right under that window's frame, centred on it, when the screen
+// has room there, else right above it; nothing when neither fits (the box is
+// then centred over the window, as Qt does).
+std::optional<QPoint> boxBesideWindow(const QRect& windowFrame, const QSize& box, const QRect& screen);
 
 // Qt name filters of a filter as the program writes it.
 QStringList qtNameFilters(const QString& filter);

@@ -731,7 +731,7 @@ void MainDisp::buildSettingDisplay(QWidget* page) {
                     Setdata_Para[i]->setObjectName(indexed("Setdata_Para", i));
                     settin_inf[i] = reasonField(f, 212);
                     settin_inf[i]->setObjectName(indexed("settin_inf", i));
-                    Command_change[i] = rowButton(f, 56, QStringLiteral("Change"));
+                    Command_change[i] = rowButton(f, 56, m_strings.text(965));
                     Command_change[i]->setObjectName(indexed("Command_change", i));
                     fg->addWidget(Setdata_Para[i], r, 0);
                     fg->addWidget(settin_inf[i], r, 1);
@@ -739,7 +739,7 @@ void MainDisp::buildSettingDisplay(QWidget* page) {
                 } else if (n == 1) {
                     Select_comand[i] = valueField(f, 292, Qt::AlignLeft | Qt::AlignVCenter);
                     Select_comand[i]->setObjectName(indexed("Select_comand", i));
-                    Command_change2[i] = rowButton(f, 56, QStringLiteral("Change"));
+                    Command_change2[i] = rowButton(f, 56, m_strings.text(965));
                     Command_change2[i]->setObjectName(indexed("Command_change2", i));
                     fg->addWidget(Select_comand[i], r, 0);
                     fg->addWidget(Command_change2[i], r, 1);

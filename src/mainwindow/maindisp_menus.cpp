@@ -23,7 +23,7 @@ void MainDisp::mnupsel_Click() {
         const QStringList printers = m_ui.printerNames();
         // With no printer at all only Cancel would lead out of the form.
         if (printers.isEmpty()) {
-            m_ui.messageBox(this, menuMessageText(MenuMessage::NoPrinter, m_strings.language()), QString(),
+            m_ui.messageBox(this, menuMessageText(MenuMessage::NoPrinter, m_strings), QString(),
                             UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
             return;
         }
@@ -41,7 +41,7 @@ void MainDisp::mnupsel_Click() {
 
 void MainDisp::mnuFilePrint_Click() {
     const auto fail = [this](MenuMessage m, const QString& detail = QString()) {
-        m_ui.messageBox(this, menuMessageText(m, m_strings.language(), detail), QString(),
+        m_ui.messageBox(this, menuMessageText(m, m_strings, detail), QString(),
                         UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
     };
     // The command comes from this window's menu, so this is the foreground window.
@@ -68,12 +68,12 @@ void MainDisp::mnuFilePrint_Click() {
 void MainDisp::numhelp2_Click() {
     const QString& path = HelpFile_Path();
     if (!QFileInfo(path).isFile()) {
-        m_ui.messageBox(this, menuMessageText(MenuMessage::HelpFileMissing, m_strings.language(), path), QString(),
+        m_ui.messageBox(this, menuMessageText(MenuMessage::HelpFileMissing, m_strings, path), QString(),
                         UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
         return;
     }
     if (!m_ui.openUrl(QUrl::fromLocalFile(path)))
-        m_ui.messageBox(this, menuMessageText(MenuMessage::HelpNotOpened, m_strings.language(), path), QString(),
+        m_ui.messageBox(this, menuMessageText(MenuMessage::HelpNotOpened, m_strings, path), QString(),
                         UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
 }
 

@@ -77,8 +77,8 @@ SubDisp_About::SubDisp_About(const StringTable& strings, UiSeam& ui, const QStri
     Label3 = new QLabel(QStringLiteral("Version"), this);
     Label4 = new QLabel(this);
     Label4->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Label2 = new QLabel(QStringLiteral("Copyright (C) KORVEL MERIDAX CO., LTD. All rights reserved."), this);
-    Label7 = new QLabel(QStringLiteral("For use with QVX-720 temperature controllers."), this);
+    Label2 = new QLabel(strings.text(966), this);  // the maker's notice lines
+    Label7 = new QLabel(strings.text(967), this);
     for (QLabel* l : {Label2, Label7}) {
         QPalette pal = l->palette();
         // Quieter than the facts above, still easy to read.

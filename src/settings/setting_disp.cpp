@@ -139,6 +139,7 @@ void NumericSettingDialog::showEntry() { Disp_setdata->setText(m_entry.display()
 
 void NumericSettingDialog::refuse(int stringId) {
     m_ui.messageBox(this, m_strings.text(stringId), QString(), UiSeam::Icon::None, UiSeam::Buttons::Ok);
+    activateWindow();  // the keyboard back from the box, for the entry that the caller focuses
 }
 
 void NumericSettingDialog::Ten_key_Click(int Index) {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -11,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -44,9 +47,11 @@ public:
     int beeps = 0;
     int colorCalls = 0;
     std::deque<std::optional<qint32>> colors;  // next answers of the colour dialog
+    std::function<void()> duringBox;           // runs while a box is up
 
     Answer messageBox(QWidget*, const QString& text, const QString&, Icon, Buttons) override {
         messages.push_back(text);
+        if (duringBox) duringBox();
         return Answer::Ok;
     }
     void beep() override { ++beeps; }
@@ -541,6 +546,49 @@ TEST_F(ChartTest, ChartScaleDialog) {
     c.chartScaleDialog()->Command4_Click();
     EXPECT_EQ(c.lblSL->text(), "-100");
     EXPECT_EQ(state.ChartScale_Sel, 1);
+}
+
+// After every refusal the digits typed next reach the entry, even when the
+// box handed the keyboard to another window.
+TEST_F(ChartTest, ChartScaleEntryTakesTheKeyboardBackAfterEachBox) {
+    pushSettings(*chart);
+    QLineEdit elsewhere;
+    elsewhere.show();
+    ui.duringBox = [&elsewhere] {
+        elsewhere.activateWindow();
+        elsewhere.setFocus();
+        QCoreApplication::processEvents();
+    };
+    struct Case {
+        const char* message;
+        QList<int> keys;  // digits; -1 is "+/-"
+        bool ok;          // then OK
+    };
+    const Case cases[] = {
+        {"Scaling setting error has occurred.", {0}, true},
+        {"Out of the setting range.", {3, 0, 0, 0}, true},
+        {"Check the input value.", {}, true},
+        {"Out of the setting range.", {9, 9, 9, 9, -1}, false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.message);
+        ui.messages.clear();
+        chart->lblSH_Click();
+        Setting3_Disp* d = chart->chartScaleDialog();
+        ASSERT_NE(d, nullptr);
+        for (int key : k.keys) key < 0 ? d->Command1_Click() : d->Ten_key_Click(key);
+        if (k.ok) d->Command3_Click();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(ui.messages, std::vector<QString>{k.message});
+        ASSERT_FALSE(elsewhere.hasFocus());
+        EXPECT_EQ(QApplication::focusWidget(), d->Disp_setdata3);
+        // A digit typed now goes where the keyboard is.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
+        if (QWidget* target = QApplication::focusWidget()) QCoreApplication::sendEvent(target, &press);
+        EXPECT_TRUE(d->Disp_setdata3->text().endsWith(u'7')) << d->Disp_setdata3->text().toStdString();
+        d->Command4_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(ChartTest, SelectionPanelPensAndFiles) {

@@ -101,9 +101,10 @@ TEST(Printing, SelectionResultDecidesTheNextStep) {
 TEST(Printing, MessagesNameWhatFailed) {
     const QString path = QStringLiteral("/opt/qvx/PWS-QVX07R_E.html");
     for (auto lang : {StringTable::Language::English, StringTable::Language::Japanese}) {
-        EXPECT_TRUE(menuMessageText(MenuMessage::HelpFileMissing, lang, path).contains(path));
-        EXPECT_TRUE(menuMessageText(MenuMessage::HelpNotOpened, lang, path).contains(path));
-        EXPECT_TRUE(menuMessageText(MenuMessage::PrintFailed, lang, QStringLiteral("Lab")).contains("Lab"));
+        const StringTable strings = StringTable::builtIn(lang);
+        EXPECT_TRUE(menuMessageText(MenuMessage::HelpFileMissing, strings, path).contains(path));
+        EXPECT_TRUE(menuMessageText(MenuMessage::HelpNotOpened, strings, path).contains(path));
+        EXPECT_TRUE(menuMessageText(MenuMessage::PrintFailed, strings, QStringLiteral("Lab")).contains("Lab"));
     }
 }
 

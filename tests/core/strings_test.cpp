@@ -174,6 +174,7 @@ QSet<int> requiredIds()
     add(900, 909);  // why the link check failed, who holds the device's lock
     add(920, 920);  // logging file failure with its reason
     add(940, 945);  // files that cannot be written or read
+    add(960, 967);  // help and printing failures, row buttons, version notices
     return ids;
 }
 

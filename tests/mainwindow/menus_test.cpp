@@ -146,7 +146,7 @@ TEST_F(MenusTest, MissingHelpFileOrViewerIsReported) {
     m.numhelp2_Click();
     EXPECT_TRUE(ui.openedUrls.empty());
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, menuMessageText(MenuMessage::HelpFileMissing, strings.language(), m.HelpFile_Path()));
+    EXPECT_EQ(ui.boxes[0].text, menuMessageText(MenuMessage::HelpFileMissing, strings, m.HelpFile_Path()));
     EXPECT_TRUE(ui.boxes[0].text.contains(QStringLiteral("PWS-QVX07R_E.html")));
 
     // The file is there but nothing takes it.
@@ -157,7 +157,7 @@ TEST_F(MenusTest, MissingHelpFileOrViewerIsReported) {
     m.numhelp2_Click();
     EXPECT_EQ(ui.openedUrls.size(), 1u);
     ASSERT_EQ(ui.boxes.size(), 2u);
-    EXPECT_EQ(ui.boxes[1].text, menuMessageText(MenuMessage::HelpNotOpened, strings.language(), m.HelpFile_Path()));
+    EXPECT_EQ(ui.boxes[1].text, menuMessageText(MenuMessage::HelpNotOpened, strings, m.HelpFile_Path()));
 }
 
 // The help files that the build puts beside the executable are the ones the
@@ -382,7 +382,7 @@ TEST_F(MenusTest, SelectionWithoutPrintersSaysSoInsteadOfLooping) {
     m.mnupsel_Click();
     EXPECT_EQ(script.shown, 0);
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, menuMessageText(MenuMessage::NoPrinter, strings.language()));
+    EXPECT_EQ(ui.boxes[0].text, menuMessageText(MenuMessage::NoPrinter, strings));
 }
 
 // ---- Print command -----------------------------------------------------------------------
@@ -430,14 +430,14 @@ TEST_F(MenusTest, PrintFailuresAreReported) {
     MainDisp& m = make();
     m.mnuFilePrint_Click();
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, menuMessageText(MenuMessage::NoPrinter, strings.language()));
+    EXPECT_EQ(ui.boxes[0].text, menuMessageText(MenuMessage::NoPrinter, strings));
 
     // The printer refuses the job (its output cannot be written).
     usePrinters({"Office"}, "Office");
     ui.pdfFile = dir.filePath(QStringLiteral("missing/folder/out.pdf"));
     m.mnuFilePrint_Click();
     ASSERT_EQ(ui.boxes.size(), 2u);
-    EXPECT_EQ(ui.boxes[1].text, menuMessageText(MenuMessage::PrintFailed, strings.language(), "Office"));
+    EXPECT_EQ(ui.boxes[1].text, menuMessageText(MenuMessage::PrintFailed, strings, "Office"));
     EXPECT_FALSE(QFileInfo::exists(ui.pdfFile));
 }
 
@@ -456,7 +456,7 @@ TEST_F(MenusTest, FailedCaptureIsReportedAndNothingIsPrinted) {
     MainDisp m(state, strings, noCapture, dir.path());
     m.mnuFilePrint_Click();
     ASSERT_EQ(noCapture.boxes.size(), 1u);
-    EXPECT_EQ(noCapture.boxes[0].text, menuMessageText(MenuMessage::CaptureFailed, strings.language()));
+    EXPECT_EQ(noCapture.boxes[0].text, menuMessageText(MenuMessage::CaptureFailed, strings));
     EXPECT_TRUE(noCapture.madePrinters.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(pdf));
 }

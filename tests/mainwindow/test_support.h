@@ -35,7 +35,7 @@ inline StringTable numberedTable(const QString& text2 = QStringLiteral("KORVEL M
     for (int id = 1; id < 1000; ++id) {
         QString text = id == 2 ? text2 : QStringLiteral("T%1").arg(id);
         if (id >= 940 && id <= 943) text += QStringLiteral(" %1 %2");
-        if (id == 944 || id == 945) text += QStringLiteral(" %1");
+        if (id == 944 || id == 945 || id == 960 || id == 961 || id == 964) text += QStringLiteral(" %1");
         content += QStringLiteral("%1\t%2\n").arg(id).arg(text);
     }
     return StringTable::parse(content, StringTable::Language::English);
