@@ -197,21 +197,27 @@ QString logTimeText(const QTime& time, const QLocale& locale) {
 namespace {
 LogWriteResult logWriteResult(const FileWrite& w) {
     if (w.ok) return {};
-    return {w.deniedThoughWritable ? LogWrite::AccessDenied : LogWrite::Failed, w.reason};
+    return {w.deniedThoughWritable ? LogWrite::AccessDenied : LogWrite::Failed, w.reason, w.place};
+}
+
+// The write, once the file's folder is there.
+LogWriteResult inItsFolder(const QString& path, const std::function<FileWrite()>& write) {
+    const FileWrite folder = makeFileFolder(path);
+    return logWriteResult(folder.ok ? write() : folder);
 }
 }  // namespace
 
 QString logWriteFailureText(const StringTable& st, const LogWriteResult& failure, const QString& path) {
     if (failure.kind == LogWrite::AccessDenied) return st.text(555);
-    return st.text(920).arg(QDir::toNativeSeparators(path), failure.reason);
+    return fileProblemText(st.text(920), failure.place.isEmpty() ? path : failure.place, failure.reason);
 }
 
 LogWriteResult appendLogFile(const QString& path, const QByteArray& bytes) {
-    return logWriteResult(appendToFile(path, bytes));
+    return inItsFolder(path, [&] { return appendToFile(path, bytes); });
 }
 
 LogWriteResult replaceLogFile(const QString& path, const QByteArray& bytes) {
-    return logWriteResult(saveWholeFile(path, bytes));
+    return inItsFolder(path, [&] { return saveWholeFile(path, bytes); });
 }
 
 // ---- PvLogger ------------------------------------------------------------------------
