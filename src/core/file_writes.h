@@ -48,7 +48,7 @@ QString wholeFileFailurePlace(const QString& path);
 // one file never take back each other's lines. A file that cannot be locked,
 // or that stays locked longer than kAppendLockWaitMs, is appended without it.
 FileWrite appendToFile(const QString& path, const QByteArray& bytes, const QByteArray& headerIfEmpty = {});
-inline constexpr int kAppendLockWaitMs = 2000;
+inline constexpr int kAppendLockWaitMs = 250;
 
 // Makes the folder and any missing parents. False, with the system's reason,
 // when one of them could not be made.

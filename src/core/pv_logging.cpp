@@ -203,12 +203,14 @@ LogWriteResult logWriteResult(const FileWrite& w) {
 // The write, once the file's folder is there.
 LogWriteResult inItsFolder(const QString& path, const std::function<FileWrite()>& write) {
     const FileWrite folder = makeFileFolder(path);
-    return logWriteResult(folder.ok ? write() : folder);
+    if (!folder.ok) return {LogWrite::FolderNotMade, folder.reason, folder.place};
+    return logWriteResult(write());
 }
 }  // namespace
 
 QString logWriteFailureText(const StringTable& st, const LogWriteResult& failure, const QString& path) {
     if (failure.kind == LogWrite::AccessDenied) return st.text(555);
+    if (failure.kind == LogWrite::FolderNotMade) return fileProblemText(st.text(946), failure.place, failure.reason);
     return fileProblemText(st.text(920), failure.place.isEmpty() ? path : failure.place, failure.reason);
 }
 

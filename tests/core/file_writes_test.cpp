@@ -246,3 +246,16 @@ TEST(FileWrites, RefusingFolderIsNamed) {
               (QStringList{"page.dat", "run.csv"}));
     QFile::setPermissions(data, readable | QFileDevice::WriteOwner);
 }
+
+// A file that another holder keeps locked is still appended, after the wait:
+// the program is never held up by a lock it does not own.
+TEST(FileWrites, FileKeptLockedIsAppendedAfterTheWait) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("file.csv"));
+    writeFile(path, kOldFile);
+    const int holder = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    EXPECT_TRUE(appendToFile(path, kOtherLine).ok);
+    ::close(holder);
+    EXPECT_EQ(fileBytes(path), kOldFile + kOtherLine);
+}

@@ -237,16 +237,17 @@ TEST_F(PvLoggerTest, WriteFailuresSayWhy) {
     writeFile(tmp.filePath("plain"), "x");
     struct Case {
         QString path;
+        LogWrite kind;
         QString reason;  // "" : any text
         QString place;   // the folder that failed; "" : the file
     } cases[] = {
-        {tmp.filePath("plain/Logging/log.csv"), "Not a directory", tmp.filePath("plain/Logging")},
-        {tmp.filePath("folder"), "", ""},
-        {QString(), "", ""},
+        {tmp.filePath("plain/Logging/log.csv"), LogWrite::FolderNotMade, "Not a directory", tmp.filePath("plain/Logging")},
+        {tmp.filePath("folder"), LogWrite::Failed, "", ""},
+        {QString(), LogWrite::Failed, "", ""},
     };
     for (const Case& c : cases) {
         for (const LogWriteResult& w : {appendLogFile(c.path, "x\r\n"), replaceLogFile(c.path, "x\r\n")}) {
-            EXPECT_EQ(w, LogWrite::Failed) << c.path.toStdString();
+            EXPECT_EQ(w.kind, c.kind) << c.path.toStdString();
             EXPECT_FALSE(w.reason.isEmpty()) << c.path.toStdString();
             if (!c.reason.isEmpty()) {
                 EXPECT_EQ(w.reason, c.reason);
@@ -266,6 +267,9 @@ TEST_F(PvLoggerTest, WriteFailuresSayWhy) {
               "Cannot write to the logging file.\n/d/run.csv\nNo space left on device");
     EXPECT_EQ(logWriteFailureText(en, {LogWrite::Failed, "Permission denied", "/d"}, "/d/run.csv"),
               "Cannot write to the logging file.\n/d\nPermission denied");
+    EXPECT_EQ(logWriteFailureText(en, {LogWrite::FolderNotMade, "Permission denied", "/d/Logging"},
+                                  "/d/Logging/run.csv"),
+              "Cannot write to the logging file: its folder could not be made.\n/d/Logging\nPermission denied");
 }
 
 TEST_F(PvLoggerTest, ReadOnlyFileIsAFailureWithItsReason) {

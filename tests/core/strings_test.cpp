@@ -173,7 +173,7 @@ QSet<int> requiredIds()
     add(779, 790);
     add(900, 901);  // why the link check failed
     add(920, 920);  // logging file failure with its reason
-    add(940, 945);  // files that cannot be written or read
+    add(940, 946);  // files and folders that cannot be written, read or made
     return ids;
 }
 
