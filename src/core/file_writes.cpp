@@ -102,8 +102,12 @@ FileWrite appendToFile(const QString& path, const QByteArray& bytes, const QByte
     if (path.isEmpty()) return {false, false, qt_error_string(ENOENT), path};
     QFile f(path);
     // Unbuffered: what write() reports is what reached the system.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return fileWriteFailure(f, path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        FileWrite failed = fileWriteFailure(f, path);
+        // A file not there yet is made in its folder, which may be the cause.
+        if (!QFileInfo::exists(path)) failed.place = wholeFileFailurePlace(path);
+        return failed;
+    }
     // Held until f closes: from the size read here to the take-back below,
     // no other run of the program appends.
     lockForAppend(f.handle());

@@ -42,6 +42,7 @@ QString wholeFileFailurePlace(const QString& path);
 // part way (a full disk) takes back the bytes it wrote, so the file never
 // ends in part of a line; when the file has grown by more than those bytes
 // meanwhile (a writer that does not lock shares it), it is left as it is.
+// A new file that its folder refuses names the folder.
 //
 // The size check, the write and the take-back happen under an exclusive
 // advisory lock (flock) on the file, so two runs of the program appending to

@@ -223,6 +223,8 @@ TEST(FileWrites, RefusingFolderIsNamed) {
         {"logging start into a folder that cannot be made",
          [&] { return fromLog(replaceLogFile(data + QStringLiteral("/Logging/a.csv"), "head\r\n")); },
          data + QStringLiteral("/Logging")},
+        {"logging row, a new file in a read-only folder",
+         [&] { return fromLog(appendLogFile(data + QStringLiteral("/new.csv"), "row\r\n")); }, data},
         {"logging start over a writable file in a read-only folder",
          [&] { return fromLog(replaceLogFile(logFile, "head\r\n")); }, data},
         {"page file saved over a writable file in a read-only folder",
