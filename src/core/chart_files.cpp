@@ -113,7 +113,7 @@ ChartFileRead readChartFile(const QString& path) {
 
 bool writeChartFile(const QString& path, const ChartFileImage& image, QString* error) {
     const FileWrite w = saveWholeFile(path, image.bytes());
-    if (!w.ok && error) *error = pathReasonText(path, w.reason);
+    if (!w.ok && error) *error = pathReasonText(w.place, w.reason);
     return w.ok;
 }
 

@@ -19,6 +19,7 @@ struct FileWrite {
     // folder) permits writing: another program holds the file.
     bool deniedThoughWritable = false;
     QString reason;  // the system's text of the failure
+    QString place;   // what failed: the file, or its folder when the folder is the cause
 };
 
 // The failure of f, an open or a write of the file at path.
@@ -26,7 +27,9 @@ FileWrite fileWriteFailure(const QFileDevice& f, const QString& path);
 
 // Replaces the file at path with bytes through a temporary file beside it.
 // The old file stays as it was unless every byte reached the disk: a write or
-// the final flush that fails (a full disk) cancels the save.
+// the final flush that fails (a full disk) cancels the save. A folder that
+// cannot be written is the place of the failure, never another program
+// holding the file.
 FileWrite saveWholeFile(const QString& path, const QByteArray& bytes);
 
 // The place a failed whole-file save of path names: its folder when the
@@ -38,12 +41,23 @@ QString wholeFileFailurePlace(const QString& path);
 // file that holds nothing yet first takes headerIfEmpty. A write that fails
 // part way (a full disk) takes back the bytes it wrote, so the file never
 // ends in part of a line; when the file has grown by more than those bytes
-// meanwhile (another writer shares it), it is left as it is.
+// meanwhile (a writer that does not lock shares it), it is left as it is.
+// A new file that its folder refuses names the folder.
+//
+// The size check, the write and the take-back happen under an exclusive
+// advisory lock (flock) on the file, so two runs of the program appending to
+// one file never take back each other's lines. A file that cannot be locked,
+// or that stays locked longer than kAppendLockWaitMs, is appended without it.
 FileWrite appendToFile(const QString& path, const QByteArray& bytes, const QByteArray& headerIfEmpty = {});
+inline constexpr int kAppendLockWaitMs = 250;
 
 // Makes the folder and any missing parents. False, with the system's reason,
 // when one of them could not be made.
 bool makeFolders(const QString& path, QString* reason = nullptr);
+
+// Makes the folder of the file at path when it is missing. A failure names
+// the folder and the system's reason for the folder.
+FileWrite makeFileFolder(const QString& path);
 
 // One line of the program's text files: each field in double quotes (a quote
 // inside doubled), separated by commas, ended by CR LF, in the system's code

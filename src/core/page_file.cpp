@@ -14,8 +14,8 @@ void setPageValues(QVX720_INC& s, const ChannelBlock& values) {
     for (int i = 0; i < kFileItems; ++i) s.AllPage_Data.AllParaData(kFileFirstItem + i) = values[std::size_t(i)];
 }
 
-bool writePageFile(const QString& path, const ChannelBlock& values, QString* reason) {
-    return writeChannelFile(path, values, reason);
+bool writePageFile(const QString& path, const ChannelBlock& values, QString* reason, QString* place) {
+    return writeChannelFile(path, values, reason, place);
 }
 
 std::optional<ChannelBlock> readPageFile(const QString& path, QString* openFailure) {

@@ -22,8 +22,10 @@ ChannelBlock pageValues(const QVX720_INC& s);
 void setPageValues(QVX720_INC& s, const ChannelBlock& values);
 
 // The whole file replaced at once (the old file stays intact on failure);
-// false, with the system's reason, when it could not be written.
-bool writePageFile(const QString& path, const ChannelBlock& values, QString* reason = nullptr);
+// false, with the system's reason and its place (the file, or the folder
+// that is the cause), when it could not be written.
+bool writePageFile(const QString& path, const ChannelBlock& values, QString* reason = nullptr,
+                   QString* place = nullptr);
 // The values of a page file; nullopt when the file cannot be read, is
 // longer than kPageFileMaxBytes or any of its 55 fields is not good, so a
 // short or malformed file changes nothing. A file that cannot be opened

@@ -206,21 +206,29 @@ QString logTimeText(const QTime& time, const QLocale& locale) {
 namespace {
 LogWriteResult logWriteResult(const FileWrite& w) {
     if (w.ok) return {};
-    return {w.deniedThoughWritable ? LogWrite::AccessDenied : LogWrite::Failed, w.reason};
+    return {w.deniedThoughWritable ? LogWrite::AccessDenied : LogWrite::Failed, w.reason, w.place};
+}
+
+// The write, once the file's folder is there.
+LogWriteResult inItsFolder(const QString& path, const std::function<FileWrite()>& write) {
+    const FileWrite folder = makeFileFolder(path);
+    if (!folder.ok) return {LogWrite::FolderNotMade, folder.reason, folder.place};
+    return logWriteResult(write());
 }
 }  // namespace
 
 QString logWriteFailureText(const StringTable& st, const LogWriteResult& failure, const QString& path) {
     if (failure.kind == LogWrite::AccessDenied) return st.text(555);
-    return st.text(920).arg(QDir::toNativeSeparators(path), failure.reason);
+    if (failure.kind == LogWrite::FolderNotMade) return fileProblemText(st.text(946), failure.place, failure.reason);
+    return fileProblemText(st.text(920), failure.place.isEmpty() ? path : failure.place, failure.reason);
 }
 
 LogWriteResult appendLogFile(const QString& path, const QByteArray& bytes) {
-    return logWriteResult(appendToFile(path, bytes));
+    return inItsFolder(path, [&] { return appendToFile(path, bytes); });
 }
 
 LogWriteResult replaceLogFile(const QString& path, const QByteArray& bytes) {
-    return logWriteResult(saveWholeFile(path, bytes));
+    return inItsFolder(path, [&] { return saveWholeFile(path, bytes); });
 }
 
 // ---- PvLogger ------------------------------------------------------------------------

@@ -112,23 +112,31 @@ QString logTimeText(const QTime& time, const QLocale& locale);
 
 enum class LogWrite {
     Ok,
-    AccessDenied,  // refused although file and folder permit writing: another program holds the file
-    Failed,        // any other failure (no folder, a folder of that name, read-only, disk full)
+    AccessDenied,   // refused although file and folder permit writing: another program holds the file
+    FolderNotMade,  // the file's folder is missing and could not be made
+    Failed,         // any other failure (a folder of that name, read-only, disk full)
 };
 
-// What a write of the logging file came to, with the system's reason.
+// What a write of the logging file came to, with the system's reason and,
+// when the folder is the cause, the folder.
 struct LogWriteResult {
-    LogWriteResult(LogWrite k = LogWrite::Ok, QString why = {}) : kind(k), reason(std::move(why)) {}
+    LogWriteResult(LogWrite k = LogWrite::Ok, QString why = {}, QString where = {})
+        : kind(k), reason(std::move(why)), place(std::move(where)) {}
     bool operator==(LogWrite k) const { return kind == k; }
     LogWrite kind;
     QString reason;
+    QString place;  // empty or the file: the file; else the folder that failed
 };
 
 // The operator's message for a failed write of the logging file at path:
-// string 555 when another program holds the file, else string 920 naming the
-// file and the system's reason.
+// string 555 when another program holds the file, string 946 naming the
+// folder that could not be made and the system's reason for it, else string
+// 920 naming the file (or the folder that is the cause) and the reason.
 QString logWriteFailureText(const StringTable& st, const LogWriteResult& failure, const QString& path);
 
+// Both writes first make the file's folder when it is missing; one that
+// cannot be made fails the write (FolderNotMade) with the folder and the
+// system's reason for the folder.
 // Appends bytes with one write, flushed. The file is created when missing; a
 // write that fails part way is taken back.
 LogWriteResult appendLogFile(const QString& path, const QByteArray& bytes);

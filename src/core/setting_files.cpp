@@ -237,18 +237,19 @@ AllChannelsFileRead readAllChannelsBytes(const QString& path) {
 }
 
 namespace {
-bool saved(const FileWrite& w, QString* reason) {
+bool saved(const FileWrite& w, QString* reason, QString* place) {
     if (!w.ok && reason) *reason = w.reason;
+    if (!w.ok && place) *place = w.place;
     return w.ok;
 }
 }  // namespace
 
-bool writeChannelFile(const QString& path, const ChannelBlock& values, QString* reason) {
-    return saved(saveWholeFile(path, formatChannelFile(values)), reason);
+bool writeChannelFile(const QString& path, const ChannelBlock& values, QString* reason, QString* place) {
+    return saved(saveWholeFile(path, formatChannelFile(values)), reason, place);
 }
 
-bool writeAllChannelsFile(const QString& path, const QVX720_INC& s, QString* reason) {
-    return saved(saveWholeFile(path, formatAllChannelsFile(s)), reason);
+bool writeAllChannelsFile(const QString& path, const QVX720_INC& s, QString* reason, QString* place) {
+    return saved(saveWholeFile(path, formatAllChannelsFile(s)), reason, place);
 }
 
 QString withDefaultSuffix(const QString& path) {

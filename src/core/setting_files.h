@@ -110,11 +110,14 @@ AllChannelsFileRead readAllChannelsBytes(const QString& path);
 // False, with the system's reason, when it cannot.
 bool openForReading(QFile& f, QString* reason = nullptr);
 
-// Whole-file saves through saveWholeFile; false, with the system's reason, when
-// the file could not be written (any earlier file of that name is then left
-// as it was).
-bool writeChannelFile(const QString& path, const ChannelBlock& values, QString* reason = nullptr);
-bool writeAllChannelsFile(const QString& path, const QVX720_INC& s, QString* reason = nullptr);
+// Whole-file saves through saveWholeFile; false, with the system's reason and
+// its place (the file, or its folder when the folder is the cause), when the
+// file could not be written (any earlier file of that name is then left as it
+// was).
+bool writeChannelFile(const QString& path, const ChannelBlock& values, QString* reason = nullptr,
+                      QString* place = nullptr);
+bool writeAllChannelsFile(const QString& path, const QVX720_INC& s, QString* reason = nullptr,
+                          QString* place = nullptr);
 
 // The path with ".dat" appended when it has no extension of its own.
 QString withDefaultSuffix(const QString& path);

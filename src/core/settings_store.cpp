@@ -223,7 +223,7 @@ bool SettingsStore::writeFile() {
     } else if (const FileWrite w = saveWholeFile(path_, text.toUtf8()); !w.ok) {
         ok = false;
         lastError_ = w.reason;
-        lastErrorPlace_ = wholeFileFailurePlace(path_);
+        lastErrorPlace_ = w.place;
     }
     if (watcher_) watcher_(ok);
     return ok;

@@ -36,7 +36,8 @@ QStringList startupFailuresToTell(const QStringList& failures) {
     for (const QString& line : failures) {
         const bool inside = std::any_of(folders.cbegin(), folders.cend(),
                                         [&](const QString& f) { return line.startsWith(f); });
-        if (inside) continue;
+        // A failure whose place is a folder already told is the same failure.
+        if (inside || told.contains(line)) continue;
         told.append(line);
         const qsizetype colon = line.lastIndexOf(QStringLiteral(": "));
         folders.append(QDir::toNativeSeparators(colon < 0 ? line : line.left(colon)) + QDir::separator());

@@ -33,7 +33,8 @@ bool createHistoryFile(const QString& path, const QDate& startDate, const QLocal
 
 // The failures of start-up ("path: reason", in the order they happened)
 // that the message at start names: a path inside a folder named before is
-// left out, since it failed for that folder's reason.
+// left out, since it failed for that folder's reason, and so is a failure
+// named before (a file whose folder is the cause names that folder).
 QStringList startupFailuresToTell(const QStringList& failures);
 
 }  // namespace qvx

@@ -216,8 +216,8 @@ void MainDisp::Command2_Click(int Index) {
                 return;
             }
         }
-        QString reason;
-        if (!writePageFile(chosen.fileName, pageValues(m_state), &reason)) fileFailure(940, chosen.fileName, reason);
+        QString reason, place;
+        if (!writePageFile(chosen.fileName, pageValues(m_state), &reason, &place)) fileFailure(940, place, reason);
         return;
     }
     case 1: {  // load

@@ -87,8 +87,9 @@ void SubDisp_AllSaveLoad::saveAll() {
     }
     const QString path = chooseSettingSaveFile(this, m_ui, m_strings, m_hooks.programFolder, m_saveName);
     if (path.isEmpty()) return;
-    QString reason;
-    if (!writeAllChannelsFile(path, m_state, &reason)) message(fileProblemText(m_strings.text(940), path, reason));
+    QString reason, place;
+    if (!writeAllChannelsFile(path, m_state, &reason, &place))
+        message(fileProblemText(m_strings.text(940), place, reason));
 }
 
 void SubDisp_AllSaveLoad::loadAll() {

@@ -139,9 +139,9 @@ void SubDisp_SaveLoad::saveChannel() {
     const QString path = chooseSettingSaveFile(this, m_ui, m_strings, m_hooks.programFolder, m_saveName);
     if (path.isEmpty()) return;
     // The values as they are now: monitoring went on while the dialogs were open.
-    QString reason;
-    if (!writeChannelFile(path, channelBlock(m_state, ch), &reason))
-        message(fileProblemText(m_strings.text(940), path, reason));
+    QString reason, place;
+    if (!writeChannelFile(path, channelBlock(m_state, ch), &reason, &place))
+        message(fileProblemText(m_strings.text(940), place, reason));
 }
 
 void SubDisp_SaveLoad::loadChannel() {

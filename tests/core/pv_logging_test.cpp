@@ -234,28 +234,42 @@ TEST_F(PvLoggerTest, RowsKeepTheColumnsOfTheHeader) {
 
 TEST_F(PvLoggerTest, WriteFailuresSayWhy) {
     QDir(tmp.path()).mkdir("folder");
+    writeFile(tmp.filePath("plain"), "x");
     struct Case {
         QString path;
+        LogWrite kind;
         QString reason;  // "" : any text
+        QString place;   // the folder that failed; "" : the file
     } cases[] = {
-        {tmp.filePath("missing/log.csv"), "No such file or directory"},
-        {tmp.filePath("folder"), ""},
-        {QString(), ""},
+        {tmp.filePath("plain/Logging/log.csv"), LogWrite::FolderNotMade, "Not a directory", tmp.filePath("plain/Logging")},
+        {tmp.filePath("folder"), LogWrite::Failed, "", ""},
+        {QString(), LogWrite::Failed, "", ""},
     };
     for (const Case& c : cases) {
         for (const LogWriteResult& w : {appendLogFile(c.path, "x\r\n"), replaceLogFile(c.path, "x\r\n")}) {
-            EXPECT_EQ(w, LogWrite::Failed) << c.path.toStdString();
+            EXPECT_EQ(w.kind, c.kind) << c.path.toStdString();
             EXPECT_FALSE(w.reason.isEmpty()) << c.path.toStdString();
             if (!c.reason.isEmpty()) {
                 EXPECT_EQ(w.reason, c.reason);
             }
+            EXPECT_EQ(w.place, c.place.isEmpty() ? c.path : c.place) << c.path.toStdString();
         }
     }
     EXPECT_TRUE(QFileInfo(tmp.filePath("folder")).isDir());
-    // 555 only where another program holds the file; else the file and the reason.
+    // A missing folder of the logging file is made.
+    EXPECT_EQ(appendLogFile(tmp.filePath("Logging/a.csv"), "x\r\n"), LogWrite::Ok);
+    EXPECT_EQ(replaceLogFile(tmp.filePath("Logging2/b.csv"), "y\r\n"), LogWrite::Ok);
+    EXPECT_EQ(fileBytes(tmp.filePath("Logging2/b.csv")), QByteArray("y\r\n"));
+    // 555 only where another program holds the file; else the file, or the
+    // folder that is the cause, and the reason.
     EXPECT_EQ(logWriteFailureText(en, {LogWrite::AccessDenied, "Permission denied"}, "/d/run.csv"), en.text(555));
     EXPECT_EQ(logWriteFailureText(en, {LogWrite::Failed, "No space left on device"}, "/d/run.csv"),
               "Cannot write to the logging file.\n/d/run.csv\nNo space left on device");
+    EXPECT_EQ(logWriteFailureText(en, {LogWrite::Failed, "Permission denied", "/d"}, "/d/run.csv"),
+              "Cannot write to the logging file.\n/d\nPermission denied");
+    EXPECT_EQ(logWriteFailureText(en, {LogWrite::FolderNotMade, "Permission denied", "/d/Logging"},
+                                  "/d/Logging/run.csv"),
+              "Cannot write to the logging file: its folder could not be made.\n/d/Logging\nPermission denied");
 }
 
 TEST_F(PvLoggerTest, ReadOnlyFileIsAFailureWithItsReason) {

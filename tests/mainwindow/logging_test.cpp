@@ -467,7 +467,8 @@ TEST(PageFile, FailuresNameTheFileAndTheReason) {
     const QString gone = r.path("gone/page.dat");
     r.ui.fileNames = {gone};
     r.w->Command2_Click(0);
-    EXPECT_EQ(r.boxTexts(), QStringList{QStringLiteral("T940 %1 No such file or directory").arg(gone)});
+    // The folder is the cause, and is named.
+    EXPECT_EQ(r.boxTexts(), QStringList{QStringLiteral("T940 %1 No such file or directory").arg(r.path("gone"))});
     EXPECT_FALSE(QFile::exists(gone));
     // A file that cannot be opened: said so, the page as it was.
     r.ui.boxes.clear();

@@ -212,7 +212,7 @@ TEST_F(SaveLoadTest, Save) {
     };
     const QString a = setdata(QStringLiteral("oven.dat"));
     const QString gone = setdata(QStringLiteral("gone/oven.dat"));
-    const QString whyNot = QStringLiteral("T940 %1 No such file or directory").arg(gone);
+    const QString whyNot = QStringLiteral("T940 %1 No such file or directory").arg(setdata(QStringLiteral("gone")));
     const Case cases[] = {
         {"new file", 4, false, a, {}, {}, {}, true, true},
         {"folder gone: says why", 4, false, gone, {}, {}, {whyNot}, true, false},
