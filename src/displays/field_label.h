@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QStringList>
 
 namespace qvx {
 
@@ -10,6 +11,13 @@ class FieldLabel : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;
+
+    // The room the text is drawn in.
+    QRect textRect() const;
+    // True when the text shows whole, without an ellipsis.
+    bool showsWhole() const;
+    // Widens the field, never narrows it, so that each of texts shows whole.
+    void widenFor(const QStringList& texts);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
