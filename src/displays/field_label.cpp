@@ -1,5 +1,8 @@
 #include "field_label.h"
 
+#include <QEvent>
+#include <QFontMetricsF>
+#include <cmath>
 #include <QPainter>
 #include <QStyle>
 
@@ -14,14 +17,33 @@ QRect FieldLabel::textRect() const {
 }
 
 bool FieldLabel::showsWhole() const {
-    return fontMetrics().horizontalAdvance(text()) <= textRect().width();
+    // The same test as the painting's.
+    return fontMetrics().elidedText(text(), Qt::ElideRight, textRect().width()) == text();
 }
 
 void FieldLabel::widenFor(const QStringList& texts) {
+    if (m_baseWidth < 0) m_baseWidth = width();
+    m_texts << texts;
+    fitTexts();
+}
+
+void FieldLabel::fitTexts() {
+    if (m_baseWidth < 0) return;
+    // Whole pixels above the exact advance: a text that ends on a fraction
+    // of a pixel past the room would be cut.
+    const QFontMetricsF fm(font());
     int widest = 0;
-    for (const QString& t : texts) widest = qMax(widest, fontMetrics().horizontalAdvance(t));
-    const int needed = widest + (width() - textRect().width());
-    if (needed > width()) setFixedWidth(needed);
+    for (const QString& t : m_texts) widest = qMax(widest, int(std::ceil(fm.horizontalAdvance(t))) + 1);
+    const int needed = qMax(m_baseWidth, widest + (width() - textRect().width()));
+    if (needed != width()) setFixedWidth(needed);
+}
+
+bool FieldLabel::event(QEvent* e) {
+    const bool done = QLabel::event(e);
+    // The style or the window may give the field another font than it had
+    // when it was sized.
+    if (e->type() == QEvent::Polish || e->type() == QEvent::FontChange) fitTexts();
+    return done;
 }
 
 void FieldLabel::paintEvent(QPaintEvent* event) {

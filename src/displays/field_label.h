@@ -16,11 +16,18 @@ public:
     QRect textRect() const;
     // True when the text shows whole, without an ellipsis.
     bool showsWhole() const;
-    // Widens the field, never narrows it, so that each of texts shows whole.
+    // Widens the field, never narrows it below its width now, so that each
+    // of texts shows whole; again whenever its font changes.
     void widenFor(const QStringList& texts);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* e) override;
+
+private:
+    void fitTexts();
+    QStringList m_texts;
+    int m_baseWidth = -1;
 };
 
 }  // namespace qvx
