@@ -1,5 +1,6 @@
 #include "fit_scroll_area.h"
 
+#include <QEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -29,7 +30,30 @@ QSize FitScrollArea::sizeHint() const {
 
 QSize FitScrollArea::minimumSizeHint() const { return {160, 120}; }
 
+namespace {
+
+// Gives the window its whole size hint when it is first shown: the platform
+// would otherwise cut a large window to a part of the screen.
+class FirstShowSize : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && !m_done) {
+            m_done = true;
+            auto* w = static_cast<QWidget*>(watched);
+            w->resize(w->sizeHint());
+        }
+        return false;
+    }
+
+private:
+    bool m_done = false;
+};
+
+}  // namespace
+
 QWidget* scrollingContent(QWidget* window) {
+    window->installEventFilter(new FirstShowSize(window));
     auto* outer = new QVBoxLayout(window);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* area = new FitScrollArea(window);
