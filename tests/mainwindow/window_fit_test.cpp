@@ -128,6 +128,7 @@ TEST_F(WindowFitTest, MainWindowFitsTheScreen) {
     for (auto language : kLanguages) {
         MainDisp& m = make(language);
         m.show();
+        m.setCommErrorVisible(true);
         for (const auto& s : screens) {
             m.fitToScreen(s.available);
             QApplication::processEvents();
@@ -138,6 +139,8 @@ TEST_F(WindowFitTest, MainWindowFitsTheScreen) {
             EXPECT_LE(m.height(), MainDisp::kDesignedHeight);
             FitScrollArea* area = m.tabsArea();
             QWidget* tabs = area->widget();
+            // The error badge stays in sight, whatever part of the tabs is shown.
+            EXPECT_TRUE(area->viewport()->geometry().contains(m.Text_readmsg2->geometry())) << where.toStdString();
             for (int t = 0; t < m.SSTab2->count(); ++t) {
                 m.SSTab2->setCurrentIndex(t);
                 QApplication::processEvents();
