@@ -458,8 +458,6 @@ SettingReason settingReason(const QVX720_INC& s, int k, int ch)
     return r;
 }
 
-namespace {
-
 QString reasonText(const StringTable& st, int id)
 {
     switch (id) {
@@ -477,8 +475,6 @@ QString reasonText(const StringTable& st, int id)
     default: return {};
     }
 }
-
-}  // namespace
 
 void computeSettingGrid(const DisplayContext& ctx, const DisplayInputs& in, SettingGridView& out)
 {

@@ -335,6 +335,8 @@ SettingReason itemReason(const QVX720_INC& s, int k, int ch);
 // The item rule followed by the overrides: auto-tuning (227), then no
 // control unit (228), the later one winning.
 SettingReason settingReason(const QVX720_INC& s, int k, int ch);
+// The text of a reason id (222..228, 267, 270..272); "" for any other id.
+QString reasonText(const StringTable& st, int id);
 
 struct SettingRowView {
     int channel = -1;          // channel of the row; -1 when the row has none

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabBar>
@@ -21,6 +22,7 @@
 #include <algorithm>
 
 #include "bargr.h"
+#include "fit_scroll_area.h"
 #include "korvel_chartctl.h"
 #include "link.h"
 #include "lamp.h"
@@ -44,9 +46,13 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
     m_itemNames = itemNameTexts(m_strings);
 
     buildMenus();
-    m_central = new QWidget(this);
+    // The tabs keep their designed size; a smaller window scrolls them.
+    m_scroll = new FitScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("centralScroll"));
+    setCentralWidget(m_scroll);
+    m_central = new QWidget;
     m_central->setObjectName(QStringLiteral("centralArea"));
-    setCentralWidget(m_central);
+    m_scroll->setWidget(m_central);
     auto* outer = new QVBoxLayout(m_central);
     outer->setContentsMargins(6, 6, 6, 0);
     SSTab2 = new QTabWidget(m_central);
@@ -72,8 +78,9 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
     buildAllChannels(pages[5]);
     buildStatusBar();
 
-    // The two message boxes float over the tab control.
-    Text_readmsg2 = new QLabel(m_central);
+    // The two message boxes float over the tab control, where they stay
+    // in sight while it scrolls.
+    Text_readmsg2 = new QLabel(m_scroll);
     Text_readmsg2->setObjectName(QStringLiteral("Text_readmsg2"));
     Text_readmsg2->setAlignment(Qt::AlignCenter);
     Text_readmsg2->setAutoFillBackground(true);
@@ -88,7 +95,7 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
         Text_readmsg2->setFont(f);
     }
     Text_readmsg2->hide();
-    Text_readmsg3 = new QLabel(m_central);
+    Text_readmsg3 = new QLabel(m_scroll);
     Text_readmsg3->setObjectName(QStringLiteral("Text_readmsg3"));
     Text_readmsg3->setAlignment(Qt::AlignCenter);
     Text_readmsg3->setWordWrap(true);
@@ -104,7 +111,7 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
         Text_readmsg3->setFont(f);
     }
     Text_readmsg3->hide();
-    m_central->installEventFilter(this);
+    m_scroll->viewport()->installEventFilter(this);
 
     // Target of the window capture for printing; never shown.
     Picture2 = new QLabel(this);
@@ -134,8 +141,9 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
     }
 
     connectHandlers();
-    resize(1280, 800);
     Form_Load();
+    if (const QScreen* s = screen()) fitToScreen(s->availableGeometry());
+
 }
 
 MainDisp::~MainDisp() = default;
@@ -395,7 +403,7 @@ void MainDisp::flushStatusPanels() {
 }
 
 void MainDisp::setCommErrorVisible(bool visible) {
-    if (Text_readmsg2->isVisibleTo(m_central) == visible) return;
+    if (Text_readmsg2->isHidden() != visible) return;
     Text_readmsg2->setVisible(visible);
     if (visible) Text_readmsg2->raise();
 }
@@ -427,6 +435,8 @@ void MainDisp::startUpScanDone() {
     // From here on the caption is what the operator sees; the logging
     // resume fills it within this same step.
     m_logFileShown = true;
+    // With its frame known, the window is fitted to the screen once more.
+    if (const QScreen* s = screen()) fitToScreen(s->availableGeometry());
     if (Chart_Run != 0) Korvel_ChartCtl1->auto_run();
 }
 
@@ -599,26 +609,42 @@ void MainDisp::Select_Command_Click() {
 
 void MainDisp::SSTab2_Click(int) { Select_Command_Click(); }
 
+// ---- the window on the screen -------------------------------------------------------
+
+void MainDisp::fitToScreen(const QRect& available) {
+    // The frame that the desktop draws around the window, once it is known.
+    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(0, 0);
+    const QSize room = available.size() - frame;
+    resize(QSize(kDesignedWidth, kDesignedHeight).boundedTo(room).expandedTo(minimumSizeHint()));
+    const QRect outer(pos(), size() + frame);
+    // Kept where it is when it lies within the area, else moved into it.
+    if (!available.contains(outer)) {
+        const int x = qBound(available.left(), outer.left(), qMax(available.left(), available.right() + 1 - outer.width()));
+        const int y = qBound(available.top(), outer.top(), qMax(available.top(), available.bottom() + 1 - outer.height()));
+        move(x, y);
+    }
+}
+
 // ---- message boxes over the tab control ----------------------------------------------
 
 bool MainDisp::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_central && event->type() == QEvent::Resize) placeMessageBoxes();
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize) placeMessageBoxes();
     return QMainWindow::eventFilter(watched, event);
 }
 
 void MainDisp::placeMessageBoxes() {
-    if (!Text_readmsg2 || !m_central) return;
-    const QRect area = m_central->rect();
+    if (!Text_readmsg2 || !m_scroll) return;
+    const QRect area = m_scroll->viewport()->geometry();
     // The error badge sits at the right end of the tab row; the key-operation
     // message just below it, over the page.
     const int tabRowHeight = SSTab2->tabBar()->sizeHint().height();
     const QFontMetrics fm(Text_readmsg2->font());
     const int w2 = fm.horizontalAdvance(Text_readmsg2->text()) + 40;
-    Text_readmsg2->setGeometry(area.right() - 10 - w2, 6, w2, tabRowHeight - 2);
+    Text_readmsg2->setGeometry(area.right() - 10 - w2, area.top() + 6, w2, tabRowHeight - 2);
     const int w3 = qMin(460, area.width() - 40);
     const int h3 = QFontMetrics(Text_readmsg3->font()).boundingRect(QRect(0, 0, w3 - 24, 200), Qt::TextWordWrap,
                                                                     Text_readmsg3->text()).height() + 20;
-    Text_readmsg3->setGeometry(area.right() - 10 - w3, 6 + tabRowHeight + 8, w3, h3);
+    Text_readmsg3->setGeometry(area.right() - 10 - w3, area.top() + 6 + tabRowHeight + 8, w3, h3);
 }
 
 }  // namespace qvx

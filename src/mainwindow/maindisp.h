@@ -61,6 +61,10 @@ class MainDisp : public QMainWindow, public LinkView {
 public:
     static constexpr int kPanels = 20;
     static constexpr int kItemListMinWidth = 260;  // the setting-item list Select_Command
+    // The window's designed size; a smaller screen gets a smaller window
+    // whose tabs scroll.
+    static constexpr int kDesignedWidth = 1280;
+    static constexpr int kDesignedHeight = 800;
 
     // Builds the window and runs its load (hidden). programFolder is the
     // folder of the program, without a trailing separator; helpFolder the
@@ -112,6 +116,13 @@ public:
     SubDisp_Alarm* alarmDialog();
     SubDisp_SaveLoad* saveLoadDialog();
     bool openingExists() const { return m_opening != nullptr; }
+
+    // Sizes and places the window within the available area of a screen:
+    // the designed size where it fits, else as much as the area holds (the
+    // tabs then scroll), moved into the area where it lies outside it.
+    void fitToScreen(const QRect& available);
+    // The scrolling area that holds the tabs.
+    class FitScrollArea* tabsArea() const { return m_scroll; }
 
     // Loads and creates the chart settings and hands them to the chart. The
     // chart files that could not be read or created, as "file: reason".
@@ -382,6 +393,7 @@ private:
     QPointer<Select2_Disp> m_select2Disp;
     QPointer<SubDisp_SaveLoad> m_saveLoad;
     QWidget* m_central = nullptr;
+    class FitScrollArea* m_scroll = nullptr;
 
     // ---- refresh ----
 public:

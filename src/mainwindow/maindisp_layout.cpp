@@ -25,6 +25,7 @@
 #include "maindisp.h"
 #include "mv_bergraph.h"
 #include "setting_items.h"
+#include "value_texts.h"
 
 namespace qvx {
 
@@ -57,8 +58,20 @@ constexpr int kGridSpacing = 12;  // between the rows of the setting display
 
 QString indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i); }
 
+// The texts that items of a channel can show, for boxes that show several items.
+QStringList channelTexts(const StringTable& st, std::initializer_list<int> items) {
+    QStringList texts;
+    for (int k : items) texts << channelValueTexts(st, k);
+    return texts;
+}
+
+// Widens a value field so that each of texts shows whole.
+void widen(QLabel* field, const QStringList& texts) {
+    if (auto* f = qobject_cast<FieldLabel*>(field)) f->widenFor(texts);
+}
+
 // A value field: fixed size, sunken, white; a new text never moves anything.
-QLabel* valueField(QWidget* parent, int width, Qt::Alignment align = Qt::AlignRight | Qt::AlignVCenter) {
+FieldLabel* valueField(QWidget* parent, int width, Qt::Alignment align = Qt::AlignRight | Qt::AlignVCenter) {
     auto* l = new FieldLabel(parent);
     l->setFixedSize(width, kRowHeight - 2);
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -96,7 +109,7 @@ QLabel* unitField(QWidget* parent, const QString& text = {}, int width = 44) {
     return l;
 }
 
-QLabel* reasonField(QWidget* parent, int width) {
+FieldLabel* reasonField(QWidget* parent, int width) {
     auto* l = new FieldLabel(parent);
     l->setFixedSize(width, kRowHeight - 2);
     QPalette pal = l->palette();
@@ -325,7 +338,7 @@ void MainDisp::buildOneChannel(QWidget* page) {
     h->setContentsMargins(0, 0, 0, 0);
     h->setSpacing(8);
     auto* left = new QVBoxLayout;
-    left->setSpacing(8);
+    left->setSpacing(6);
     h->addLayout(left);
 
     // Control information.
@@ -345,7 +358,7 @@ void MainDisp::buildOneChannel(QWidget* page) {
         auto* g = new QGridLayout(Frame1);
         g->setContentsMargins(10, 8, 10, 8);
         g->setHorizontalSpacing(8);
-        g->setVerticalSpacing(6);
+        g->setVerticalSpacing(3);
         const qreal pt = page->font().pointSizeF();
         Text_PV = displayField(Frame1, QSize(150, 44), QColor(0x5d, 0xf2, 0x8a), pt * 2.3);
         Text_PV->setObjectName(QStringLiteral("Text_PV"));
@@ -421,7 +434,7 @@ void MainDisp::buildOneChannel(QWidget* page) {
         auto* g = new QGridLayout(Frame2);
         g->setContentsMargins(10, 8, 10, 8);
         g->setHorizontalSpacing(8);
-        g->setVerticalSpacing(5);
+        g->setVerticalSpacing(3);
         Label_mv = new QLabel(Frame2);
         Label_mvb = new QLabel(Frame2);
         for (int j = 0; j < 4; ++j) {
@@ -501,11 +514,12 @@ void MainDisp::buildOneChannel(QWidget* page) {
         g->setColumnStretch(1, 1);
         return std::pair{f, g};
     };
-    auto addRow = [&](QGridLayout* g, int r, QLabel* name, QLabel* value, QLabel* unit) {
+    // A value without a unit may reach into the unit's column.
+    auto addRow = [&](QGridLayout* g, int r, QLabel* name, QLabel* value, QLabel* unit, int valueSpan = 1) {
         name->setWordWrap(true);
-        name->setMinimumWidth(150);
+        name->setMinimumWidth(136);
         g->addWidget(name, r, 1);
-        g->addWidget(value, r, 2);
+        g->addWidget(value, r, 2, 1, valueSpan, Qt::AlignLeft);
         if (unit) {
             unit->setParent(value->parentWidget());
             g->addWidget(unit, r, 3);
@@ -536,6 +550,7 @@ void MainDisp::buildOneChannel(QWidget* page) {
              {Label_CF[14], Label_CF[15], nullptr}},
         };
         const int secLabels[4] = {0, 1, 4, 5};
+        constexpr int kActionRow = 4;  // the alarm type, the longest value of a group
         for (int a = 0; a < 4; ++a) {
             auto [f, g] = rowsFrame(alarmPage, groups[a].frameName);
             *groups[a].frame = f;
@@ -546,7 +561,7 @@ void MainDisp::buildOneChannel(QWidget* page) {
                 groups[a].values[j] = valueField(f, 150);
                 groups[a].values[j]->setObjectName(indexed(groups[a].valueName, j));
                 QLabel* unit = j < 2 ? groups[a].units[j] : j == 2 ? unitLabel1(secLabels[a], f) : nullptr;
-                addRow(g, j, groups[a].names[j], groups[a].values[j], unit);
+                addRow(g, j, groups[a].names[j], groups[a].values[j], unit, j == kActionRow ? 2 : 1);
             }
             g->setColumnMinimumWidth(3, 34);
             g->setRowStretch(groups[a].rows, 1);
@@ -659,6 +674,25 @@ void MainDisp::buildOneChannel(QWidget* page) {
     // Unit labels that found no row stay unparented until here.
     for (QLabel* l : Label_CF)
         if (!l->parentWidget()) l->setParent(content);
+
+    // Every value box as wide as the longest text it can be given.
+    widen(Label_OUTOFF, {m_strings.text(317), m_strings.text(318)});
+    widen(Text_MV[0], channelValueTexts(m_strings, 1));
+    widen(Text_MV[1], channelValueTexts(m_strings, 2));
+    for (QLabel* l : {Text_ohl, Text_oll, Text_ohlb, Text_ollb}) widen(l, channelTexts(m_strings, {32, 33, 36, 37}));
+    // The boxes of the two information pages share one width.
+    // The alarm types reach into the unit column.
+    const QStringList infoTexts =
+        channelTexts(m_strings, {19, 41, 45, 51, 52, 20, 42, 46, 53, 21, 43, 47, 60, 22, 44, 48, 61, 23, 62, 4, 5, 24,
+                                 25, 26, 12, 14, 15, 16, 57, 29, 30, 27, 31, 34, 66, 18, 50, 56, 63, 35, 13, 17, 38, 28});
+    const QStringList alarmTypes = channelTexts(m_strings, {39, 40, 58, 59});
+    for (const auto& group : {Label_A2val, Label_A3val, Label_A4val})
+        for (QLabel* l : group) widen(l, l == group[4] ? alarmTypes : infoTexts);
+    for (QLabel* l : Label_A1val) widen(l, l == Label_A1val[4] ? alarmTypes : infoTexts);
+    for (const auto& group : {Label_HBval, Lbl_CT1, Label_LPval})
+        for (QLabel* l : group) widen(l, infoTexts);
+    for (QLabel* l : Label_othval) widen(l, infoTexts);
+    for (QLabel* l : Label_coolval) widen(l, infoTexts);
 }
 
 // ---- tab 2: setting display ------------------------------------------------------------------
@@ -727,9 +761,9 @@ void MainDisp::buildSettingDisplay(QWidget* page) {
                 const int r = i - half * 10;
                 fg->setRowMinimumHeight(r, kRowHeight);
                 if (n == 0) {
-                    Setdata_Para[i] = valueField(f, 80);
+                    Setdata_Para[i] = valueField(f, 56);
                     Setdata_Para[i]->setObjectName(indexed("Setdata_Para", i));
-                    settin_inf[i] = reasonField(f, 212);
+                    settin_inf[i] = reasonField(f, 120);
                     settin_inf[i]->setObjectName(indexed("settin_inf", i));
                     Command_change[i] = rowButton(f, 56, m_strings.text(965));
                     Command_change[i]->setObjectName(indexed("Command_change", i));
@@ -737,7 +771,7 @@ void MainDisp::buildSettingDisplay(QWidget* page) {
                     fg->addWidget(settin_inf[i], r, 1);
                     fg->addWidget(Command_change[i], r, 2);
                 } else if (n == 1) {
-                    Select_comand[i] = valueField(f, 292, Qt::AlignLeft | Qt::AlignVCenter);
+                    Select_comand[i] = valueField(f, 200, Qt::AlignLeft | Qt::AlignVCenter);
                     Select_comand[i]->setObjectName(indexed("Select_comand", i));
                     Command_change2[i] = rowButton(f, 56, m_strings.text(965));
                     Command_change2[i]->setObjectName(indexed("Command_change2", i));
@@ -765,6 +799,19 @@ void MainDisp::buildSettingDisplay(QWidget* page) {
     g->setColumnStretch(1, 1);
     g->setColumnStretch(3, 1);
     g->setColumnMinimumWidth(2, 76);
+
+    // Every value and reason as wide as the longest text it can be given.
+    QStringList numbers, choices = gridReasonTexts(m_strings, true);
+    for (int k = Item::FirstSetting; k < kItems; ++k) {
+        if (k == Item::Unit) continue;  // the operator's own text
+        (isSelectionItem(k) ? choices : numbers) << channelValueTexts(m_strings, k);
+    }
+    const QStringList reasons = gridReasonTexts(m_strings, false);
+    for (int i = 0; i < kPanels; ++i) {
+        widen(Setdata_Para[i], numbers);
+        widen(settin_inf[i], reasons);
+        widen(Select_comand[i], choices);
+    }
 }
 
 // ---- tab 4: logging ----------------------------------------------------------------------
@@ -858,21 +905,26 @@ void MainDisp::buildAllChannels(QWidget* page) {
     for (int i = 0; i < kAllPageIndexes; ++i) {
         if (!allPageHasRow(i)) continue;
         const int r = slot % kPerColumn;
-        const int c = (slot / kPerColumn) * 4;
+        const int c = (slot / kPerColumn) * 3;
         ++slot;
         Option_Check[i] = new QCheckBox(page);
         Option_Check[i]->setObjectName(indexed("Option_Check", i));
         Cmd_change2[i] = new QPushButton(page);
         Cmd_change2[i]->setObjectName(indexed("Cmd_change2", i));
         Cmd_change2[i]->setFixedHeight(kRowHeight);
-        Cmd_change2[i]->setMinimumWidth(250);
         Cmd_change2[i]->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        Setdata_Para2[i] = valueField(page, 92);
+        Setdata_Para2[i] = valueField(page, 64);
         Setdata_Para2[i]->setObjectName(indexed("Setdata_Para2", i));
+        widen(Setdata_Para2[i], pageValueTexts(m_strings, i + 10));
+        // Each value box as wide as its own item's texts, at the right end
+        // of the column; the button takes the rest of the row.
+        auto* row = new QHBoxLayout;
+        row->setSpacing(6);
+        row->addWidget(Cmd_change2[i], 1);
+        row->addWidget(Setdata_Para2[i]);
         grid->addWidget(Option_Check[i], r, c);
-        grid->addWidget(Cmd_change2[i], r, c + 1);
-        grid->addWidget(Setdata_Para2[i], r, c + 2);
-        if (c < 8) grid->setColumnMinimumWidth(c + 3, 10);
+        grid->addLayout(row, r, c + 1);
+        if (c < 6) grid->setColumnMinimumWidth(c + 2, 10);
         Option_Check_Click(i);
     }
     v->addLayout(grid);

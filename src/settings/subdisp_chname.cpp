@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "fit_scroll_area.h"
 #include "preferences.h"
 #include "settings_store.h"
 #include "ui_seam.h"
@@ -61,7 +62,8 @@ SubDisp_Chname::SubDisp_Chname(const StringTable& strings, UiSeam& ui, SettingsS
     buttons->addStretch();
     buttons->addWidget(Command1);
     buttons->addWidget(Command2);
-    auto* outer = new QVBoxLayout(this);
+    // 95 rows: a screen too low for them scrolls them.
+    auto* outer = new QVBoxLayout(scrollingContent(this));
     outer->addWidget(Label_channel[0]);
     outer->addLayout(grid);
     outer->addLayout(buttons);

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "bargr.h"
+#include "fit_scroll_area.h"
 #include "lamp.h"
 #include "maindisp.h"
 #include "mv_bergraph.h"
@@ -92,8 +93,12 @@ int main(int argc, char** argv) {
         qInfo("tab %d minimum %dx%d", t, m.width(), m.height());
     }
     w.show();
-    w.resize(1280, 800);
+    w.fitToScreen(QRect(0, 0, MainDisp::kDesignedWidth, MainDisp::kDesignedHeight));
     QApplication::processEvents();
+    const QSize content = w.tabsArea()->widget()->minimumSizeHint();
+    const QSize chrome = w.size() - w.tabsArea()->viewport()->size();
+    qInfo("smallest window without scrolling %dx%d", content.width() + chrome.width(),
+          content.height() + chrome.height());
     const QString names[6] = {"main", "onech", "setting", "chart", "logging", "allch"};
     for (int t = 0; t < 6; ++t) {
         w.SSTab2->setCurrentIndex(t);

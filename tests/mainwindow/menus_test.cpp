@@ -390,6 +390,7 @@ TEST_F(MenusTest, SelectionWithoutPrintersSaysSoInsteadOfLooping) {
 TEST_F(MenusTest, PrintPutsTheWindowOnOnePage) {
     usePrinters({"Office", "Lab"}, "Office");
     MainDisp& m = make();
+    m.fitToScreen(QRect(0, 0, 1280, 800));  // the designed size, wider than high
     m.mnuFilePrint->trigger();
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(ui.madePrinters, QStringList{"Office"});
