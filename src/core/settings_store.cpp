@@ -25,7 +25,6 @@
 #include "settings_store.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 #include "bounded.h"
@@ -214,19 +213,12 @@ bool SettingsStore::writeFile() {
         }
     }
 
-    lastError_.clear();
-    lastErrorPlace_.clear();
-    const QString folder = QFileInfo(path_).absolutePath();
-    bool ok = makeFolders(folder, &lastError_);
-    if (!ok) {
-        lastErrorPlace_ = folder;
-    } else if (const FileWrite w = saveWholeFile(path_, text.toUtf8()); !w.ok) {
-        ok = false;
-        lastError_ = w.reason;
-        lastErrorPlace_ = w.place;
-    }
-    if (watcher_) watcher_(ok);
-    return ok;
+    FileWrite w = makeFileFolder(path_);
+    if (w.ok) w = saveWholeFile(path_, text.toUtf8());
+    lastError_ = w.ok ? QString() : w.reason;
+    lastErrorPlace_ = w.ok ? QString() : w.place;
+    if (watcher_) watcher_(w.ok);
+    return w.ok;
 }
 
 QString channelKey2(int ch) {

@@ -143,7 +143,6 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
     connectHandlers();
     Form_Load();
     if (const QScreen* s = screen()) fitToScreen(s->availableGeometry());
-
 }
 
 MainDisp::~MainDisp() = default;
