@@ -18,6 +18,7 @@
 
 #include <csignal>
 #include <set>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -479,15 +480,22 @@ TEST(ProgramEndToEnd, OutagesDuringTheScanAndTransfersLoseNoChannelAndShowTheCon
     Program program(sim.o, numberedTable(), ui);
     QVX720_INC& s = program.state();
     const qint64 pid = sim.tool.processId();
-    std::thread unplug([pid] {
-        QThread::msleep(800);  // some addresses into the scan
+    // The line is open once Main() returns; the scan runs from the run loop
+    // and lasts seconds over the empty addresses, so a kill a little later
+    // comes during it however slow the machine is.
+    std::atomic<bool> opened = false;
+    std::thread unplug([pid, &opened] {
+        while (!opened) QThread::msleep(5);
+        QThread::msleep(300);  // some addresses into the scan
         ::kill(pid_t(pid), SIGTERM);
     });
     program.Main();
-    unplug.join();
+    opened = true;
     MainDisp& w = program.window();
     const QVX720Com& com = *w.comm();
-    ASSERT_TRUE(waitFor([&] { return com.lineDown(); }, 5000));
+    const bool down = waitFor([&] { return com.lineDown(); }, 8000);
+    unplug.join();
+    ASSERT_TRUE(down);
     sim.tool.waitForFinished(3000);
     // Gone: the scan stands still, one reopen attempt per time-out.
     const quint64 attempts = com.reopenAttempts();
