@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <memory>
+#include <utility>
 
 #include "display_rules.h"
 #include "qvx720_inc.h"
@@ -30,6 +31,14 @@ QList<qint16> candidateValues(int k, SelectWindow w)
 
 bool validItem(int k) { return k >= 0 && k < kItems; }
 
+// Each text once, and no empty one.
+QStringList distinct(QStringList texts)
+{
+    texts.removeDuplicates();
+    texts.removeAll(QString());
+    return texts;
+}
+
 }  // namespace
 
 QStringList channelValueTexts(const StringTable& st, int k)
@@ -55,9 +64,7 @@ QStringList channelValueTexts(const StringTable& st, int k)
                         s->ParaData(ch, k) = v;
                     texts << Disp_Data(*s, st, k, ch);
                 }
-    texts.removeDuplicates();
-    texts.removeAll(QString());
-    return texts;
+    return distinct(std::move(texts));
 }
 
 QStringList pageValueTexts(const StringTable& st, int k)
@@ -70,9 +77,7 @@ QStringList pageValueTexts(const StringTable& st, int k)
         s->AllPage_Data.AllParaData(k) = v;
         texts << Disp_SelData(*s, st, k);
     }
-    texts.removeDuplicates();
-    texts.removeAll(QString());
-    return texts;
+    return distinct(std::move(texts));
 }
 
 QStringList gridReasonTexts(const StringTable& st, bool choiceLabel)
@@ -101,9 +106,7 @@ QStringList gridReasonTexts(const StringTable& st, bool choiceLabel)
             texts << reasonText(st, r.textId);
         }
     }
-    texts.removeDuplicates();
-    texts.removeAll(QString());
-    return texts;
+    return distinct(std::move(texts));
 }
 
 }  // namespace qvx
