@@ -276,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(
         KnownText{227, "Unsettable: During auto-tuning"},
         KnownText{229, "Out of the setting range."},
         KnownText{233, "Setting item selection "},
-        KnownText{269, "Aalarm HOLD [Used]"},
+        KnownText{269, "Alarm HOLD [Used]"},
         KnownText{270, "Unsettable:"},
         KnownText{412, "Negative acknowledgement was returned from controller."},
         KnownText{413, "Checksum error occurred."},

@@ -311,7 +311,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExampleCase{"alarm 3 action 7", 58, 0, 0, 7, "High limit alarm with standby"},
         ExampleCase{"alarm 3 action 12", 58, 0, 0, 12, ""},
         ExampleCase{"power-on status 2", 50, 0, 0, 2, "Control allowed"},
-        ExampleCase{"hold used", 60, 0, 0, 1, "Aalarm HOLD [Used]"},
+        ExampleCase{"hold used", 60, 0, 0, 1, "Alarm HOLD [Used]"},
         ExampleCase{"decimal point 2", 66, 0, 0, 2, "XX. XX"},
         ExampleCase{"input type 0", 54, 0, 0, 0, "-200 to 1370 deg.C K"}));
 
