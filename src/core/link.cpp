@@ -174,20 +174,26 @@ void Link::Timer4_Timer() {
     if (inTick_) return;
     TickGuard guard(inTick_);
     WriteRequest& w = s_.Write_Request;
+    // A data clear takes the place of the poll until its rescan ends. The
+    // windows refuse new line work meanwhile; a request that still reaches
+    // the slot (a dialog opened before the clear) goes out between two of
+    // its steps, with the value the operator gave it.
+    if (clear_ != ClearPhase::None && w.Com_State == Com_Monitor) {
+        dataClearStep();
+        return;
+    }
     switch (w.Com_State) {
     case Com_FirstRead:
-        // The scan waits while the device is closed; the next tick goes on.
-        if (!Setdata_read()) break;
+        // One address a tick, so the opening form paints and a signal is
+        // answered between them; the scan waits while the device is closed.
+        if (scanAddresses(1) != ScanStep::Done) break;
         // Requests made while the window's first message boxes are open must survive.
         w.Com_State = Com_Monitor;
         view_.startUpScanDone();
         resumeLogging();
         break;
     case Com_Monitor:
-        if (rescanPending_) {
-            rescanPending_ = !Setdata_read();
-            break;
-        }
+        if (!anyPresent()) lastIdleTick_ = com_.clockMs();
         Monitor_read();
         view_.SelectDispItem();
         break;
@@ -245,7 +251,13 @@ void Link::Timer4_Timer() {
 }
 
 qint64 Link::msUntilNextTick() const {
-    if (s_.Write_Request.Com_State != Com_Reopen) return com_.msUntilReopen();
+    const qint16 state = s_.Write_Request.Com_State;
+    if (state != Com_Reopen) {
+        const qint64 reopen = com_.msUntilReopen();
+        if (reopen > 0 || state != Com_Monitor || clear_ != ClearPhase::None || anyPresent()) return reopen;
+        // Nothing to poll: a tick a time-out, as with a closed device.
+        return std::max<qint64>(0, lastIdleTick_ + com_.timeOut() - com_.clockMs());
+    }
     // A device that is missing fails its check at once: without this pause
     // the retry state would spin for as long as the dialog stays open.
     const qint64 since = s_.CommDisp_flg ? lastRetryTick_ : lastLinkCheck_;
@@ -433,18 +445,30 @@ bool Link::scanChannel(int ch) {
     return true;
 }
 
-bool Link::Setdata_read() {
+bool Link::anyPresent() const {
+    for (int ch = 0; ch < kChannels; ++ch)
+        if (s_.NoConnect(ch) == 0) return true;
+    return false;
+}
+
+Link::ScanStep Link::scanAddresses(int addresses) {
     s_.Com_Adr = QStringLiteral(" ");
     s_.Com_SubAdr = QStringLiteral(" ");
-    com_.Comm_PreRead1();
-    com_.Comm_PreRead2();
-    for (; scanNext_ < kChannels; ++scanNext_) {
-        if (!scanChannel(scanNext_)) return false;  // the device is closed: this address waits for it
+    if (scanNext_ == 0) {
+        com_.Comm_PreRead1();
+        com_.Comm_PreRead2();
+    }
+    for (int n = 0; n < addresses && scanNext_ < kChannels; ++n, ++scanNext_) {
+        // The device is closed: this address waits for it.
+        if (!scanChannel(scanNext_)) return ScanStep::DeviceClosed;
         view_.setScanProgress(scanNext_ + 1);
     }
+    if (scanNext_ < kChannels) return ScanStep::Going;
     scanNext_ = 0;
-    return true;
+    return ScanStep::Done;
 }
+
+bool Link::Setdata_read() { return scanAddresses(kChannels) == ScanStep::Done; }
 
 void Link::ReadPara_setflg() {
     WriteRequest& w = s_.Write_Request;
@@ -477,20 +501,38 @@ void Link::wantReRead(int ch) {
 }
 
 void Link::mnuClear_Click() {
+    if (clear_ != ClearPhase::None) return;
     if (!view_.confirmDataClear()) return;
-    // The time-out menu keeps showing the operator's choice throughout: it is
-    // in force again as soon as the clear commands are out.
-    const bool chosen = s_.Time_Count >= 1 && s_.Time_Count <= kTimeoutChoices;
-    const int operatorMs = chosen ? timeoutMs(s_.Time_Count) : com_.timeOut();
-    com_.Comm_SetTimeOut(500);
-    for (int ch = 0; ch < kChannels; ++ch) {
-        if (s_.NoConnect(ch) != 0) continue;
-        const QString reply = transact(ch, kWrite, QString::fromLatin1(kProbeItem), QString::fromLatin1(kClearCode), 3);
-        judge(reply, ch, -1, true);
+    clearOperatorMs_ = com_.timeOut();
+    com_.Comm_SetTimeOut(kClearTimeoutMs);
+    clear_ = ClearPhase::Commands;
+    clearNext_ = 0;
+    view_.dataClearRunning(true);
+    view_.setScanProgress(0);
+}
+
+void Link::dataClearStep() {
+    if (clear_ == ClearPhase::Commands) {
+        while (clearNext_ < kChannels && s_.NoConnect(clearNext_) != 0) ++clearNext_;
+        if (clearNext_ < kChannels) {
+            // A time-out chosen meanwhile does not shorten the clear commands.
+            com_.Comm_SetTimeOut(kClearTimeoutMs);
+            const int ch = clearNext_++;
+            judge(transact(ch, kWrite, QString::fromLatin1(kProbeItem), QString::fromLatin1(kClearCode), 3), ch, -1,
+                  true);
+            return;
+        }
+        // The time-out menu keeps showing the operator's choice throughout:
+        // it is in force again as soon as the clear commands are out.
+        const bool chosen = s_.Time_Count >= 1 && s_.Time_Count <= kTimeoutChoices;
+        com_.Comm_SetTimeOut(chosen ? timeoutMs(s_.Time_Count) : clearOperatorMs_);
+        clear_ = ClearPhase::Rescan;
+        scanNext_ = 0;
     }
-    com_.Comm_SetTimeOut(operatorMs);
-    scanNext_ = 0;
-    rescanPending_ = !Setdata_read();
+    if (scanAddresses(1) != ScanStep::Done) return;
+    clear_ = ClearPhase::None;
+    showLogBoxes();
+    view_.dataClearRunning(false);
 }
 
 // ---------------------------------------------------------------- writes
@@ -557,6 +599,17 @@ qint16 Link::OptionChk(const QString& code) const {
 
 // ---------------------------------------------------------------- logging resume
 
+void Link::showLogBoxes() {
+    for (int ch = 0; ch < kChannels; ++ch) {
+        if (s_.NoConnect(ch) == 1) {
+            view_.setLogBoxEnabled(ch, false);
+            view_.setLogBoxChecked(ch, false);
+        } else {
+            view_.setLogBoxEnabled(ch, true);
+        }
+    }
+}
+
 void Link::resumeLogging() {
     bool ok = false;
     const bool resume = store_.read(QStringLiteral("log_start"), QStringLiteral("0")).toInt(&ok) == 1 && ok;
@@ -569,14 +622,7 @@ void Link::resumeLogging() {
             name = check1 == 1 ? LogFile_Name(programFolder_, QDateTime::currentDateTime()) : QStringLiteral("0");
         view_.setLogFileCaption(name);
     }
-    for (int ch = 0; ch < kChannels; ++ch) {
-        if (s_.NoConnect(ch) == 1) {
-            view_.setLogBoxEnabled(ch, false);
-            view_.setLogBoxChecked(ch, false);
-        } else {
-            view_.setLogBoxEnabled(ch, true);
-        }
-    }
+    showLogBoxes();
     if (!resume) return;
     for (int ch = 0; ch < kChannels; ++ch) {
         if (!view_.logBoxChecked(ch)) continue;

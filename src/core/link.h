@@ -31,6 +31,8 @@ inline constexpr const char* kScanCode = "9865";
 inline constexpr const char* kClearCode = "9346";
 inline constexpr const char* kProbeItem = "0000";
 inline constexpr const char* kAlarmCommandCode = "0051";
+// The time-out of the data clear's clear commands.
+inline constexpr int kClearTimeoutMs = 500;
 
 // Why the link check failed, in one line: the port, the device it maps to and
 // the system's reason the device did not open or failed (deviceError), who
@@ -59,8 +61,12 @@ public:
     // How long the run loop may sleep before a tick has work again (0: at
     // once). The retry state makes at most one link attempt per time-out and,
     // while the dialog waits, sets the line up once per time-out; a closed
-    // device is tried once per time-out.
+    // device is tried once per time-out; with no channel present the poll
+    // has nothing to send and ticks once per time-out.
     qint64 msUntilNextTick() const;
+    // A data clear is under way (its clear commands or its rescan): other
+    // line work waits for it or is refused.
+    bool dataClearRunning() const { return clear_ != ClearPhase::None; }
 
     // The poll: at most one transaction.
     void Monitor_read();
@@ -76,10 +82,11 @@ public:
     // while the device was closed is not judged: the scan stops there with
     // the communication error shown and returns false, and the next call
     // goes on from that address. True once every address is judged.
-    // The data clear sends its clear commands with a 500 ms time-out; the
-    // operator's time-out is in force again for its scan.
     bool Setdata_read();
     void ReadPara_setflg();
+    // The data clear, after the operator's Yes: its clear commands (at a
+    // 500 ms time-out) and its rescan (at the operator's time-out) run from
+    // the link's ticks, one controller a tick, so the window stays live.
     void mnuClear_Click();
 
     // Writes.
@@ -118,6 +125,15 @@ private:
     // Probes one address and reads a present controller; false when the
     // device was closed on the way, so the address is to be probed again.
     bool scanChannel(int ch);
+    // Scans at most `addresses` addresses from where the scan stands.
+    enum class ScanStep { Done, Going, DeviceClosed };
+    ScanStep scanAddresses(int addresses);
+    // One step of a data clear: one clear command, or one address of its rescan.
+    void dataClearStep();
+    // Logging boxes after a scan: an absent channel's box is shown disabled
+    // and clear, a present one's as the operator chose it.
+    void showLogBoxes();
+    bool anyPresent() const;
     // The last transaction found the device closed: nothing went out, so a
     // missing reply says nothing of the controller.
     bool deviceWasClosed() const;
@@ -158,7 +174,14 @@ private:
     int scanNext_ = 0;
     // Transactions that found the device closed.
     quint64 deviceClosedMisses_ = 0;
-    bool rescanPending_ = false;
+    // The data clear: where it stands, the next channel of its clear
+    // commands, and the operator's time-out when no choice is in force.
+    enum class ClearPhase { None, Commands, Rescan };
+    ClearPhase clear_ = ClearPhase::None;
+    int clearNext_ = 0;
+    int clearOperatorMs_ = 0;
+    // When a tick last found nothing to poll (the object's clock).
+    qint64 lastIdleTick_ = kLongAgo;
 };
 
 }  // namespace qvx

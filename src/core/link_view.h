@@ -16,8 +16,11 @@ public:
     virtual void setCommErrorVisible(bool visible) = 0;
     // The key-operation message: shown, a beep, and hidden again 2 s later.
     virtual void showKeyOperationMessage() = 0;
-    // Progress bar of the opening form (0..95); must repaint at once.
+    // How far a scan has got (0..95): the opening form's bar at start-up,
+    // the main window's during a data clear's rescan.
     virtual void setScanProgress(int value) = 0;
+    // A data clear begins (true) or has ended with its rescan (false).
+    virtual void dataClearRunning(bool running) { (void)running; }
     // Chart legend refresh (the poll sets 95 on every tick that ends on a present channel).
     virtual void setChartMaxCh(int n) = 0;
     // Refresh of the visible tab after a poll transaction (feeds the chart too).

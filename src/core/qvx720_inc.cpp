@@ -52,6 +52,7 @@ void queueSingleWrite(QVX720_INC& s, int ch, int k) {
     w.Com_Item = static_cast<qint16>(k);
     w.Com_State = Com_WriteOne;
     w.Com_Ch = static_cast<qint16>(ch);
+    if (s.Link_Wake) s.Link_Wake();
 }
 
 int timeoutMs(int choice) {

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 #include "bounded.h"
 
@@ -140,6 +141,10 @@ struct WriteRequest {
     DeferredWrite Deferred;
 };
 
+// Tells the run loop that line work has been queued, so that a link asleep
+// (nothing to poll, a closed device) takes it at once. May be empty.
+using LinkWake = std::function<void()>;
+
 struct PollCursor {
     qint16 Poll_Ch = 0;
     qint16 Poll_Phase = 0;
@@ -216,6 +221,7 @@ public:
 
     EditContext Edit_Context;
     WriteRequest Write_Request;
+    LinkWake Link_Wake;
     PollCursor Poll_Cursor;
 
     bool NoReply_flg = false;

@@ -22,6 +22,7 @@ void queueChain(QVX720_INC& s, int ch, qint16 state) {
     w.AllSend_flg = true;
     w.Com_Ch = static_cast<qint16>(ch);
     w.Com_State = state;
+    if (s.Link_Wake) s.Link_Wake();
 }
 
 }  // namespace qvx

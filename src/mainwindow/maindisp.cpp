@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -20,6 +21,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "bargr.h"
 #include "fit_scroll_area.h"
@@ -420,7 +422,30 @@ void MainDisp::Timer3_Timer() {
 }
 
 void MainDisp::setScanProgress(int value) {
-    if (m_opening) m_opening->setProgress(value);
+    if (m_opening)
+        m_opening->setProgress(value);
+    else if (m_rescanBar)
+        m_rescanBar->setValue(value);
+}
+
+void MainDisp::dataClearRunning(bool running) {
+    if (!m_rescanBar) {
+        m_rescanBar = new QProgressBar(StatusBar1);
+        m_rescanBar->setObjectName(QStringLiteral("rescanBar"));
+        m_rescanBar->setRange(0, kChannels);
+        m_rescanBar->setFormat(QStringLiteral("%v/%m"));
+        m_rescanBar->setMaximumWidth(160);
+        StatusBar1->addPermanentWidget(m_rescanBar);
+    }
+    m_rescanBar->setValue(0);
+    m_rescanBar->setVisible(running);
+    setStatusPanel(4, running ? m_strings.text(454) : QString());
+}
+
+bool MainDisp::lineWorkRefused() {
+    if (!m_link || !m_link->dataClearRunning()) return false;
+    m_ui.messageBox(this, m_strings.text(454), m_strings.text(1), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
+    return true;
 }
 
 void MainDisp::setChartMaxCh(int n) { Korvel_ChartCtl1->setChartMaxCh(qint16(n)); }
@@ -431,9 +456,6 @@ void MainDisp::startUpScanDone() {
         m_opening.reset();
     }
     show();
-    // From here on the caption is what the operator sees; the logging
-    // resume fills it within this same step.
-    m_logFileShown = true;
     // With its frame known, the window is fitted to the screen once more.
     if (const QScreen* s = screen()) fitToScreen(s->availableGeometry());
     if (Chart_Run != 0) Korvel_ChartCtl1->auto_run();
@@ -475,7 +497,15 @@ bool MainDisp::logBoxChecked(int ch) const {
 }
 
 void MainDisp::setLogBoxEnabled(int ch, bool enabled) {
-    if (ch >= 0 && ch < kChannels) log_Check1[ch]->setEnabled(enabled);
+    if (ch < 0 || ch >= kChannels) return;
+    QCheckBox* box = log_Check1[ch];
+    auto& kept = m_logChoiceKept[std::size_t(ch)];
+    // An absent channel's box is cleared for the view; the operator's choice
+    // stays underneath, for the exit's save and for the scan that finds the
+    // channel again.
+    if (!enabled && !kept) kept = box->isChecked();
+    if (enabled && kept) box->setChecked(*std::exchange(kept, std::nullopt));
+    box->setEnabled(enabled);
 }
 
 void MainDisp::setLogBoxChecked(int ch, bool checked) {

@@ -29,6 +29,7 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
@@ -149,6 +150,10 @@ public:
     void startLogging() override;
     bool confirmDataClear() override;
     void processEvents() override;
+    void dataClearRunning(bool running) override;
+    // While a data clear runs, line work (writes, transfers, another clear)
+    // is refused with a word to the operator: true when refused.
+    bool lineWorkRefused();
 
     // Value (0 clear, 1 checked, 2 greyed) of all-channels page box n.
     void setOptionCheckValue(int box, int value);
@@ -382,6 +387,11 @@ private:
     std::array<QString, 5> m_panelText{};  // panels 1..4 as last set
     std::array<bool, 5> m_panelDirty{};
     bool m_deferPanels = false;
+    // How far a data clear's rescan has got, in the status bar while it runs.
+    QProgressBar* m_rescanBar = nullptr;
+    // The operator's logging choice of each absent channel, kept while its
+    // box is shown disabled and clear (none while the box is live).
+    std::array<std::optional<bool>, kChannels> m_logChoiceKept{};
 
     std::unique_ptr<OpuningDisp> m_opening;
     QPointer<SubDisp_comm> m_comm;

@@ -36,6 +36,7 @@ void MainDisp::connectButtons() {
     for (BarGr* bar : BarGr1) {
         bar->setPrompts(prompts);
         connect(bar, &BarGr::scaleEditRequested, this, [this](int, int, const QString& nowText) {
+            if (lineWorkRefused()) return;
             if (Setting4_Disp* d = setting4Disp()) d->open(Range_SetTarget(m_state, nowText));
         });
     }
@@ -87,45 +88,53 @@ void MainDisp::applyButtonAction(const ButtonAction& a) {
 
 void MainDisp::Command_change_Click(int Index) {
     m_ui.beep();
+    if (lineWorkRefused()) return;
     if (Index < 0 || Index >= kPanels) return;
     applyButtonAction(qvx::Command_change(m_state, rowChannel(Index), Setdata_Para[Index]->text()));
 }
 
 void MainDisp::Command_change2_Click(int Index) {
     m_ui.beep();
+    if (lineWorkRefused()) return;
     if (Index < 0 || Index >= kPanels) return;
     applyButtonAction(qvx::Command_change2(m_state, rowChannel(Index), m_strings));
 }
 
 void MainDisp::Command_AT_Click(int Index) {
     m_ui.beep();
+    if (lineWorkRefused()) return;
     if (Index < 0 || Index >= kPanels) return;
     applyButtonAction(qvx::Command_AT(m_state, rowChannel(Index)));
 }
 
 void MainDisp::Command_OUT_Click(int Index) {
     m_ui.beep();
+    if (lineWorkRefused()) return;
     if (Index < 0 || Index >= kPanels) return;
     applyButtonAction(qvx::Command_OUT(m_state, rowChannel(Index)));
 }
 
 void MainDisp::Command_1channe_sv_Click() {
     m_ui.beep();
+    if (lineWorkRefused()) return;
     applyButtonAction(qvx::Command_1channe_sv(m_state, tb3_CHName->currentIndex(), Text_SV->text()));
 }
 
 void MainDisp::tb3_OUTOFF_Click() {
     m_ui.beep();
+    if (lineWorkRefused()) return;
     applyButtonAction(qvx::tb3_OUTOFF(m_state, tb3_CHName->currentIndex()));
 }
 
 void MainDisp::Cmd_AT_Click() {
     m_ui.beep();
+    if (lineWorkRefused()) return;
     applyButtonAction(qvx::Cmd_AT(m_state, tb3_CHName->currentIndex()));
 }
 
 void MainDisp::Cmd_Alm_Click(int Index) {
     m_ui.beep();
+    if (lineWorkRefused()) return;
     applyButtonAction(qvx::Cmd_Alm(m_state, tb3_CHName->currentIndex(), Index));
 }
 

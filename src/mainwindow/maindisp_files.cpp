@@ -1,5 +1,6 @@
 // The main window's openers of the setting-value file windows, the
 // channel-name window and the alarm-colour window.
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -21,6 +22,11 @@ FileWindowHooks MainDisp::fileWindowHooks() {
     h.channelName = [this](int ch) { return channelName(ch); };
     h.processEvents = [] { waitForEvents(); };
     h.closing = [this] { return transferWaitRefused(); };
+    h.lineWorkRefused = [this] { return lineWorkRefused(); };
+    h.repaintNow = [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible()) w->repaint();
+    };
     return h;
 }
 
@@ -66,6 +72,7 @@ void MainDisp::mnuColor_Click() {
 }
 
 void MainDisp::mnuSave_CH_Click() {
+    if (lineWorkRefused()) return;
     Chname_Read();
     SubDisp_SaveLoad* d = saveLoadDialog();
     for (QComboBox* list : d->SaveLoad_CHname)
@@ -75,6 +82,7 @@ void MainDisp::mnuSave_CH_Click() {
 }
 
 void MainDisp::mnuSave_ALL_Click() {
+    if (lineWorkRefused()) return;
     SubDisp_AllSaveLoad* d = allSaveLoadDialog();
     d->show();
     d->raise();

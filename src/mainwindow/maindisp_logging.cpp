@@ -238,6 +238,7 @@ void MainDisp::Command2_Click(int Index) {
         return;
     }
     case 2: {  // transmit
+        if (lineWorkRefused()) return;
         if (m_ui.messageBox(this, m_strings.text(534), QString(), UiSeam::Icon::Exclamation,
                             UiSeam::Buttons::YesNo) != UiSeam::Answer::Yes)
             return;

@@ -43,7 +43,10 @@ void MainDisp::regRead(const Preferences& p) {
     // (Link::resumeLogging); until then an exit keeps it as it was read.
     m_logFileAsRead = p.Log_Filename_stored ? std::optional<QString>(p.Log_Filename) : std::nullopt;
     m_logFileShown = false;
-    for (int ch = 0; ch < kChannels; ++ch) log_Check1[ch]->setCheckState(boxState(p.LogName(ch)));
+    for (int ch = 0; ch < kChannels; ++ch) {
+        m_logChoiceKept[std::size_t(ch)].reset();
+        log_Check1[ch]->setCheckState(boxState(p.LogName(ch)));
+    }
     for (int n = 0; n < kPageBoxes; ++n)
         if (isStoredPageBox(n)) setOptionCheckValue(n, p.LogSetting(n));
     SubDisp_Alarm* colours = alarmDialog();
@@ -71,7 +74,10 @@ void MainDisp::gatherExitPreferences(Preferences& p) const {
         p.Log_Filename_stored = m_logFileAsRead.has_value();
     }
     p.Check1 = qint16(boxValue(Check1));
-    for (int ch = 0; ch < kChannels; ++ch) p.LogName(ch) = qint16(boxValue(log_Check1[ch]));
+    for (int ch = 0; ch < kChannels; ++ch) {
+        const auto& kept = m_logChoiceKept[std::size_t(ch)];
+        p.LogName(ch) = qint16(kept ? (*kept ? 1 : 0) : boxValue(log_Check1[ch]));
+    }
     for (int n = 0; n < kPageBoxes; ++n)
         if (isStoredPageBox(n)) p.LogSetting(n) = qint16(optionCheckValue(n));
     // The alarm colours come from those in use (gatherPreferences): a pick in
@@ -109,7 +115,10 @@ void MainDisp::tb3_CHName_Click() {
 }
 
 void MainDisp::mnuClear_Click() {
-    if (m_link) m_link->mnuClear_Click();
+    if (!m_link || lineWorkRefused()) return;
+    m_link->mnuClear_Click();
+    // The link may sleep (nothing to poll): the clear begins at once.
+    if (m_state.Link_Wake) m_state.Link_Wake();
 }
 
 }  // namespace qvx

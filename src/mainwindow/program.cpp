@@ -71,6 +71,10 @@ void Program::Main() {
     link_ = std::make_unique<Link>(state_, *window_->comm(), store_, strings_, *window_, *history_);
     link_->setProgramFolder(options_.programFolder);
     window_->setLink(link_.get());
+    // Line work queued while the link sleeps (nothing to poll) is taken at once.
+    state_.Link_Wake = [this] {
+        if (!ending_) paceLinkTimer();
+    };
     window_->setUnloadHandler([this](bool& cancel) { Form_Unload(cancel); });
     window_->setShutDownHandler([this] { endProgram(ExitSave::Nothing); });
     window_->setCommAcceptHandler([this](const QString& port, const QString& speed, int choice) {

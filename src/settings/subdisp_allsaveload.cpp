@@ -94,6 +94,7 @@ void SubDisp_AllSaveLoad::saveAll() {
 
 void SubDisp_AllSaveLoad::loadAll() {
     if (m_loading) return;
+    if (m_hooks.lineWorkRefused && m_hooks.lineWorkRefused()) return;
     if (m_ui.messageBox(this, m_strings.text(536), QString(), UiSeam::Icon::Exclamation, UiSeam::Buttons::YesNo) !=
         UiSeam::Answer::Yes)
         return;
@@ -130,6 +131,7 @@ void SubDisp_AllSaveLoad::loadAll() {
         return;
     }
     for (int ch = 0; ch < kChannels; ++ch) storeChannelBlock(m_state, ch, (*blocks)[std::size_t(ch)]);
+    if (m_hooks.repaintNow) m_hooks.repaintNow();
 
     LoadWalk walk;
     walk.wait = {m_hooks.processEvents, m_hooks.closing};

@@ -433,7 +433,12 @@ TEST(DataClear, ClearsAt500msThenScansAtTheOperatorsTimeout) {
             return std::nullopt;
         };
         r.link.mnuClear_Click();
-        ASSERT_EQ(r.sent.size(), 4u) << row.ms;
+        // Nothing goes out inside the menu command: one frame a tick after it.
+        EXPECT_TRUE(r.sent.empty());
+        for (size_t tick = 1; tick <= 4; ++tick) {
+            r.link.Timer4_Timer();
+            ASSERT_EQ(r.sent.size(), tick) << row.ms;
+        }
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(r.sent[i].req.command, 'P');
             EXPECT_EQ(r.sent[i].req.data, "9346");
@@ -460,10 +465,13 @@ TEST(DataClear, ClearsAt500msThenScansAtTheOperatorsTimeout) {
         EXPECT_EQ(r.com.reopenAttempts() - attempts, quint64(8000 / row.ms)) << row.ms;
         EXPECT_EQ(r.sent.size(), 4u) << row.ms;  // no poll meanwhile
 
-        // Back: the scan goes on at the same time-out and monitoring resumes.
+        // Back: the scan goes on at the same time-out, one address a tick,
+        // and monitoring resumes.
         r.unplugged = false;
         r.now += row.ms;
-        r.link.Timer4_Timer();
+        int ticks = 0;
+        for (; r.link.dataClearRunning() && ticks < 2 * kChannels; ++ticks) r.link.Timer4_Timer();
+        EXPECT_EQ(ticks, kChannels);
         EXPECT_FALSE(r.s.NoReply_flg);
         EXPECT_EQ(r.view.progress.back(), kChannels);
         for (size_t i = 4; i < r.sent.size(); ++i) ASSERT_EQ(r.sent[i].timeoutMs, row.ms) << i;
@@ -476,16 +484,74 @@ TEST(DataClear, ClearsAt500msThenScansAtTheOperatorsTimeout) {
     }
 }
 
+// A data clear runs from the ticks, one frame or address a tick. A second
+// clear meanwhile is not even asked about; a single write that reaches the
+// slot mid-rescan goes out at the next tick with the operator's value (the
+// rescan never reads over it first), and the rescan then goes on.
+TEST(DataClear, RunsFromTheTicksAndLetsAQueuedWriteThrough) {
+    LinkRig r;
+    r.markPresent({3, 60});
+    r.bank.present = {3, 60};
+    r.s.Write_Request.Com_State = Com_Monitor;
+    r.link.mnuClear_Click();
+    for (int i = 0; i < 2 + 10; ++i) r.link.Timer4_Timer();  // two clear commands, ten addresses
+    ASSERT_TRUE(r.link.dataClearRunning());
+    EXPECT_EQ(r.view.progress.back(), 10);
+    r.link.mnuClear_Click();
+    EXPECT_EQ(r.view.questions, 1);
+    r.s.ParaData(60, 10) = 345;
+    queueSingleWrite(r.s, 60, 10);
+    r.link.Timer4_Timer();
+    ASSERT_GE(r.sent.size(), 2u);
+    EXPECT_EQ(r.sent[r.sent.size() - 2].key(), "60 P " + itemCode(10).toStdString() + " 0159");
+    EXPECT_EQ(r.view.progress.back(), 10);
+    int ticks = 0;
+    for (; r.link.dataClearRunning() && ticks < 2 * kChannels; ++ticks) r.link.Timer4_Timer();
+    EXPECT_EQ(ticks, kChannels - 10);
+    EXPECT_EQ(r.view.progress.back(), kChannels);
+    EXPECT_EQ(r.s.NoConnect(60), 0);
+}
+
+// With no channel present the poll has nothing to send: the link ticks once
+// per time-out, as with a closed device, and wakes at once for line work.
+TEST(Poll, NothingPresentTicksOncePerTimeout) {
+    const struct { int ms; std::vector<int> present; qint64 sleeps; } table[] = {
+        {4000, {}, 4000}, {100, {}, 100}, {4000, {7}, 0}};
+    for (const auto& row : table) {
+        LinkRig r;
+        r.markPresent({});
+        for (int ch : row.present) r.s.NoConnect(ch) = 0, r.bank.present.insert(ch);
+        r.s.Write_Request.Com_State = Com_Monitor;
+        r.com.Comm_SetTimeOut(row.ms);
+        int ticks = 0;
+        for (const qint64 end = r.now + 10 * 4000; r.now < end; r.now += std::max<qint64>(1, r.link.msUntilNextTick())) {
+            r.link.Timer4_Timer();
+            if (++ticks > 100000) break;
+        }
+        if (row.sleeps > 0) {
+            EXPECT_EQ(ticks, 10 * 4000 / row.ms) << row.ms;
+            r.link.Timer4_Timer();
+            EXPECT_EQ(r.link.msUntilNextTick(), row.sleeps);
+            queueSingleWrite(r.s, 0, 10);
+            EXPECT_EQ(r.link.msUntilNextTick(), 0) << "a request wakes the link";
+        } else {
+            EXPECT_GT(ticks, 10 * 4000 / 2) << "present channels are polled without pause";
+        }
+    }
+}
+
 TEST(DataClear, RefusalsByErrorCode) {
     const struct { char code; int keyMessages; int history; } table[] = {{'5', 1, 0}, {'4', 0, 1}, {'1', 0, 1}};
     for (const auto& row : table) {
         LinkRig r;
         r.markPresent({0});
+        r.s.Write_Request.Com_State = Com_Monitor;
         r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
             if (q.data == "9346") return nak(q, row.code);
             return std::nullopt;
         };
         r.link.mnuClear_Click();
+        r.link.Timer4_Timer();
         EXPECT_EQ(r.view.keyMessages, row.keyMessages) << row.code;
         EXPECT_EQ(static_cast<int>(r.view.history.size()), row.history) << row.code;
     }
@@ -567,7 +633,10 @@ TEST(LinkSetup, FailingCheckShowsDialogOnceAndRetriesAfterOk) {
     EXPECT_EQ(r.com.port(), "COM2");
     EXPECT_EQ(r.com.speed(), "19200");
     EXPECT_EQ(r.com.timeOut(), 300);
-    r.link.Timer4_Timer();  // the start-up state: scan, then monitoring
+    // The start-up state: the scan, one address a tick, then monitoring.
+    int ticks = 0;
+    for (; r.s.Write_Request.Com_State == Com_FirstRead && ticks < 2 * kChannels; ++ticks) r.link.Timer4_Timer();
+    EXPECT_EQ(ticks, kChannels);
     EXPECT_EQ(r.view.scanDone, 1);
     EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
     EXPECT_EQ(r.s.NoConnect(0), 0);

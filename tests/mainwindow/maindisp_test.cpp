@@ -366,7 +366,7 @@ TEST_F(MainDispTest, ExitSaveKeepsTheLoggingFileNameUntilTheWindowShowsIt) {
     } rows[] = {
         {"exit before the window, name stored", true, false, nullptr, true, plant},
         {"exit before the window, none stored", false, false, nullptr, false, {}},
-        {"window shown, logging not resumed", true, true, nullptr, true, {}},
+        {"window shown, logging not resumed", true, true, nullptr, true, plant},
         {"operator picked a file", true, true, "/tmp/new.csv", true, QStringLiteral("/tmp/new.csv")},
     };
     for (const auto& row : rows) {

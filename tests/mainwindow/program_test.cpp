@@ -256,6 +256,46 @@ TEST(Program, StoredPreferencesReachTheWindow) {
     EXPECT_EQ(r.s().Alarm_Color.AlmColor1, 255);
 }
 
+// What the operator chose is saved as it was read until the operator changes
+// it: the logging file name through an exit under a box of the start-up step
+// (the chart's restart with no chart channel chosen), and the logging choice
+// of a channel absent at this start, whose box a later data clear shows
+// chosen again once the channel answers.
+TEST(Program, OperatorsChoicesOutliveAStartUpBoxAndAnAbsentChannel) {
+    Rig r({0});
+    const QString logFile = r.dir.filePath("Logging/plant_line1.csv");
+    r.seed("log_start", "1");
+    r.seed("Log_Filename", logFile);
+    r.seed("LogName5", "1");
+    r.start();
+    r.program->window().Chart_Run = 1;
+    int exitsUnderBox = 0;
+    r.ui.duringBox = [&](const QString& text) {
+        if (text != "T714" || exitsUnderBox++) return;
+        r.program->window().close();  // saves, then asks; the answer is No
+        SettingsStore saved(r.dir.filePath("settings.ini"));
+        EXPECT_EQ(saved.read("Log_Filename", "?"), logFile);
+        EXPECT_EQ(saved.read("log_start", "?"), "1");
+        EXPECT_EQ(saved.read("LogName5", "?"), "1");
+    };
+    ASSERT_TRUE(r.runUntil([&] { return r.s().Write_Request.Com_State == Com_Monitor; }));
+    ASSERT_EQ(exitsUnderBox, 1);
+    MainDisp& w = r.program->window();
+    EXPECT_FALSE(w.log_Check1[5]->isEnabled());
+    EXPECT_FALSE(w.log_Check1[5]->isChecked());
+
+    r.bank->setChannel(5, sim::plainChannel(5));
+    r.ui.duringBox = nullptr;
+    r.ui.answers = {UiSeam::Answer::Yes};
+    w.mnuClear_Click();
+    ASSERT_TRUE(r.program->link().dataClearRunning());
+    ASSERT_TRUE(r.runUntil([&] { return !r.program->link().dataClearRunning(); }));
+    EXPECT_TRUE(w.log_Check1[5]->isEnabled());
+    EXPECT_TRUE(w.log_Check1[5]->isChecked());
+    w.close();
+    EXPECT_EQ(SettingsStore(r.dir.filePath("settings.ini")).read("LogName5", "?"), "1");
+}
+
 TEST(Program, AlarmColoursOutOfRangeAreRedAndTheExitSavesThoseInUse) {
     Rig r({});
     r.seed("Alm1color", "-1");
