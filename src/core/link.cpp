@@ -95,6 +95,7 @@ QString deviceLockText(const StringTable& strings, const DeviceLock& lock) {
     case H::Unnamed: return strings.text(907).arg(lock.file);
     case H::CannotMake: return strings.text(908).arg(lock.file);
     case H::NoFolder: return strings.text(909);
+    case H::Exclusive: break;  // not the lock: the device's own reason
     }
     return {};
 }
@@ -103,6 +104,7 @@ QString linkFailureText(const StringTable& strings, const QString& port, const Q
                         const QString& deviceError, const DeviceLock& lock) {
     const QString where = device.compare(QLatin1String("sim"), Qt::CaseInsensitive) == 0 ? strings.text(901) : device;
     QString why = deviceLockText(strings, lock);
+    if (lock.holder == DeviceLock::Holder::Exclusive) why = strings.text(910).arg(deviceError);
     if (why.isEmpty()) why = deviceError.isEmpty() ? strings.text(900) : deviceError;
     return QStringLiteral("%1 (%2): %3").arg(port, where, why);
 }

@@ -36,8 +36,8 @@ inline constexpr int kClearTimeoutMs = 500;
 
 // Why the link check failed, in one line: the port, the device it maps to and
 // the system's reason the device did not open or failed (deviceError), who
-// holds its lock when that was the reason, or that it opened but channel 1
-// did not acknowledge.
+// holds its lock when that was the reason, that another program holds the
+// device itself, or that it opened but channel 1 did not acknowledge.
 // "COM1 (/dev/ttyUSB0): Permission denied".
 QString linkFailureText(const StringTable& strings, const QString& port, const QString& device,
                         const QString& deviceError, const DeviceLock& lock = {});

@@ -26,16 +26,23 @@ namespace {
 
 QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
-// Why the device cannot serve as a serial port, in the system's words, for
-// when the port object gives no reason (a plain file, for one); "" when the
+// Why the device cannot serve as a serial port, in the system's terms: the
+// error of its own open, ENOTTY when it opens but is no terminal, 0 when the
 // system finds nothing wrong either.
-QString openFailure(const QString& device) {
+int deviceOpenErrno(const QString& device) {
     const QByteArray path = device.toLocal8Bit();
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return systemText(errno);
+    if (fd < 0) return errno;
     const bool tty = ::isatty(fd) == 1;
     ::close(fd);
-    return tty ? QString() : systemText(ENOTTY);
+    return tty ? 0 : ENOTTY;
+}
+
+// Whether a new file may be made beside lockFile: 0, or the system's reason.
+int folderRefusal(const QString& lockFile) {
+    if (lockFile.isEmpty()) return 0;
+    const QByteArray folder = QFileInfo(lockFile).absolutePath().toLocal8Bit();
+    return ::access(folder.constData(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
 // Low-latency mode hands each received byte on at once instead of after the
@@ -122,15 +129,24 @@ DeviceLock readDeviceLock(const QString& lockFile, const QString& thisHost,
     return lock;
 }
 
-DeviceLock lockRefusal(QSerialPort::SerialPortError error, bool deviceUsable, const QString& lockFile) {
-    // The port object refuses a device whose lock it cannot take or make as
-    // a permission error; a device we may open ourselves makes that the lock's.
-    if (error != QSerialPort::PermissionError || !deviceUsable) return {};
-    if (lockFile.isEmpty()) return {DeviceLock::Holder::NoFolder, {}, {}, 0, {}};
-    if (!QFile::exists(lockFile)) return {DeviceLock::Holder::CannotMake, lockFile, {}, 0, {}};
-    return readDeviceLock(lockFile, QSysInfo::machineHostName(), [](qint64 pid) {
-        return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-    });
+DeviceLock lockRefusal(QSerialPort::SerialPortError error, int deviceErrno, const QString& lockFile,
+                       int lockFolderErrno) {
+    using H = DeviceLock::Holder;
+    // The port object refuses a lock it cannot take or make, and a busy or
+    // forbidden device, all alike as a permission error.
+    if (error != QSerialPort::PermissionError) return {};
+    // A device that refuses us itself stays refused whoever holds its lock.
+    if (deviceErrno != 0 && deviceErrno != EBUSY) return {};
+    if (lockFile.isEmpty()) return {H::NoFolder, {}, {}, 0, {}};
+    if (QFile::exists(lockFile)) {
+        return readDeviceLock(lockFile, QSysInfo::machineHostName(), [](qint64 pid) {
+            return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+        });
+    }
+    if (lockFolderErrno != 0) return {H::CannotMake, lockFile, {}, 0, {}};
+    // The lock was made and removed again: the device itself was busy.
+    if (deviceErrno == EBUSY) return {H::Exclusive, {}, {}, 0, {}};
+    return {};
 }
 
 SerialTransport::SerialTransport(QString device) : device_(std::move(device)) {
@@ -160,11 +176,16 @@ bool SerialTransport::open(int baud) {
     port_.setPortName(openPath_);
     if (!port_.open(QIODevice::ReadWrite)) {
         const auto e = port_.error();
-        if (e == QSerialPort::NoError || e == QSerialPort::UnknownError || e == QSerialPort::OpenError)
-            error_ = openFailure(openPath_);
-        if (error_.isEmpty()) error_ = port_.errorString();
-        const QByteArray path = openPath_.toLocal8Bit();
-        lock_ = qvx::lockRefusal(e, ::access(path.constData(), R_OK | W_OK) == 0, serialLockFile(openPath_));
+        // The port object's own error tells no errno; the device's own open
+        // does, for a refusal it does not explain or explains as permission.
+        int deviceErrno = 0;
+        if (e == QSerialPort::NoError || e == QSerialPort::UnknownError || e == QSerialPort::OpenError ||
+            e == QSerialPort::PermissionError)
+            deviceErrno = deviceOpenErrno(openPath_);
+        const QString lockFile = serialLockFile(openPath_);
+        lock_ = qvx::lockRefusal(e, deviceErrno, lockFile, folderRefusal(lockFile));
+        if (deviceErrno != 0) error_ = systemText(deviceErrno);
+        if (error_.isEmpty() || !lock_.file.isEmpty()) error_ = port_.errorString();
         if (!lock_.file.isEmpty()) error_ += QStringLiteral(" (%1)").arg(lock_.file);
         return false;
     }

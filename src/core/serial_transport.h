@@ -27,12 +27,19 @@ QString serialLockFile(const QString& openPath);
 // process of this computer (thisHost) still runs.
 DeviceLock readDeviceLock(const QString& lockFile, const QString& thisHost,
                           const std::function<bool(qint64 pid)>& running);
-// Whether a refused open was the lock's doing, decided by the port object's
-// error, whether the device itself may be opened for reading and writing, and
-// the lock file the serial library uses ("" when it finds no lock folder);
-// never by the port's message, which a loaded translation changes. Holder
-// None when the lock was not the cause.
-DeviceLock lockRefusal(QSerialPort::SerialPortError error, bool deviceUsable, const QString& lockFile);
+// Why the port object refused a device, judged by what the system tells
+// once the refusal is over, never by the port's message (a loaded translation
+// changes it): error is the port object's error, deviceErrno the error of
+// the device's own open (0 when it opens), lockFile the lock file the serial
+// library uses ("" when it finds no lock folder) and lockFolderErrno whether
+// that file's folder lets a new file be made (0) or the system's reason not.
+// The port object takes the lock before it opens the device and removes it
+// again when the device refuses, so the lock is the cause only when its file
+// is still there or cannot be made. Otherwise a busy device is held
+// exclusively by another program; any other refusal is the device's own
+// (Holder None).
+DeviceLock lockRefusal(QSerialPort::SerialPortError error, int deviceErrno, const QString& lockFile,
+                       int lockFolderErrno);
 
 class SerialTransport final : public Transport {
 public:

@@ -6,20 +6,22 @@
 
 namespace qvx {
 
-// Why a device could not be opened when its lock file was the cause: who
-// holds the lock, as far as the lock file tells.
+// Why a device could not be opened when another holder was the cause: who
+// holds its lock, as far as the lock file tells, or that the device itself
+// is held exclusively by a program that took no lock.
 struct DeviceLock {
     enum class Holder {
-        None,        // the lock was not the cause
+        None,        // neither the lock nor another holder was the cause
         Running,     // a process that still runs on this computer
         OtherHost,   // a process on another computer (a shared lock folder)
         Ended,       // a process that has ended: the file was left behind
         Unnamed,     // the file names no process
         CannotMake,  // the lock file cannot be made
         NoFolder,    // no lock folder can be used
+        Exclusive,   // no lock: another program holds the device exclusively (EBUSY)
     };
     Holder holder = Holder::None;
-    QString file;     // the lock file
+    QString file;     // the lock file ("" for Exclusive and NoFolder)
     QString program;  // the holder's program name ("" when the file gives none)
     qint64 pid = 0;
     QString host;     // the holder's computer, for OtherHost
@@ -46,7 +48,8 @@ public:
     virtual void discardInput() = 0;
     // The system's text for the last failed open or device error ("" when none).
     virtual QString lastError() const { return {}; }
-    // Who holds the device's lock when the last open failed for it.
+    // Who holds the device (its lock, or the device itself) when the last
+    // open failed for it.
     virtual DeviceLock lockRefusal() const { return {}; }
 };
 

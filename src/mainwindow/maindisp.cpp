@@ -465,7 +465,12 @@ void MainDisp::setCommDialogPort(const QString& port) { commDialog()->setPortTex
 
 void MainDisp::setCommDialogSpeed(const QString& speed) { commDialog()->setSpeedText(speed); }
 
-void MainDisp::setCommDialogReason(const QString& text) { commDialog()->setReason(text); }
+void MainDisp::setCommDialogReason(const QString& text) {
+    commDialog()->setReason(text);
+    // Once per failed link check, as a device that fails while monitoring: a
+    // program started from a menu or as a service leaves it in the journal.
+    if (!text.isEmpty()) qWarning("the port did not come up: %s", qUtf8Printable(text));
+}
 
 void MainDisp::showCommDialog() {
     SubDisp_comm* d = commDialog();

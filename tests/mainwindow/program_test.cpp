@@ -599,16 +599,24 @@ TEST(ProgramEndToEnd, FailedLinkCheckSaysWhichDeviceAndWhy) {
         {plain, false, "COM7 (" + plain + "): Inappropriate ioctl for device"},
         {missing, true, "COM7 (" + sim.link + "): T900"},
     };
+    // The error output gets the same reason, once per failed check.
+    static QStringList warnings;
+    const QtMessageHandler before = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& m) {
+        if (type == QtWarningMsg) warnings << m;
+    });
     for (const auto& row : rows) {
         SettingsStore(sim.o.settingsPath).save("Device_COM7", row.stored);
         row.env ? qputenv("QVX720_COM7", sim.link.toLocal8Bit()) : qunsetenv("QVX720_COM7");
+        warnings.clear();
         ScriptedUi ui;
         Program program(sim.o, numberedTable(), ui);
         program.Main();
         SubDisp_comm* d = program.window().commDialog();
         EXPECT_TRUE(d->isVisible());
         EXPECT_EQ(d->Label_reason->text(), row.line);
+        EXPECT_EQ(warnings.filter("did not come up"), QStringList{"the port did not come up: " + row.line});
     }
+    qInstallMessageHandler(before);
 }
 
 // Logging ran at the last exit: its file name, which only the logging resume

@@ -8,7 +8,9 @@
 #include <QFileInfo>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <deque>
 #include <thread>
 #include <utility>
@@ -408,7 +410,7 @@ TEST(ComDevices, NamesMapAsTheSerialLibraryMapsThemAndOpenByTheirTarget) {
     }
 }
 
-TEST(ComDevices, ALockRefusalIsJudgedByTheErrorAndTheLockFileAndTellsWhoHoldsIt) {
+TEST(ComDevices, TheLockIsNamedOnlyWhenItRefusedTheDeviceAndTellsWhoHoldsIt) {
     const pid_t child = ::fork();  // a process id that runs no more: a child that has ended
     ASSERT_GE(child, 0);
     if (child == 0) ::_exit(0);
@@ -420,36 +422,52 @@ TEST(ComDevices, ALockRefusalIsJudgedByTheErrorAndTheLockFileAndTellsWhoHoldsIt)
             .replace("%host", QSysInfo::machineHostName()).replace("%file", file);
     };
     using H = DeviceLock::Holder;
+    const char* const held = "%self\nqvx720\n%host\n";
+    // The port object makes the lock before it opens the device and removes
+    // it when the device refuses: a lock file that is not there was no cause.
     const struct {
         QSerialPort::SerialPortError error;
-        bool deviceUsable;
-        const char* lockFile;  // its content ("" none); "-": no lock folder
+        int deviceErrno;      // the device's own open (0: it opens)
+        const char* lockFile; // its content ("" none); "-": no lock folder
+        int folderErrno;      // the lock folder's refusal of a new file
         H holder;
-        const char* reason;    // the dialog's reason
+        const char* reason;   // the dialog's reason
     } rows[] = {
-        {QSerialPort::PermissionError, true, "%self\nqvx720\n%host\n", H::Running,
+        {QSerialPort::PermissionError, 0, held, 0, H::Running,
          "The device is in use by qvx720, process %self (lock file %file)."},
-        {QSerialPort::PermissionError, true, "      %dead\n", H::Ended,
+        {QSerialPort::PermissionError, EBUSY, held, EACCES, H::Running,
+         "The device is in use by qvx720, process %self (lock file %file)."},
+        {QSerialPort::PermissionError, 0, "      %dead\n", 0, H::Ended,
          "The device is locked by the file %file, left by process %dead, which has ended: remove that file to use the device."},
-        {QSerialPort::PermissionError, true, "x1\n", H::Unnamed,
+        {QSerialPort::PermissionError, 0, "x1\n", 0, H::Unnamed,
          "The device is locked by the file %file, which names no process: remove that file if no program uses the device."},
-        {QSerialPort::PermissionError, true, "-", H::NoFolder, "No lock folder for the device can be used."},
+        {QSerialPort::PermissionError, EBUSY, "", EACCES, H::CannotMake, "The device's lock file %file cannot be made."},
+        {QSerialPort::PermissionError, 0, "-", 0, H::NoFolder, "No lock folder for the device can be used."},
+        // Held open exclusively by a program that took no lock.
+        {QSerialPort::PermissionError, EBUSY, "", 0, H::Exclusive,
+         "The device is held by another program (Device or resource busy)."},
         // The device itself refused us, or it failed otherwise: the system's reason stands.
-        {QSerialPort::PermissionError, false, "%self\nqvx720\n%host\n", H::None, "Permission denied"},
-        {QSerialPort::OpenError, true, "%self\nqvx720\n%host\n", H::None, "Permission denied"},
+        {QSerialPort::PermissionError, EACCES, held, 0, H::None, "Permission denied"},
+        {QSerialPort::PermissionError, EACCES, "", 0, H::None, "Permission denied"},
+        {QSerialPort::OpenError, ENOTTY, held, 0, H::None, "Inappropriate ioctl for device"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.lockFile);
         const QString content = fill(row.lockFile);
+        SCOPED_TRACE(content.toStdString() + " errno " + std::to_string(row.deviceErrno));
+        QFile::remove(file);
         QFile f(file);
-        if (content != "-") {
+        if (!content.isEmpty() && content != "-") {
             ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content.toUtf8()) >= 0);
         }
         f.close();
-        const DeviceLock lock = lockRefusal(row.error, row.deviceUsable, content == "-" ? QString() : file);
+        const DeviceLock lock =
+            lockRefusal(row.error, row.deviceErrno, content == "-" ? QString() : file, row.folderErrno);
         EXPECT_EQ(lock.holder, row.holder);
+        // The lock file is named only when the lock was the cause.
+        EXPECT_EQ(lock.file.isEmpty(), row.holder == H::None || row.holder == H::Exclusive || row.holder == H::NoFolder);
+        const QString system = QString::fromLocal8Bit(std::strerror(row.deviceErrno ? row.deviceErrno : EACCES));
         EXPECT_EQ(linkFailureText(StringTable::builtIn(StringTable::Language::English), "COM1", "/dev/pts/9",
-                                  "Permission denied", lock),
+                                  system, lock),
                   "COM1 (/dev/pts/9): " + fill(row.reason));
     }
 }
