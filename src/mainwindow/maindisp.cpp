@@ -435,6 +435,8 @@ void MainDisp::dataClearRunning(bool running) {
         m_rescanBar->setRange(0, kChannels);
         m_rescanBar->setFormat(QStringLiteral("%v/%m"));
         m_rescanBar->setMaximumWidth(160);
+        // No taller than the panels: the status bar keeps its height.
+        m_rescanBar->setMaximumHeight(StatusPanel[1]->sizeHint().height());
         StatusBar1->addPermanentWidget(m_rescanBar);
     }
     m_rescanBar->setValue(0);
