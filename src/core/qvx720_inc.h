@@ -137,6 +137,8 @@ struct WriteRequest {
     bool Para_chgflg = false;
     qint16 ReRead_Ch = 0;
     bool AllSend_flg = false;
+    // Transfers to several channels under way (TransferScope).
+    int Transfers_Open = 0;
     DeferredWrite Prior;
     DeferredWrite Deferred;
 };

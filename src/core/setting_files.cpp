@@ -319,6 +319,7 @@ bool queueChannelWriteAll(QVX720_INC& s, int ch, const TransferWait& wait, const
 }
 
 bool queueAllChannels(QVX720_INC& s, const LoadWalk& walk) {
+    const TransferScope running(s);
     int pending = -1;  // the channel last queued by the walk
     const auto between = [&] {
         if (transferFlagStale(s)) {

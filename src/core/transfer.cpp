@@ -15,6 +15,11 @@ bool waitForTransfer(const QVX720_INC& s, const std::function<void()>& processEv
     return !(closing && closing());
 }
 
+bool transferRunning(const QVX720_INC& s) {
+    const WriteRequest& w = s.Write_Request;
+    return w.Transfers_Open > 0 || w.Com_State == Com_WriteAll || w.Com_State == Com_WriteSelect;
+}
+
 void queueChain(QVX720_INC& s, int ch, qint16 state) {
     if (ch < 0 || ch >= kChannels) throwIndexError("channel", ch, kChannels);
     WriteRequest& w = s.Write_Request;

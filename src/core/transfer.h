@@ -25,4 +25,22 @@ bool waitForTransfer(const QVX720_INC& s, const std::function<void()>& processEv
 // link carries it out first, then the chain.
 void queueChain(QVX720_INC& s, int ch, qint16 state);
 
+// Marks a transfer to several channels as under way for its whole walk, the
+// gaps between two chains included.
+class TransferScope {
+public:
+    explicit TransferScope(QVX720_INC& s) : s_(s) { ++s_.Write_Request.Transfers_Open; }
+    ~TransferScope() { --s_.Write_Request.Transfers_Open; }
+    TransferScope(const TransferScope&) = delete;
+    TransferScope& operator=(const TransferScope&) = delete;
+
+private:
+    QVX720_INC& s_;
+};
+
+// A transfer is under way: a walk over several channels, or a chain waiting
+// in the request slot. A data clear would read over the values it has yet
+// to send.
+bool transferRunning(const QVX720_INC& s);
+
 }  // namespace qvx

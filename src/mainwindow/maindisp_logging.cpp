@@ -258,6 +258,7 @@ void MainDisp::Command2_Click(int Index) {
         // Only a stale flag is reset: a transfer still waiting in the slot is
         // left to finish first.
         if (transferFlagStale(m_state)) m_state.Write_Request.AllSend_flg = false;
+        const TransferScope running(m_state);
         const auto pump = [] { waitForEvents(); };
         const auto closing = [this] { return transferWaitRefused(); };
         for (int ch = 0; ch < kChannels; ++ch) {

@@ -12,6 +12,7 @@
 #include "maindisp.h"
 #include "subdisp_alarm.h"
 #include "subdisp_saveload.h"
+#include "transfer.h"
 
 namespace qvx {
 
@@ -116,6 +117,12 @@ void MainDisp::tb3_CHName_Click() {
 
 void MainDisp::mnuClear_Click() {
     if (!m_link || lineWorkRefused()) return;
+    // A clear under a transfer would read over the values still to be sent.
+    if (transferRunning(m_state)) {
+        m_ui.messageBox(this, m_strings.text(453), m_strings.text(1), UiSeam::Icon::Exclamation,
+                        UiSeam::Buttons::Ok);
+        return;
+    }
     m_link->mnuClear_Click();
     // The link may sleep (nothing to poll): the clear begins at once.
     if (m_state.Link_Wake) m_state.Link_Wake();
