@@ -93,7 +93,10 @@ int main(int argc, char** argv) {
         qInfo("tab %d minimum %dx%d", t, m.width(), m.height());
     }
     w.show();
-    w.fitToScreen(QRect(0, 0, MainDisp::kDesignedWidth, MainDisp::kDesignedHeight));
+    QApplication::processEvents();
+    // Room for the designed size and the frame: the window keeps its designed size.
+    const QSize designed(MainDisp::kDesignedWidth, MainDisp::kDesignedHeight);
+    w.fitToScreen(QRect(QPoint(0, 0), designed.grownBy(w.windowFrame())));
     QApplication::processEvents();
     const QSize content = w.pageArea(0)->widget()->minimumSizeHint();
     const QSize chrome = w.size() - w.pageArea(0)->viewport()->size();
