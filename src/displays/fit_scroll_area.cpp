@@ -52,6 +52,17 @@ private:
 
 }  // namespace
 
+WindowPlace placeWindow(const QRect& available, const QSize& designed, const QMargins& frame, const QPoint& framePos,
+                        const QMargins& unknownFrame) {
+    const QSize need = designed.grownBy(frame + unknownFrame);
+    if (need.width() > available.width() || need.height() > available.height())
+        return {available, available.marginsRemoved(frame), true};
+    QRect outer(framePos, designed.grownBy(frame));
+    outer.moveLeft(qBound(available.left(), outer.left(), available.right() + 1 - outer.width()));
+    outer.moveTop(qBound(available.top(), outer.top(), available.bottom() + 1 - outer.height()));
+    return {outer, outer.marginsRemoved(frame), false};
+}
+
 QWidget* scrollingContent(QWidget* window) {
     window->installEventFilter(new FirstShowSize(window));
     auto* outer = new QVBoxLayout(window);

@@ -48,23 +48,24 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
     m_itemNames = itemNameTexts(m_strings);
 
     buildMenus();
-    // The tabs keep their designed size; a smaller window scrolls them.
-    m_scroll = new FitScrollArea(this);
-    m_scroll->setObjectName(QStringLiteral("centralScroll"));
-    setCentralWidget(m_scroll);
-    m_central = new QWidget;
+    // The menus, the page tabs and the status bar stay in sight; each page
+    // keeps its designed size and, in a smaller window, scrolls on its own.
+    m_central = new QWidget(this);
     m_central->setObjectName(QStringLiteral("centralArea"));
-    m_scroll->setWidget(m_central);
+    setCentralWidget(m_central);
     auto* outer = new QVBoxLayout(m_central);
     outer->setContentsMargins(6, 6, 6, 0);
     SSTab2 = new QTabWidget(m_central);
     SSTab2->setObjectName(QStringLiteral("SSTab2"));
     SSTab2->setDocumentMode(false);
     outer->addWidget(SSTab2);
-    QWidget* pages[6];
-    for (QWidget*& page : pages) {
-        page = new QWidget;
-        SSTab2->addTab(page, QString());
+    QWidget* pages[kPages];
+    for (int t = 0; t < kPages; ++t) {
+        m_pageAreas[t] = new FitScrollArea;
+        m_pageAreas[t]->setObjectName(QStringLiteral("pageScroll%1").arg(t));
+        pages[t] = new QWidget;
+        m_pageAreas[t]->setWidget(pages[t]);
+        SSTab2->addTab(m_pageAreas[t], QString());
     }
     buildMainDisplay(pages[0]);
     buildOneChannel(pages[1]);
@@ -81,8 +82,8 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
     buildStatusBar();
 
     // The two message boxes float over the tab control, where they stay
-    // in sight while it scrolls.
-    Text_readmsg2 = new QLabel(m_scroll);
+    // in sight while its page scrolls.
+    Text_readmsg2 = new QLabel(m_central);
     Text_readmsg2->setObjectName(QStringLiteral("Text_readmsg2"));
     Text_readmsg2->setAlignment(Qt::AlignCenter);
     Text_readmsg2->setAutoFillBackground(true);
@@ -97,7 +98,7 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
         Text_readmsg2->setFont(f);
     }
     Text_readmsg2->hide();
-    Text_readmsg3 = new QLabel(m_scroll);
+    Text_readmsg3 = new QLabel(m_central);
     Text_readmsg3->setObjectName(QStringLiteral("Text_readmsg3"));
     Text_readmsg3->setAlignment(Qt::AlignCenter);
     Text_readmsg3->setWordWrap(true);
@@ -113,7 +114,7 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
         Text_readmsg3->setFont(f);
     }
     Text_readmsg3->hide();
-    m_scroll->viewport()->installEventFilter(this);
+    SSTab2->installEventFilter(this);
 
     // Target of the window capture for printing; never shown.
     Picture2 = new QLabel(this);
@@ -459,7 +460,7 @@ void MainDisp::startUpScanDone() {
     }
     show();
     // With its frame known, the window is fitted to the screen once more.
-    if (const QScreen* s = screen()) fitToScreen(s->availableGeometry());
+    fitToScreenOnceFramed();
     if (Chart_Run != 0) Korvel_ChartCtl1->auto_run();
 }
 
@@ -647,40 +648,79 @@ void MainDisp::SSTab2_Click(int) { Select_Command_Click(); }
 
 // ---- the window on the screen -------------------------------------------------------
 
+QMargins MainDisp::windowFrame() const {
+    if (!isVisible()) return {};
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
 void MainDisp::fitToScreen(const QRect& available) {
-    // The frame that the desktop draws around the window, once it is known.
-    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(0, 0);
-    const QSize room = available.size() - frame;
-    resize(QSize(kDesignedWidth, kDesignedHeight).boundedTo(room).expandedTo(minimumSizeHint()));
-    const QRect outer(pos(), size() + frame);
-    // Kept where it is when it lies within the area, else moved into it.
-    if (!available.contains(outer)) {
-        const int x = qBound(available.left(), outer.left(), qMax(available.left(), available.right() + 1 - outer.width()));
-        const int y = qBound(available.top(), outer.top(), qMax(available.top(), available.bottom() + 1 - outer.height()));
-        move(x, y);
+    const QMargins frame = windowFrame();
+    // Until the desktop has drawn its frame, room is kept for a common one,
+    // so that a window whose frame would not fit opens maximized at once.
+    const bool frameKnown = !frame.isNull() || m_frameSettled;
+    const WindowPlace place = placeWindow(available, QSize(kDesignedWidth, kDesignedHeight), frame,
+                                          frameGeometry().topLeft(), frameKnown ? QMargins() : kFrameGuess);
+    if (place.maximized) {
+        if (!(windowState() & Qt::WindowMaximized)) setWindowState(windowState() | Qt::WindowMaximized);
+        // Without a window manager nobody carries out the maximizing: the
+        // window is given the area itself.
+        if (geometry() != place.client) setGeometry(place.client);
+        return;
     }
+    if (windowState() & Qt::WindowMaximized) setWindowState(windowState() & ~Qt::WindowMaximized);
+    resize(place.client.size());
+    if (place.frame.topLeft() != frameGeometry().topLeft()) move(place.frame.topLeft());
+}
+
+void MainDisp::fitToScreenOnceFramed() {
+    if (const QScreen* s = screen()) fitToScreen(s->availableGeometry());
+    if (m_frameSettled) return;
+    m_fitPending = true;
+    // A desktop without a window manager draws no frame: the fit then stands.
+    QTimer::singleShot(kFrameWaitMs, this, [this] { fitOnFrameKnown(true); });
+}
+
+void MainDisp::fitOnFrameKnown(bool waitedLongEnough) {
+    if (!m_fitPending || !isVisible() || (windowFrame().isNull() && !waitedLongEnough)) return;
+    m_fitPending = false;
+    m_frameSettled = true;
+    if (const QScreen* s = screen()) fitToScreen(s->availableGeometry());
+}
+
+void MainDisp::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    fitOnFrameKnown(false);
+}
+
+void MainDisp::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    fitOnFrameKnown(false);
 }
 
 // ---- message boxes over the tab control ----------------------------------------------
 
 bool MainDisp::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize) placeMessageBoxes();
+    if (watched == SSTab2 && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) placeMessageBoxes();
     return QMainWindow::eventFilter(watched, event);
 }
 
 void MainDisp::placeMessageBoxes() {
-    if (!Text_readmsg2 || !m_scroll) return;
-    const QRect area = m_scroll->viewport()->geometry();
+    if (!Text_readmsg2 || !Text_readmsg3) return;
+    const QRect area = SSTab2->geometry();
     // The error badge sits at the right end of the tab row; the key-operation
     // message just below it, over the page.
+    const int tabRowTop = area.top() + SSTab2->tabBar()->y();
     const int tabRowHeight = SSTab2->tabBar()->sizeHint().height();
     const QFontMetrics fm(Text_readmsg2->font());
     const int w2 = fm.horizontalAdvance(Text_readmsg2->text()) + 40;
-    Text_readmsg2->setGeometry(area.right() - 10 - w2, area.top() + 6, w2, tabRowHeight - 2);
-    const int w3 = qMin(460, area.width() - 40);
+    Text_readmsg2->setGeometry(area.right() - 4 - w2, tabRowTop, w2, tabRowHeight - 2);
+    const int w3 = qMin(460, area.width() - 28);
     const int h3 = QFontMetrics(Text_readmsg3->font()).boundingRect(QRect(0, 0, w3 - 24, 200), Qt::TextWordWrap,
                                                                     Text_readmsg3->text()).height() + 20;
-    Text_readmsg3->setGeometry(area.right() - 10 - w3, area.top() + 6 + tabRowHeight + 8, w3, h3);
+    Text_readmsg3->setGeometry(area.right() - 4 - w3, tabRowTop + tabRowHeight + 8, w3, h3);
 }
 
 }  // namespace qvx

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QPointer>
 #include <QStringList>
 #include <array>
@@ -118,12 +119,20 @@ public:
     SubDisp_SaveLoad* saveLoadDialog();
     bool openingExists() const { return m_opening != nullptr; }
 
-    // Sizes and places the window within the available area of a screen:
-    // the designed size where it fits, else as much as the area holds (the
-    // tabs then scroll), moved into the area where it lies outside it.
+    // Sizes and places the window, its frame included, within the available
+    // area of a screen: the designed size where that and the frame fit (moved
+    // into the area where it lies outside it), else maximized over the whole
+    // area (the pages then scroll). Before the desktop's frame is known, room
+    // is kept for one.
     void fitToScreen(const QRect& available);
-    // The scrolling area that holds the tabs.
-    class FitScrollArea* tabsArea() const { return m_scroll; }
+    // fitToScreen now, and once more when the desktop has put its frame
+    // around the shown window (or, without one, after a short wait).
+    void fitToScreenOnceFramed();
+    // The frame the desktop draws around the window (none while hidden).
+    QMargins windowFrame() const;
+    static constexpr int kPages = 6;
+    // The scrolling area that holds the page of tab `tab` of SSTab2.
+    class FitScrollArea* pageArea(int tab) const { return m_pageAreas.at(tab); }
 
     // Loads and creates the chart settings and hands them to the chart. The
     // chart files that could not be read or created, as "file: reason".
@@ -346,6 +355,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Form_Load();
@@ -403,7 +414,13 @@ private:
     QPointer<Select2_Disp> m_select2Disp;
     QPointer<SubDisp_SaveLoad> m_saveLoad;
     QWidget* m_central = nullptr;
-    class FitScrollArea* m_scroll = nullptr;
+    std::array<class FitScrollArea*, kPages> m_pageAreas{};
+    // Room kept for a frame not drawn yet: a title bar and thin borders.
+    static constexpr QMargins kFrameGuess{8, 32, 8, 16};
+    static constexpr int kFrameWaitMs = 2000;
+    bool m_fitPending = false;    // a fit waits for the desktop's frame
+    bool m_frameSettled = false;  // the frame is known, or no frame came
+    void fitOnFrameKnown(bool waitedLongEnough);
 
     // ---- refresh ----
 public:

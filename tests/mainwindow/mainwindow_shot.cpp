@@ -89,14 +89,17 @@ int main(int argc, char** argv) {
     w.setCommErrorVisible(true);
 
     for (int t = 0; t < w.SSTab2->count(); ++t) {
-        const QSize m = w.SSTab2->widget(t)->minimumSizeHint();
+        const QSize m = w.pageArea(t)->widget()->minimumSizeHint();
         qInfo("tab %d minimum %dx%d", t, m.width(), m.height());
     }
     w.show();
-    w.fitToScreen(QRect(0, 0, MainDisp::kDesignedWidth, MainDisp::kDesignedHeight));
     QApplication::processEvents();
-    const QSize content = w.tabsArea()->widget()->minimumSizeHint();
-    const QSize chrome = w.size() - w.tabsArea()->viewport()->size();
+    // Room for the designed size and the frame: the window keeps its designed size.
+    const QSize designed(MainDisp::kDesignedWidth, MainDisp::kDesignedHeight);
+    w.fitToScreen(QRect(QPoint(0, 0), designed.grownBy(w.windowFrame())));
+    QApplication::processEvents();
+    const QSize content = w.pageArea(0)->widget()->minimumSizeHint();
+    const QSize chrome = w.size() - w.pageArea(0)->viewport()->size();
     qInfo("smallest window without scrolling %dx%d", content.width() + chrome.width(),
           content.height() + chrome.height());
     const QString names[6] = {"main", "onech", "setting", "chart", "logging", "allch"};

@@ -1,5 +1,5 @@
 // Values that show whole in both string tables, and a main window that fits
-// the screen with its tabs scrolling rather than squeezed.
+// the screen with its pages scrolling rather than squeezed.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,11 +7,15 @@
 #include <QPushButton>
 #include <QGroupBox>
 #include <QRadioButton>
+#include <QMenuBar>
+#include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <limits>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "display_rules.h"
 #include "field_label.h"
@@ -112,57 +116,138 @@ TEST_F(WindowFitTest, SettingGridShowsEveryReasonWhole) {
     }
 }
 
-// The window within the screen's available area; its tabs keep their size
-// and every control is reached by scrolling. At the designed size nothing
-// scrolls.
-TEST_F(WindowFitTest, MainWindowFitsTheScreen) {
+// The window's place for a frame known or not yet drawn: the whole window
+// within the area, the designed size where it fits with the frame, else the
+// whole area.
+TEST(PlaceWindow, KeepsTheFrameWithinTheArea) {
+    const QSize designed(MainDisp::kDesignedWidth, MainDisp::kDesignedHeight);
+    const QMargins guess(8, 32, 8, 16);
     const struct {
+        const char* name;
         QRect available;
-        bool scrolls;
-    } screens[] = {
-        {QRect(0, 0, 1024, 768), true},
-        {QRect(40, 30, 800, 600), true},
-        {QRect(0, 0, 1280, 800), false},
-        {QRect(0, 0, 1920, 1080), false},
+        QMargins frame, unknownFrame;
+        QPoint framePos;
+        bool maximized;
+    } cases[] = {
+        {"title bar on a screen of the designed size", {0, 0, 1280, 800}, {1, 20, 1, 4}, {}, {0, 0}, true},
+        {"title bar on 1024x768", {0, 0, 1024, 768}, {4, 24, 4, 4}, {}, {100, 100}, true},
+        {"frame not drawn yet, screen of the designed size", {0, 0, 1280, 800}, {}, guess, {0, 0}, true},
+        {"no frame ever, screen of the designed size", {0, 0, 1280, 800}, {}, {}, {0, 0}, false},
+        {"panel at the top, no frame", {0, 24, 1280, 776}, {}, {}, {0, 0}, true},
+        {"large screen, frame beyond the bottom right", {0, 0, 1920, 1080}, {1, 20, 1, 4}, {}, {1000, 600}, false},
+        {"large screen beside another, left of it", {1920, 0, 1920, 1080}, {1, 20, 1, 4}, guess, {0, 0}, false},
+        {"just room for the window and its frame", {0, 0, 1282, 824}, {1, 20, 1, 4}, {}, {5, 5}, false},
     };
+    for (const auto& c : cases) {
+        const WindowPlace p = placeWindow(c.available, designed, c.frame, c.framePos, c.unknownFrame);
+        EXPECT_EQ(p.maximized, c.maximized) << c.name;
+        EXPECT_TRUE(c.available.contains(p.frame)) << c.name;
+        EXPECT_EQ(p.frame.marginsRemoved(c.frame), p.client) << c.name;
+        if (p.maximized) {
+            EXPECT_EQ(p.frame, c.available) << c.name;
+        } else {
+            EXPECT_EQ(p.client.size(), designed) << c.name;
+            // A frame already within the area stays where it is.
+            if (c.available.contains(QRect(c.framePos, p.frame.size()))) {
+                EXPECT_EQ(p.frame.topLeft(), c.framePos) << c.name;
+            }
+        }
+    }
+}
+
+// The window, its frame included, within the available area; its pages keep
+// their size and every control is reached by scrolling. The test platform
+// draws a frame and maximizes over its own screen, which is smaller than the
+// design: an area too small for the designed window is that screen's. With
+// room for the designed size and the frame nothing scrolls.
+TEST_F(WindowFitTest, MainWindowFitsTheScreen) {
     for (auto language : kLanguages) {
         MainDisp& m = make(language);
         m.show();
+        QApplication::processEvents();
+        const QSize whole = QSize(MainDisp::kDesignedWidth, MainDisp::kDesignedHeight).grownBy(m.windowFrame());
+        const QRect screenArea = m.screen()->availableGeometry();
+        ASSERT_TRUE(screenArea.width() < whole.width() || screenArea.height() < whole.height());
+        const struct {
+            QRect available;
+            bool scrolls;
+        } screens[] = {
+            {screenArea, true},
+            {QRect(QPoint(0, 0), whole), false},
+            {QRect(QPoint(1300, 900), whole + QSize(300, 200)), false},  // the window is moved into it
+            {QRect(0, 0, 1920, 1080), false},
+        };
         m.setCommErrorVisible(true);
         for (const auto& s : screens) {
             m.fitToScreen(s.available);
             QApplication::processEvents();
             const QString where = QStringLiteral("%1 %2x%3").arg(int(language)).arg(s.available.width()).arg(
                 s.available.height());
-            EXPECT_TRUE(s.available.contains(m.geometry())) << where.toStdString();
+            EXPECT_TRUE(s.available.contains(m.frameGeometry())) << where.toStdString();
             EXPECT_LE(m.width(), MainDisp::kDesignedWidth);
             EXPECT_LE(m.height(), MainDisp::kDesignedHeight);
-            FitScrollArea* area = m.tabsArea();
-            QWidget* tabs = area->widget();
-            // The error badge stays in sight, whatever part of the tabs is shown.
-            EXPECT_TRUE(area->viewport()->geometry().contains(m.Text_readmsg2->geometry())) << where.toStdString();
+            // The error badge stays in sight, whatever part of the page is shown.
+            EXPECT_TRUE(m.centralWidget()->rect().contains(m.Text_readmsg2->geometry())) << where.toStdString();
             for (int t = 0; t < m.SSTab2->count(); ++t) {
                 m.SSTab2->setCurrentIndex(t);
                 QApplication::processEvents();
-                const QSize need = tabs->minimumSizeHint();
-                EXPECT_GE(tabs->width(), need.width()) << where.toStdString() << " tab " << t;
-                EXPECT_GE(tabs->height(), need.height()) << where.toStdString() << " tab " << t;
+                FitScrollArea* area = m.pageArea(t);
+                QWidget* page = area->widget();
+                const QSize need = page->minimumSizeHint();
+                EXPECT_GE(page->width(), need.width()) << where.toStdString() << " tab " << t;
+                EXPECT_GE(page->height(), need.height()) << where.toStdString() << " tab " << t;
                 const bool bars = area->horizontalScrollBar()->isVisible() || area->verticalScrollBar()->isVisible();
                 EXPECT_EQ(bars, s.scrolls) << where.toStdString() << " tab " << t;
             }
             // The fifth column of panels and the Transmit button are brought into sight.
-            m.SSTab2->setCurrentIndex(0);
-            QApplication::processEvents();
-            for (QWidget* target : {static_cast<QWidget*>(m.Frame_All[4]), static_cast<QWidget*>(m.Frame_All[19])}) {
+            const struct {
+                int tab;
+                QWidget* target;
+            } targets[] = {{0, m.Frame_All[4]}, {0, m.Frame_All[19]}, {5, m.Command2[2]}};
+            for (const auto& [tab, target] : targets) {
+                m.SSTab2->setCurrentIndex(tab);
+                QApplication::processEvents();
+                FitScrollArea* area = m.pageArea(tab);
                 area->ensureWidgetVisible(target, 0, 0);
                 const QRect inView(target->mapTo(area->viewport(), QPoint(0, 0)), target->size());
                 EXPECT_TRUE(area->viewport()->rect().contains(inView)) << where.toStdString();
             }
-            m.SSTab2->setCurrentIndex(5);
+        }
+    }
+}
+
+// Shown as the start-up scan ends, on a screen smaller than the design: the
+// whole window lies on the screen, and a page scrolled to its far corner
+// leaves the menus, the page tabs, the error badge and the status bar where
+// they were, whole within the window.
+TEST_F(WindowFitTest, TabsAndStatusBarStayInSightWhileThePageScrolls) {
+    for (auto language : kLanguages) {
+        MainDisp& m = make(language);
+        m.setCommErrorVisible(true);
+        m.startUpScanDone();
+        QApplication::processEvents();
+        const QRect available = m.screen()->availableGeometry();
+        EXPECT_TRUE(available.contains(m.frameGeometry())) << int(language);
+        const auto inWindow = [&m](const QWidget* w) { return QRect(w->mapTo(&m, QPoint(0, 0)), w->size()); };
+        const QWidget* fixed[] = {m.menuBar(), m.SSTab2->tabBar(), m.Text_readmsg2, m.StatusBar1};
+        for (int t = 0; t < m.SSTab2->count(); ++t) {
+            m.SSTab2->setCurrentIndex(t);
             QApplication::processEvents();
-            area->ensureWidgetVisible(m.Command2[2], 0, 0);
-            const QRect inView(m.Command2[2]->mapTo(area->viewport(), QPoint(0, 0)), m.Command2[2]->size());
-            EXPECT_TRUE(area->viewport()->rect().contains(inView)) << where.toStdString();
+            std::vector<QRect> before;
+            for (const QWidget* w : fixed) before.push_back(inWindow(w));
+            QScrollBar* down = m.pageArea(t)->verticalScrollBar();
+            QScrollBar* across = m.pageArea(t)->horizontalScrollBar();
+            ASSERT_GT(down->maximum() + across->maximum(), 0) << int(language) << " tab " << t << " does not scroll";
+            down->setValue(down->maximum());
+            across->setValue(across->maximum());
+            QApplication::processEvents();
+            for (size_t i = 0; i < std::size(fixed); ++i) {
+                EXPECT_TRUE(fixed[i]->isVisible()) << int(language) << " tab " << t << " part " << i;
+                EXPECT_EQ(inWindow(fixed[i]), before[i]) << int(language) << " tab " << t << " part " << i;
+                EXPECT_TRUE(m.rect().contains(inWindow(fixed[i]))) << int(language) << " tab " << t << " part " << i;
+            }
+            const QRect tab = m.SSTab2->tabBar()->tabRect(t).translated(inWindow(m.SSTab2->tabBar()).topLeft());
+            EXPECT_TRUE(m.rect().contains(tab)) << int(language) << " tab " << t;
         }
     }
 }
