@@ -30,7 +30,8 @@ struct ExitQuestionUi : QtUiSeam {
     QString settingsPath;  // empty: the question is asked as the program asks it
     Answer messageBox(QWidget* parent, const QString& text, const QString& title, Icon icon,
                       Buttons buttons) override {
-        if (settingsPath.isEmpty() || buttons != Buttons::YesNo) return QtUiSeam::messageBox(parent, text, title, icon, buttons);
+        if (settingsPath.isEmpty() || buttons != Buttons::YesNo)
+            return QtUiSeam::messageBox(parent, text, title, icon, buttons);
         QFile::remove(settingsPath);
         return Answer::Yes;
     }
