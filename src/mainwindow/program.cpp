@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QRadioButton>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
-
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "file_writes.h"
 #include "opuningdisp.h"
@@ -18,7 +20,10 @@ namespace qvx {
 Program::Program(ProgramOptions options, StringTable strings, UiSeam& ui)
     : options_(std::move(options)), strings_(std::move(strings)), ui_(ui), store_(options_.settingsPath) {}
 
+Program* Program::running_ = nullptr;
+
 Program::~Program() {
+    if (running_ == this) running_ = nullptr;
     if (window_) {
         window_->setAlarmHistory(nullptr);  // the history goes before the window
         window_->Timer4->stop();
@@ -97,6 +102,11 @@ void Program::Main() {
     // 12.
     communicate();
     if (exitSignals_) exitSignals_->setEnabled(true);
+    // From here on there is something to save. Registered late: what the
+    // exit steps use (the port, the settings file, Qt's own statics) was
+    // made before, so it is destroyed after the hook has run.
+    static const bool hooked = std::atexit(&Program::endOnForeignExit) == 0;
+    if (hooked) running_ = this;
     const QStringList told = startupFailuresToTell(failures);
     if (!told.isEmpty()) tellLater(strings_.text(944).arg(told.join(u'\n')));
 }
@@ -163,6 +173,12 @@ bool Program::saveOnExit() {
 
 void Program::endProgram(ExitSave save, int signal) {
     if (ending_) return;
+    runExitSteps(save, signal == 0 ? QByteArray()
+                                   : "ending on signal " + QByteArray::number(signal) + " (" + strsignal(signal) + ')');
+    ui_.endProcess(0);
+}
+
+void Program::runExitSteps(ExitSave save, const QByteArray& say) {
     ending_ = true;
     window_->End_flg = true;
     window_->Timer4->stop();
@@ -170,10 +186,9 @@ void Program::endProgram(ExitSave save, int signal) {
     if (QVX720Com* com = window_->comm()) com->Comm_PortClose();
     // Only now a word on the error output: it may be a pipe whose reader has
     // gone, and nothing it does may cost the save or the lock file.
-    if (signal != 0) qInfo("ending on signal %d (%s)", signal, strsignal(signal));
+    if (!say.isEmpty()) qInfo("%s", say.constData());
     // Nobody may be there to answer (a logout, a shutdown): no box.
     if (!saved) qWarning("%s", qUtf8Printable(settingsFailureText(943)));
-    ui_.endProcess(0);
 }
 
 void Program::Form_Unload(bool& Cancel) {
@@ -196,6 +211,15 @@ void Program::watchExitSignals() {
     exitSignals_ = std::make_unique<ExitSignals>([this](int sig) { endBySignal(sig); });
     // Until the run loop runs there is nothing to end: the signal waits.
     exitSignals_->setEnabled(window_ && link_);
+}
+
+void Program::endOnForeignExit() {
+    // exit() is already running (with Qt's code): the steps only, no second
+    // exit(), no box, no event processing. Our own exits have set ending_.
+    // Only from the program's own thread; at most once.
+    Program* p = std::exchange(running_, nullptr);
+    if (!p || p->ending_ || QThread::currentThread() != p->window_->thread()) return;
+    p->runExitSteps(ExitSave::Settings, QByteArrayLiteral("ending: the display was lost"));
 }
 
 void Program::endBySignal(int signal) {

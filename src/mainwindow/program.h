@@ -3,6 +3,7 @@
 // end-to-end tests make their own.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 
@@ -61,7 +62,14 @@ private:
     // is anything said (the signal, a failed save) on the error output; then
     // the process ends. signal: the exit signal that ended it, or 0.
     void endProgram(ExitSave save, int signal = 0);
+    // The same steps up to the process's end, which is left to the caller;
+    // say: the line for the error output, said after the port has closed.
+    void runExitSteps(ExitSave save, const QByteArray& say);
     void endBySignal(int signal);
+    // Registered with std::atexit once Main has run: an exit() that the
+    // program did not begin (Qt's X11 plugin and Xlib end the process so
+    // when the display goes away) runs the exit steps as a signal does.
+    static void endOnForeignExit();
     // A box shown from the run loop once the current step and any link tick
     // have returned, so polling goes on under it.
     void tellLater(const QString& text);
@@ -82,6 +90,8 @@ private:
     bool exitSaving_ = false;
     bool ending_ = false;  // the exit's last steps have begun
     std::unique_ptr<ExitSignals> exitSignals_;
+    // The program whose run loop runs, for endOnForeignExit; cleared by its destructor.
+    static Program* running_;
 };
 
 }  // namespace qvx

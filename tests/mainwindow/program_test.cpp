@@ -393,6 +393,17 @@ struct SimOnPty {
     bool serving() const { return QFileInfo(link).exists(); }
 };
 
+// The lock files the serial library holds for the device a link leads to.
+QStringList deviceLockFiles(const QString& link) {
+    const QString lockName = "LCK.." + QFileInfo(link).symLinkTarget().mid(5).replace(u'/', u'_');
+    QStringList found;
+    for (const char* folder : {"/var/lock", "/run/lock", "/tmp", "/var/tmp"}) {
+        const QFileInfo f(QDir(folder).filePath(lockName));
+        if (f.exists() && !found.contains(f.canonicalFilePath())) found << f.canonicalFilePath();
+    }
+    return found;
+}
+
 }  // namespace
 
 TEST(ProgramEndToEnd, StartToMonitoringThroughSimulatorOnPseudoTerminal) {
@@ -642,18 +653,8 @@ TEST(ProgramEndToEnd, ExitSignalSavesTheSettingsAndLeavesNoLockFile) {
         store.save("log_start", "1");
         store.save("Check1", "1");
         store.save("Log_Filename", logFile);
-        // The lock the serial library takes for the device the link leads to.
-        const QString tty = QFileInfo(sim.link).symLinkTarget();
-        ASSERT_TRUE(tty.startsWith("/dev/"));
-        const QString lockName = "LCK.." + tty.mid(5).replace(u'/', u'_');
-        const auto lockFiles = [&] {
-            QStringList found;
-            for (const char* folder : {"/var/lock", "/run/lock", "/tmp", "/var/tmp"}) {
-                const QFileInfo f(QDir(folder).filePath(lockName));
-                if (f.exists() && !found.contains(f.canonicalFilePath())) found << f.canonicalFilePath();
-            }
-            return found;
-        };
+        ASSERT_TRUE(QFileInfo(sim.link).symLinkTarget().startsWith("/dev/"));
+        const auto lockFiles = [&] { return deviceLockFiles(sim.link); };
 
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -685,5 +686,55 @@ TEST(ProgramEndToEnd, ExitSignalSavesTheSettingsAndLeavesNoLockFile) {
         EXPECT_EQ(saved.read("Log_Filename", QString()), logFile);
         EXPECT_EQ(saved.read("log_start", QString()), "1");
         EXPECT_EQ(lockFiles(), QStringList());
+    }
+}
+
+// An exit() the program did not begin (Qt's, when the display goes away) runs
+// the exit steps as a signal does; the program's own exit, which ends in
+// exit() too, saves once only: its question removed the file saved before it.
+TEST(ProgramEndToEnd, ExitFromOutsideSavesAsASignalDoesAndTheMenuExitSavesOnce) {
+    const struct {
+        const char* mode;
+        int exitCode;
+        bool fileLeft;  // the settings file is there after the exit
+    } rows[] = {{"exit-1", 1, true}, {"menu-exit", 0, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.mode);
+        SimOnPty sim(1, "0,1");
+        ASSERT_TRUE(sim.serving());
+        SettingsStore store(sim.o.settingsPath);
+        store.save("Logtim", "1");
+        store.save("Time_Count", "0");
+        const QString logFile = QDir(sim.o.programFolder).filePath("Logging/plant.csv");
+        store.save("Log_Filename", logFile);
+
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        child.setProcessEnvironment(env);
+        child.start(QStringLiteral(QVX720_SIGNAL_CHILD), {sim.o.settingsPath, sim.o.programFolder, row.mode});
+        QElapsedTimer t;
+        t.start();
+        QByteArray out;
+        while (!out.contains("ready\n") && child.state() != QProcess::NotRunning && t.elapsed() < 30000)
+            if (child.waitForReadyRead(200)) out += child.readAllStandardOutput();
+        ASSERT_TRUE(out.contains("ready\n")) << child.readAllStandardError().toStdString();
+        EXPECT_EQ(deviceLockFiles(sim.link).size(), 1);
+
+        child.write("go\n");
+        ASSERT_TRUE(child.waitForFinished(30000));
+        const QByteArray err = child.readAllStandardError();
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(child.exitCode(), row.exitCode) << err.toStdString();
+        // The sanitizers end a process with 1 too.
+        EXPECT_FALSE(err.contains("Sanitizer") || err.contains("runtime error")) << err.toStdString();
+        EXPECT_EQ(err.count("ending: the display was lost"), row.exitCode) << err.toStdString();
+        EXPECT_EQ(QFileInfo::exists(sim.o.settingsPath), row.fileLeft);
+        if (row.fileLeft) {
+            const SettingsStore saved(sim.o.settingsPath);
+            EXPECT_EQ(saved.read("Logtim", QString()), "5");
+            EXPECT_EQ(saved.read("Log_Filename", QString()), logFile);
+        }
+        EXPECT_EQ(deviceLockFiles(sim.link), QStringList());
     }
 }

@@ -4,19 +4,39 @@
 // yet), then says "ready" on its output: in the mode "scan" at once, so that
 // the signal comes during the start-up scan (one long tick); in the mode
 // "question" from inside the exit question, which it leaves unanswered.
+// Two modes wait for a line on the input once ready: "exit-1" then calls
+// exit(1) from the event loop, as Qt's X11 plugin does when the display goes
+// away; "menu-exit" then ends through the menu, and its exit question
+// removes the settings file (saved just before) and answers Yes.
 // Arguments: settings file, program folder, mode, and optionally
 // "closed-stderr": the error output is then a pipe whose reader has gone, as
 // under `qvx720 2>&1 | tee run.log` in a terminal that was closed.
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 #include "program.h"
 
 using namespace qvx;
+
+namespace {
+struct ExitQuestionUi : QtUiSeam {
+    QString settingsPath;  // empty: the question is asked as the program asks it
+    Answer messageBox(QWidget* parent, const QString& text, const QString& title, Icon icon,
+                      Buttons buttons) override {
+        if (settingsPath.isEmpty() || buttons != Buttons::YesNo)
+            return QtUiSeam::messageBox(parent, text, title, icon, buttons);
+        QFile::remove(settingsPath);
+        return Answer::Yes;
+    }
+};
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -30,7 +50,8 @@ int main(int argc, char** argv) {
     // ignored signal ignored.
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGHUP, SIG_DFL);
-    QtUiSeam ui;
+    ExitQuestionUi ui;
+    if (qstrcmp(argv[3], "menu-exit") == 0) ui.settingsPath = o.settingsPath;
     Program program(o, StringTable::forLocale(), ui);
     program.watchExitSignals();
     if (argc == 5 && qstrcmp(argv[4], "closed-stderr") == 0) {
@@ -54,5 +75,13 @@ int main(int argc, char** argv) {
     } else {
         ready();
     }
+    const bool exit1 = qstrcmp(argv[3], "exit-1") == 0;
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    input.setEnabled(exit1 || qstrcmp(argv[3], "menu-exit") == 0);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        input.setEnabled(false);
+        if (exit1) std::exit(1);
+        program.window().mnuEnd_Click();
+    });
     return QApplication::exec();
 }
