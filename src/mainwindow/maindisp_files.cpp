@@ -1,6 +1,5 @@
 // The main window's openers of the setting-value file windows, the
 // channel-name window and the alarm-colour window.
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -23,10 +22,7 @@ FileWindowHooks MainDisp::fileWindowHooks() {
     h.processEvents = [] { waitForEvents(); };
     h.closing = [this] { return transferWaitRefused(); };
     h.lineWorkRefused = [this] { return lineWorkRefused(); };
-    h.repaintNow = [] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible()) w->repaint();
-    };
+
     return h;
 }
 

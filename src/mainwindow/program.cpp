@@ -76,9 +76,12 @@ void Program::Main() {
     link_ = std::make_unique<Link>(state_, *window_->comm(), store_, strings_, *window_, *history_);
     link_->setProgramFolder(options_.programFolder);
     window_->setLink(link_.get());
-    // Line work queued while the link sleeps (nothing to poll) is taken at once.
+    // Line work queued while the link sleeps (nothing to poll) is taken at
+    // once, after the run loop has gone idle for a moment: a chain of writes
+    // holds it for a second or two, and the windows must have repainted
+    // what the closed dialogs covered before it starts.
     state_.Link_Wake = [this] {
-        if (!ending_) paceLinkTimer();
+        if (!ending_) paceLinkTimer(kSettleMs);
     };
     window_->setUnloadHandler([this](bool& cancel) { Form_Unload(cancel); });
     window_->setShutDownHandler([this] { endProgram(ExitSave::Nothing); });
@@ -152,12 +155,12 @@ void Program::linkTick() {
     paceLinkTimer();
 }
 
-void Program::paceLinkTimer() {
+void Program::paceLinkTimer(int atLeastMs) {
     // While the device is closed, or the link waits to be tried again, a
     // tick can do nothing before the next attempt: the run loop sleeps until
     // then, so the window stays live and nothing spins.
-    const int interval =
-        int(std::clamp<qint64>(link_->msUntilNextTick(), 1, std::max(1, window_->comm()->timeOut())));
+    const int interval = int(std::clamp<qint64>(link_->msUntilNextTick(), atLeastMs,
+                                                std::max(atLeastMs, window_->comm()->timeOut())));
     if (window_->Timer4->interval() != interval) window_->Timer4->setInterval(interval);
 }
 

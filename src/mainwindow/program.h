@@ -51,8 +51,10 @@ public:
 private:
     void communicate();
     void linkTick();
-    // Sets the link timer to the next tick that has work.
-    void paceLinkTimer();
+    // Sets the link timer to the next tick that has work, atLeastMs away.
+    void paceLinkTimer(int atLeastMs = 1);
+    // How long newly queued line work waits for the windows to repaint.
+    static constexpr int kSettleMs = 40;
     void Form_Unload(bool& Cancel);
     // The exit's save of the settings; false when the store could not be written.
     bool saveOnExit();

@@ -131,7 +131,6 @@ void SubDisp_AllSaveLoad::loadAll() {
         return;
     }
     for (int ch = 0; ch < kChannels; ++ch) storeChannelBlock(m_state, ch, (*blocks)[std::size_t(ch)]);
-    if (m_hooks.repaintNow) m_hooks.repaintNow();
 
     LoadWalk walk;
     walk.wait = {m_hooks.processEvents, m_hooks.closing};

@@ -166,9 +166,6 @@ void SubDisp_SaveLoad::loadChannel() {
     const int ch = listChannel(0);
     if (ch < 0) return;
     if (m_hooks.lineWorkRefused && m_hooks.lineWorkRefused()) return;
-    // The chain holds the run loop for a second or two: nothing of the
-    // closed dialogs may stay painted over the windows meanwhile.
-    if (m_hooks.repaintNow) m_hooks.repaintNow();
     const TransferWait wait{m_hooks.processEvents, m_hooks.closing};
     if (!queueChannelWriteAll(m_state, ch, wait, [&] { storeChannelBlock(m_state, ch, file.values); })) return;
     if (m_hooks.setStatusPanel4) m_hooks.setStatusPanel4(m_strings.text(453));

@@ -34,7 +34,6 @@ struct FileWindowHooks {
     std::function<void()> processEvents;                // lets the link timer run (waitForEvents)
     std::function<bool()> closing;                      // the program is ending
     std::function<bool()> lineWorkRefused;              // a data clear runs: told, true
-    std::function<void()> repaintNow;                   // windows painted before a chain holds the loop
 };
 
 // The set-up shared by the file dialogs of both windows: they start in
