@@ -404,6 +404,21 @@ QStringList deviceLockFiles(const QString& link) {
     return found;
 }
 
+// Starts the child program offscreen and waits until its run loop runs; what
+// it has written to its standard output by then.
+QByteArray startSignalChild(QProcess& child, const QStringList& args) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    child.setProcessEnvironment(env);
+    child.start(QStringLiteral(QVX720_SIGNAL_CHILD), args);
+    QElapsedTimer t;
+    t.start();
+    QByteArray out;
+    while (!out.contains("ready\n") && child.state() != QProcess::NotRunning && t.elapsed() < 30000)
+        if (child.waitForReadyRead(200)) out += child.readAllStandardOutput();
+    return out;
+}
+
 }  // namespace
 
 TEST(ProgramEndToEnd, StartToMonitoringThroughSimulatorOnPseudoTerminal) {
@@ -657,17 +672,9 @@ TEST(ProgramEndToEnd, ExitSignalSavesTheSettingsAndLeavesNoLockFile) {
         const auto lockFiles = [&] { return deviceLockFiles(sim.link); };
 
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        child.setProcessEnvironment(env);
         QStringList args{sim.o.settingsPath, sim.o.programFolder, row.mode};
         if (row.closedStderr) args << "closed-stderr";
-        child.start(QStringLiteral(QVX720_SIGNAL_CHILD), args);
-        QElapsedTimer t;
-        t.start();
-        QByteArray out;
-        while (!out.contains("ready\n") && child.state() != QProcess::NotRunning && t.elapsed() < 30000)
-            if (child.waitForReadyRead(200)) out += child.readAllStandardOutput();
+        QByteArray out = startSignalChild(child, args);
         ASSERT_TRUE(out.contains("ready\n")) << child.readAllStandardError().toStdString();
         EXPECT_EQ(lockFiles().size(), 1);  // the device is open by its resolved name
 
@@ -709,15 +716,7 @@ TEST(ProgramEndToEnd, ExitFromOutsideSavesAsASignalDoesAndTheMenuExitSavesOnce) 
         store.save("Log_Filename", logFile);
 
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        child.setProcessEnvironment(env);
-        child.start(QStringLiteral(QVX720_SIGNAL_CHILD), {sim.o.settingsPath, sim.o.programFolder, row.mode});
-        QElapsedTimer t;
-        t.start();
-        QByteArray out;
-        while (!out.contains("ready\n") && child.state() != QProcess::NotRunning && t.elapsed() < 30000)
-            if (child.waitForReadyRead(200)) out += child.readAllStandardOutput();
+        const QByteArray out = startSignalChild(child, {sim.o.settingsPath, sim.o.programFolder, row.mode});
         ASSERT_TRUE(out.contains("ready\n")) << child.readAllStandardError().toStdString();
         EXPECT_EQ(deviceLockFiles(sim.link).size(), 1);
 
