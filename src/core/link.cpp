@@ -195,7 +195,6 @@ void Link::Timer4_Timer() {
         resumeLogging();
         break;
     case Com_Monitor:
-        if (!anyPresent()) lastIdleTick_ = com_.clockMs();
         Monitor_read();
         view_.SelectDispItem();
         break;
@@ -345,6 +344,8 @@ void Link::Monitor_read() {
             return;
         }
     }
+    // No channel present: nothing to poll until a time-out has passed.
+    lastIdleTick_ = com_.clockMs();
 }
 
 void Link::ReadDataSet(const QString& reply, int ch, int item) {

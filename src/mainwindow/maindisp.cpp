@@ -447,8 +447,12 @@ void MainDisp::dataClearRunning(bool running) {
 
 bool MainDisp::lineWorkRefused() {
     if (!m_link || !m_link->dataClearRunning()) return false;
-    m_ui.messageBox(this, m_strings.text(454), m_strings.text(1), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
+    refuseWith(454);
     return true;
+}
+
+void MainDisp::refuseWith(int textId) {
+    m_ui.messageBox(this, m_strings.text(textId), m_strings.text(1), UiSeam::Icon::Exclamation, UiSeam::Buttons::Ok);
 }
 
 void MainDisp::setChartMaxCh(int n) { Korvel_ChartCtl1->setChartMaxCh(qint16(n)); }

@@ -163,6 +163,8 @@ public:
     // While a data clear runs, line work (writes, transfers, another clear)
     // is refused with a word to the operator: true when refused.
     bool lineWorkRefused();
+    // A box with text textId that says why a command was not carried out.
+    void refuseWith(int textId);
 
     // Value (0 clear, 1 checked, 2 greyed) of all-channels page box n.
     void setOptionCheckValue(int box, int value);

@@ -119,8 +119,7 @@ void MainDisp::mnuClear_Click() {
     if (!m_link || lineWorkRefused()) return;
     // A clear under a transfer would read over the values still to be sent.
     if (transferRunning(m_state)) {
-        m_ui.messageBox(this, m_strings.text(453), m_strings.text(1), UiSeam::Icon::Exclamation,
-                        UiSeam::Buttons::Ok);
+        refuseWith(453);
         return;
     }
     m_link->mnuClear_Click();
