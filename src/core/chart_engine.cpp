@@ -211,7 +211,12 @@ PlotState::Tick PlotState::tick(const PlotInputs& in, std::vector<Stroke>& strok
     const ChartFileData& colors = in.state->ChartFile_Data;
     const auto pen = [&](std::size_t c, qint16 flag, bool fed, const QString& cur, QString& prev, bool& drawn,
                          qint32 color) {
-        if (flag != 1 || !fed) return;
+        if (flag != 1) return;
+        if (!fed) {
+            // No value now: the pen leaves a gap and starts afresh.
+            drawn = false;
+            return;
+        }
         const SampleY y = sampleY(cur, prev, !drawn, in.high, in.low, in.yFactor);
         prev = cur;
         drawn = true;
@@ -220,10 +225,11 @@ PlotState::Tick PlotState::tick(const PlotInputs& in, std::vector<Stroke>& strok
     for (int ch = 0; ch < kChannels; ++ch) {
         if (in.state->NoConnect(ch) != 0) continue;
         const auto c = std::size_t(ch);
-        // A PV pen draws from the first acknowledged PV on: the caption of a
-        // channel not yet read holds no measurement.
+        // A PV pen draws from the first acknowledged PV on, and again only
+        // once the PV is read after the channel's clear command; an SV pen
+        // not before the clear's rescan has read the SV again.
         const bool pvFed = (!in.pvFed || (*in.pvFed)[c]) && in.state->Monitor_Data.PvRead(ch);
-        const bool svFed = !in.svFed || (*in.svFed)[c];
+        const bool svFed = (!in.svFed || (*in.svFed)[c]) && in.state->current(ch, Item::SV);
         pen(c, in.selection->PvPlot[c], pvFed, (*in.pvValue)[c], PvPrev[c], PvDrawn[c], colors.PvColor(ch));
         pen(c, in.selection->SvPlot[c], svFed, (*in.svValue)[c], SvPrev[c], SvDrawn[c], colors.SvColor(ch));
     }

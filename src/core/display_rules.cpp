@@ -1,5 +1,8 @@
 #include "display_rules.h"
 
+#include <cmath>
+#include <limits>
+
 #include "bar_geometry.h"
 #include "setting_items.h"
 
@@ -23,6 +26,19 @@ bool validChannel(int ch) { return ch >= 0 && ch < kChannels; }
 bool has(qint16 word, quint16 bits) { return (quint16(word) & bits) != 0; }
 
 qint32 lamp(bool lit, qint32 color) { return lit ? color : LampColor::White; }
+
+// The status word as the lamps show it: no lamp lit for a word from before
+// the channel's clear command.
+qint16 shownStatus(const QVX720_INC& s, int ch)
+{
+    return s.current(ch, Item::Status) ? s.Monitor_Data.StatusData(ch) : 0;
+}
+
+// Whether the channel's auto-tuning flag is known to be on.
+bool autoTuningOn(const QVX720_INC& s, int ch)
+{
+    return s.current(ch, Item::AutoTuning) && s.ParaData(ch, Item::AutoTuning) == 1;
+}
 
 // The unit of a channel's values: the temperature unit of a sensor input,
 // the channel's own unit text otherwise.
@@ -65,12 +81,12 @@ void computeChartFeed(const DisplayContext& ctx, ChartFeedView& out)
         // decimal point only; format again only when one of them changed.
         const qint16 t = s.ParaData(ch, Item::InputType);
         const qint16 d = s.ParaData(ch, Item::DecimalPoint);
-        const ChartFeedView::Key pvKey{s.Monitor_Data.PvData(ch), t, d, true};
+        const ChartFeedView::Key pvKey{s.Monitor_Data.PvData(ch), t, d, true, s.current(ch, Item::PV)};
         if (!(pvKey == out.pvKey[ch])) {
             out.pv[ch].set(Disp_Data(s, ctx.strings, Item::PV, ch));
             out.pvKey[ch] = pvKey;
         }
-        const ChartFeedView::Key svKey{s.ParaData(ch, Item::SV), t, d, true};
+        const ChartFeedView::Key svKey{s.ParaData(ch, Item::SV), t, d, true, s.current(ch, Item::SV)};
         if (!(svKey == out.svKey[ch])) {
             out.sv[ch].set(Disp_Data(s, ctx.strings, Item::SV, ch));
             out.svKey[ch] = svKey;
@@ -118,13 +134,13 @@ void computePanels(const DisplayContext& ctx, const DisplayInputs& in, const Cha
             p.visible.set(false);
             continue;
         }
-        p.Label_Unit.set(units.of(s, ch));
+        p.Label_Unit.set(s.current(ch, Item::InputType) ? units.of(s, ch) : QString());
         p.visible.set(true);
         p.DispPv.set(texts.pv[ch].value);
         p.DispSv.set(texts.sv[ch].value);
-        p.Label_at.set(s.ParaData(ch, Item::AutoTuning) == 1 ? LampColor::LightYellow : LampColor::White);
+        p.Label_at.set(autoTuningOn(s, ch) ? LampColor::LightYellow : LampColor::White);
 
-        const qint16 st = s.Monitor_Data.StatusData(ch);
+        const qint16 st = shownStatus(s, ch);
         p.Label_A1.set(lamp(has(st, StatusBit::Alarm1), c.AlmColor1));
         p.Label_A2.set(lamp(has(st, StatusBit::Alarm2), c.AlmColor2));
         p.Label_A3.set(lamp(has(st, StatusBit::Alarm3), c.AlmColor3));
@@ -170,7 +186,7 @@ void computeBar(const QVX720_INC& s, int ch, BarView& b)
         }
     }
 
-    const qint16 status = s.Monitor_Data.StatusData(ch);
+    const qint16 status = shownStatus(s, ch);
     b.Alarmstatas.set(status);
     b.barColor.set(barAlarmColor(status, s.Alarm_Color));
     // The control colours the bar when the status word is set: set it again
@@ -180,8 +196,13 @@ void computeBar(const QVX720_INC& s, int ch, BarView& b)
 
     // The value, rounded to the decimals the control has now.
     const int shown = b.NumDecimals.value;
-    if (shown <= 4)
+    if (!s.current(ch, Item::PV)) {
+        // No bar and no value text until the PV is read again.
+        if (!std::isnan(b.Value.value))
+            b.Value.set(std::numeric_limits<float>::quiet_NaN());
+    } else if (shown <= 4) {
         b.Value.set(scaled(s.Monitor_Data.PvData(ch), shown));
+    }
     // The control places the bar and writes its value text when the value
     // is set, from the scale and the decimals in force.
     if (b.NumDecimals.changed || b.Max.changed || b.Min.changed)
@@ -346,34 +367,37 @@ void computeOneChannel(const DisplayContext& ctx, const DisplayInputs& in, const
 
     // Unit labels; Label_CF(13) is the unit of the MV rows: "%" unless the
     // input is a sensor.
+    // Texts made from the settings stay empty from the channel's clear
+    // command until the rescan has read them again.
+    const bool settings = s.current(ch, Item::InputType);
     const SensorUnits units(st);
-    const QString& unit = units.of(s, ch);
+    const QString unit = settings ? units.of(s, ch) : QString();
     for (int i = 0; i < int(out.Label_CF.size()); ++i)
         if (i != 13)
             out.Label_CF[i].set(unit);
     const int t = c.para(Item::InputType);
-    out.Label_CF[13].set(t >= 0 && t <= 29 ? unit : QStringLiteral("%"));
+    out.Label_CF[13].set(!settings ? QString() : t >= 0 && t <= 29 ? unit : QStringLiteral("%"));
 
-    out.Label11.set(MakeRange(s, st, ch));
+    out.Label11.set(settings ? MakeRange(s, st, ch) : QString());
     out.Text_PV.set(texts.pv[ch].value);
     out.Text_SV.set(texts.sv[ch].value);
 
-    const qint16 status = s.Monitor_Data.StatusData(ch);
+    const qint16 status = shownStatus(s, ch);
     const quint16 opt = quint16(s.Monitor_Data.OptionData(ch));
     out.Lamp_up.set(lamp(has(status, StatusBit::Overscale), LampColor::Red));
     out.Lamp_down.set(lamp(has(status, StatusBit::Underscale), LampColor::Red));
 
     out.Text_MV[0].set(c.dd(Item::MV));
     out.MV_BerGraph1.MvColor.set(LampColor::Blue);
-    out.MV_BerGraph1.MvValue.set(s.Monitor_Data.MvData(ch));
+    out.MV_BerGraph1.MvValue.set(s.current(ch, Item::MV) ? s.Monitor_Data.MvData(ch) : 0);
     out.Text_ohl.set(c.dd(32));
     out.Text_oll.set(c.dd(33));
     out.Lamp_CONT[0].set(lamp(has(status, StatusBit::MainOutput), LampColor::Green));
-    out.Lamp_AT.set(c.para(Item::AutoTuning) == 1 ? LampColor::Yellow : LampColor::White);
-    out.Label_HEETCOOL.set(c.para(55) != 0 ? st.text(316) : st.text(315));
+    out.Lamp_AT.set(autoTuningOn(s, ch) ? LampColor::Yellow : LampColor::White);
+    out.Label_HEETCOOL.set(!settings ? QString() : c.para(55) != 0 ? st.text(316) : st.text(315));
     out.outputOffVisible.set(true);
     out.tb3_OUTOFF.set(st.text(313));
-    out.Label_OUTOFF.set(c.para(Item::ControlOutputOff) != 0 ? st.text(318) : st.text(317));
+    out.Label_OUTOFF.set(!settings ? QString() : c.para(Item::ControlOutputOff) != 0 ? st.text(318) : st.text(317));
 
     const bool cooling = (opt & OptionBit::HeatingCooling) != 0;
     out.coolingOutput.set(cooling);
@@ -381,7 +405,7 @@ void computeOneChannel(const DisplayContext& ctx, const DisplayInputs& in, const
         out.Text_MV[1].set(c.dd(Item::CoolMV));
         out.Lamp_CONT[1].set(lamp(has(status, StatusBit::CoolingOutput), LampColor::Yellow));
         out.MV_BerGraph2.MvColor.set(LampColor::Yellow);
-        out.MV_BerGraph2.MvValue.set(s.Monitor_Data.CoolMvData(ch));
+        out.MV_BerGraph2.MvValue.set(s.current(ch, Item::CoolMV) ? s.Monitor_Data.CoolMvData(ch) : 0);
         out.Text_ohlb.set(c.dd(36));
         out.Text_ollb.set(c.dd(37));
     }
@@ -522,11 +546,13 @@ void computeSettingGrid(const DisplayContext& ctx, const DisplayInputs& in, Sett
             // Auto-tuning can be started and stopped only under PID control.
             row.outVisible.set(false);
             row.atVisible.set(connected && s.ParaData(ch, 12) != 0);
-            row.Shape_AT.set(s.ParaData(ch, Item::AutoTuning) == 1 ? LampColor::Yellow : LampColor::White);
+            row.Shape_AT.set(autoTuningOn(s, ch) ? LampColor::Yellow : LampColor::White);
         } else if (k == Item::ControlOutputOff) {
             row.atVisible.set(false);
             row.outVisible.set(connected);
-            row.Shape_OUT.set(s.ParaData(ch, Item::ControlOutputOff) != 0 ? LampColor::Green : LampColor::White);
+            row.Shape_OUT.set(s.current(ch, Item::ControlOutputOff) && s.ParaData(ch, Item::ControlOutputOff) != 0
+                                  ? LampColor::Green
+                                  : LampColor::White);
         } else {
             row.atVisible.set(connected);
             if (!connected)

@@ -117,10 +117,12 @@ struct ChartFeedView {
         for (auto& x : sv) f(x);
     }
 
-    // What each text was formatted from (raw value, input type, decimal point).
+    // What each text was formatted from (raw value, input type, decimal
+    // point, whether the value is current).
     struct Key {
         qint16 raw = 0, type = 0, decimals = 0;
         bool valid = false;
+        bool current = false;
         bool operator==(const Key&) const = default;
     };
     std::array<Key, kChannels> pvKey{}, svKey{};

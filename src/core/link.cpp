@@ -278,6 +278,7 @@ QString Link::transact(int ch, const QString& cmd, const QString& item, const QS
     x.answered = !reply.isEmpty();
     x.pvPoll = cmd == kRead && item == s_.ParaAddr(Item::PV);
     x.pvMeasured = x.pvPoll && replyClassOf(reply) == ReplyClass::Ack && parseHex4(com_.Comm_GetData(reply, 1));
+    x.clearCommand = cmd == kWrite && data == QLatin1String(kClearCode) && !deviceWasClosed();
     x.deviceGone = com_.lineDown();
     notePvExchange(s_.PvLog_State, x);
     return reply;
@@ -352,6 +353,9 @@ void Link::ReadDataSet(const QString& reply, int ch, int item) {
     const auto v = parseHex4(com_.Comm_GetData(reply, 1));
     if (!v) return;  // not a number: the last good value is kept
     MonitorData& m = s_.Monitor_Data;
+    // A monitored value read again is current; the settings come back whole
+    // with a scan or re-read.
+    if (item >= Item::PV && item <= Item::HeaterCurrent2) m.Unread(ch) &= quint8(~Unread::of(item));
     switch (item) {
     case Item::PV:
         m.PvData(ch) = *v;
@@ -440,6 +444,12 @@ bool Link::scanChannel(int ch) {
     if (deviceClosedMisses_ != missesBefore) return false;
     const bool allAnswered = bulkRead(ch);
     if (deviceClosedMisses_ != missesBefore) return false;
+    // The data clear's rescan has read the settings again; what was polled
+    // before the clear is current only once the poll has read it anew.
+    if (clear_ == ClearPhase::Rescan) {
+        m.Unread(ch) = Unread::Monitored;
+        m.PvRead(ch) = false;
+    }
     reReadTries_[std::size_t(ch)] = 0;
     reReadWanted_[std::size_t(ch)] = !allAnswered;
     s_.UnitText(ch) = store_.read(QStringLiteral("UNIT") + channelKey3(ch), QStringLiteral("%"));
@@ -486,6 +496,7 @@ void Link::ReadPara_setflg() {
     if (!reReadWanted_[std::size_t(ch)]) tries = 0;
     const quint64 missesBefore = deviceClosedMisses_;
     const bool complete = bulkRead(ch);
+    if (complete) s_.Monitor_Data.Unread(ch) &= quint8(~Unread::Settings);
     if (complete || deviceClosedMisses_ != missesBefore) {
         // Read again when the device is back, however often it goes.
         tries = 0;
@@ -506,8 +517,6 @@ void Link::wantReRead(int ch) {
 void Link::mnuClear_Click() {
     if (clear_ != ClearPhase::None) return;
     if (!view_.confirmDataClear()) return;
-    clearOperatorMs_ = com_.timeOut();
-    com_.Comm_SetTimeOut(kClearTimeoutMs);
     clear_ = ClearPhase::Commands;
     clearNext_ = 0;
     view_.dataClearRunning(true);
@@ -518,24 +527,45 @@ void Link::dataClearStep() {
     if (clear_ == ClearPhase::Commands) {
         while (clearNext_ < kChannels && s_.NoConnect(clearNext_) != 0) ++clearNext_;
         if (clearNext_ < kChannels) {
-            // A time-out chosen meanwhile does not shorten the clear commands.
-            com_.Comm_SetTimeOut(kClearTimeoutMs);
-            const int ch = clearNext_++;
-            judge(transact(ch, kWrite, QString::fromLatin1(kProbeItem), QString::fromLatin1(kClearCode), 3), ch, -1,
-                  true);
+            sendClearCommand(clearNext_);
+            view_.SelectDispItem();
             return;
         }
-        // The time-out menu keeps showing the operator's choice throughout:
-        // it is in force again as soon as the clear commands are out.
-        const bool chosen = s_.Time_Count >= 1 && s_.Time_Count <= kTimeoutChoices;
-        com_.Comm_SetTimeOut(chosen ? timeoutMs(s_.Time_Count) : clearOperatorMs_);
         clear_ = ClearPhase::Rescan;
         scanNext_ = 0;
     }
-    if (scanAddresses(1) != ScanStep::Done) return;
+    const ScanStep step = scanAddresses(1);
+    // Each channel shows what the rescan read from it at once.
+    view_.SelectDispItem();
+    if (step != ScanStep::Done) return;
     clear_ = ClearPhase::None;
     showLogBoxes();
     view_.dataClearRunning(false);
+}
+
+void Link::sendClearCommand(int ch) {
+    // The clear command alone waits 500 ms for its reply; everything else
+    // (a request let through between two commands, the rescan) keeps the
+    // time-out the operator chose, which the menu shows throughout.
+    const int operatorMs = com_.timeOut();
+    com_.Comm_SetTimeOut(kClearTimeoutMs);
+    const QString reply =
+        transact(ch, kWrite, QString::fromLatin1(kProbeItem), QString::fromLatin1(kClearCode), 3);
+    com_.Comm_SetTimeOut(operatorMs);
+    if (deviceWasClosed()) {
+        // Nothing went out: the command is sent once the device is back.
+        // Waiting for it is shown as the poll shows it.
+        view_.setStatusPanel(1, QString());
+        judge(reply, ch, -1, false);
+        return;
+    }
+    ++clearNext_;
+    // From its clear command on, nothing read from the controller before it
+    // is shown as current.
+    MonitorData& m = s_.Monitor_Data;
+    m.Unread(ch) = Unread::All;
+    m.PvRead(ch) = false;
+    judge(reply, ch, -1, true);
 }
 
 // ---------------------------------------------------------------- writes

@@ -86,7 +86,9 @@ public:
     void ReadPara_setflg();
     // The data clear, after the operator's Yes: its clear commands (at a
     // 500 ms time-out) and its rescan (at the operator's time-out) run from
-    // the link's ticks, one controller a tick, so the window stays live.
+    // the link's ticks, one controller a tick, so the window stays live. A
+    // clear command that finds the device closed waits for it, as the
+    // rescan does; the window is refreshed after every step.
     void mnuClear_Click();
 
     // Writes.
@@ -130,6 +132,9 @@ private:
     ScanStep scanAddresses(int addresses);
     // One step of a data clear: one clear command, or one address of its rescan.
     void dataClearStep();
+    // The clear command to channel ch (clearNext_), at its own time-out; the
+    // data clear moves on to the next channel only once it went out.
+    void sendClearCommand(int ch);
     // Logging boxes after a scan: an absent channel's box is shown disabled
     // and clear, a present one's as the operator chose it.
     void showLogBoxes();
@@ -174,12 +179,11 @@ private:
     int scanNext_ = 0;
     // Transactions that found the device closed.
     quint64 deviceClosedMisses_ = 0;
-    // The data clear: where it stands, the next channel of its clear
-    // commands, and the operator's time-out when no choice is in force.
+    // The data clear: where it stands and the next channel of its clear
+    // commands.
     enum class ClearPhase { None, Commands, Rescan };
     ClearPhase clear_ = ClearPhase::None;
     int clearNext_ = 0;
-    int clearOperatorMs_ = 0;
     // When a tick last found nothing to poll (the object's clock).
     qint64 lastIdleTick_ = kLongAgo;
 };

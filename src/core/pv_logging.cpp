@@ -159,7 +159,7 @@ void notePvExchange(PvLogState& log, const PvExchange& x) {
     if (x.answered) log.AnyReply = true;
     if (x.pvPoll)
         log.Current(x.ch) = x.pvMeasured;
-    else if (!x.answered)
+    else if (!x.answered || x.clearCommand)
         log.Current(x.ch) = false;  // its last value may be old by now
 }
 

@@ -93,11 +93,13 @@ struct PvExchange {
     bool pvPoll = false;      // the channel's PV was polled
     bool pvMeasured = false;  // ... and acknowledged with a number
     bool deviceGone = false;  // the device is closed after it
+    bool clearCommand = false;  // a data clear's clear command went out to the channel
 };
 // The only place that decides which PV values are current: a PV poll makes
 // the channel's value current when it brought a number and ends it
-// otherwise; any transaction without a reply ends it; a device that has gone
-// ends every channel's. Any reply marks the span as one with a live line.
+// otherwise; any transaction without a reply, and a clear command, ends it; a
+// device that has gone ends every channel's. Any reply marks the span as one
+// with a live line.
 void notePvExchange(PvLogState& log, const PvExchange& x);
 
 // Date of a row: the locale's short date form.

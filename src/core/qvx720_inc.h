@@ -91,6 +91,24 @@ enum ComState : qint16 {
     Com_Reopen = 6,
 };
 
+// What of a channel has not been read again since its clear command (bits
+// of MonitorData::Unread): its values from before the clear are not shown
+// as current. The settings come back with the data clear's rescan, the
+// monitored values with the poll.
+namespace Unread {
+inline constexpr quint8 PV = 0x01;
+inline constexpr quint8 MV = 0x02;
+inline constexpr quint8 CoolMV = 0x04;
+inline constexpr quint8 Status = 0x08;
+inline constexpr quint8 HeaterCurrent1 = 0x10;
+inline constexpr quint8 HeaterCurrent2 = 0x20;
+inline constexpr quint8 Monitored = 0x3F;  // items 0..5
+inline constexpr quint8 Settings = 0x40;   // every other item
+inline constexpr quint8 All = 0x7F;
+// The bit of item k.
+constexpr quint8 of(int k) { return k >= 0 && k <= 5 ? quint8(1u << k) : Settings; }
+}  // namespace Unread
+
 // Per-channel values polled or read in the start-up scan.
 struct MonitorData {
     Table1<qint16, kChannels> PvData;
@@ -102,9 +120,11 @@ struct MonitorData {
     Table1<qint16, kChannels> OptionData;
     Table1<qint16, kChannels> TypeData;
     Table1<qint16, kChannels> Connect_Code;
-    // An acknowledged PV has been stored since the start (the chart's PV pen
-    // draws only from then on).
+    // An acknowledged PV has been stored since the start or the channel's
+    // clear command (the chart's PV pen draws only from then on).
     Table1<bool, kChannels> PvRead;
+    // Unread bits: what has not been read since the channel's clear command.
+    Table1<quint8, kChannels> Unread;
 };
 
 // What the opener of a setting dialog hands to it.
@@ -180,7 +200,8 @@ struct HistoryTable {
 
 // What the logging file may show of each channel's PV. A value is current
 // from the PV poll that brought it until a transaction to the channel goes
-// without a reply or a PV poll brings no value. A span between two rows (for
+// without a reply, a clear command goes out to it, or a PV poll brings no
+// value. A span between two rows (for
 // the first row, since monitoring began) that brought no reply from any
 // channel had a dead line: the row shows no value at all. Kept by
 // notePvExchange alone.
@@ -249,6 +270,9 @@ public:
 
     // Handy bounds-checked shortcuts.
     bool present(int ch) const { return NoConnect(ch) == 0; }
+    // Item k of channel ch holds what the controller has now, as far as the
+    // program knows: read since the channel's last clear command.
+    bool current(int ch, int k) const { return (Monitor_Data.Unread(ch) & Unread::of(k)) == 0; }
 };
 
 // The item code of item index k (4 upper-case hex digits; "" for item 9).

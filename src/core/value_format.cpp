@@ -189,7 +189,8 @@ constexpr const char* kSignals[6] = {
 
 QString Disp_Data(const QVX720_INC& s, const StringTable& st, int k, int ch)
 {
-    if (!validItem(k) || !validChannel(ch))
+    // A value from before the channel's clear command is no value now.
+    if (!validItem(k) || !validChannel(ch) || !s.current(ch, k))
         return {};
     const int v = rawValue(s, k, ch);
     const int t = s.ParaData(ch, Item::InputType);

@@ -61,7 +61,8 @@ QString decimalPointName(int d);
 }  // namespace fmt
 
 // Display text of item k (0..66) of channel ch (0..94). An index outside
-// those bounds gives the empty text.
+// those bounds, or a value not read again since the channel's clear command,
+// gives the empty text.
 QString Disp_Data(const QVX720_INC& s, const StringTable& st, int k, int ch);
 
 // Display text of the all-channels page value of item k (0..66). Those

@@ -381,7 +381,13 @@ void MainDisp::postOutsideTick(std::function<void()> fn) {
 
 void MainDisp::setStatusPanel(int panel, const QString& text) {
     if (panel < 1 || panel > 4) return;
-    m_panelText[panel] = text;
+    // A re-read or transfer let through between two steps of a data clear
+    // hands panel 4 back to the clear, whose text stays until it ends.
+    if (panel == 4 && text.isEmpty() && m_link && m_link->dataClearRunning()) {
+        m_panelText[panel] = m_strings.text(454);
+    } else {
+        m_panelText[panel] = text;
+    }
     m_panelDirty[panel] = true;
     if (!m_deferPanels) flushStatusPanels();
 }
