@@ -4,6 +4,7 @@
 #include "preferences.h"
 #include "pv_logging.h"
 #include "transfer.h"
+#include "value_format.h"
 
 using namespace qvx;
 using namespace qvx::test;
@@ -538,6 +539,106 @@ TEST(Poll, NothingPresentTicksOncePerTimeout) {
             EXPECT_GT(ticks, 10 * 4000 / 2) << "present channels are polled without pause";
         }
     }
+}
+
+// However often the device goes during the clear commands, every present
+// controller gets its clear command, and the rescan starts only after the
+// last of them. A command whose wait the device did not live through is
+// sent again: the controller may not have had it.
+TEST(DataClear, EveryControllerGetsItsCommandThroughOutages) {
+    const struct { std::set<int> goneAfter; int goneDuring; std::map<int, int> expected; } table[] = {
+        {{0}, 0, {{2, 1}, {10, 1}, {94, 1}}},
+        {{1}, 0, {{2, 1}, {10, 1}, {94, 1}}},
+        {{0, 1, 2}, 0, {{2, 1}, {10, 1}, {94, 1}}},
+        {{}, 2, {{2, 1}, {10, 2}, {94, 1}}},
+    };
+    for (const auto& row : table) {
+        LinkRig r;
+        r.markPresent({2, 10, 94});
+        r.s.Write_Request.Com_State = Com_Monitor;
+        r.com.Comm_SetTimeOut(1000);
+        int commands = 0;
+        r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+            if (q.data == kClearCode && ++commands == row.goneDuring) r.unplugged = true;
+            return std::nullopt;
+        };
+        r.link.mnuClear_Click();
+        std::set<int> struck;
+        int backIn = 0;
+        for (int tick = 0; tick < 200 && r.link.dataClearRunning(); ++tick) {
+            if (row.goneAfter.count(commands) && struck.insert(commands).second) r.unplugged = true, backIn = 4;
+            if (r.unplugged && --backIn <= 0) r.unplugged = false;
+            r.link.Timer4_Timer();
+            r.now += 500;
+        }
+        ASSERT_FALSE(r.link.dataClearRunning());
+        EXPECT_EQ(struck.size(), row.goneAfter.size());
+        std::map<int, int> cleared;
+        size_t lastCommand = 0, firstProbe = r.sent.size();
+        for (size_t i = 0; i < r.sent.size(); ++i) {
+            const Sent& x = r.sent[i];
+            if (x.req.data == kClearCode) {
+                ++cleared[proto::channelOfAddress(x.req.address)];
+                lastCommand = i;
+                EXPECT_EQ(x.timeoutMs, 500);
+            }
+            if (x.req.command == ' ' && x.req.item == kProbeItem) firstProbe = std::min(firstProbe, i);
+        }
+        EXPECT_EQ(cleared, row.expected);
+        EXPECT_LT(lastCommand, firstProbe);
+        EXPECT_EQ(r.com.timeOut(), 1000);
+    }
+}
+
+// From a channel's clear command until the rescan has read its settings,
+// its values are neither shown nor logged as current; after the rescan its
+// settings show at once (every step refreshes the window), its monitored
+// values once the poll has read them again. A channel not yet cleared keeps
+// what it shows.
+TEST(DataClear, NothingFromBeforeTheClearIsShownOrLoggedAsCurrent) {
+    LinkRig r;
+    r.markPresent({0, 5});
+    r.s.Write_Request.Com_State = Com_Monitor;
+    for (int ch : {0, 5}) {
+        r.bank.values[{ch, "0080"}] = 150;  // PV 150, SV 200
+        r.bank.values[{ch, "0001"}] = 200;
+        r.s.ParaData(ch, Item::SV) = 200;
+    }
+    r.bank.values[{0, "0085"}] = StatusBit::Alarm1;
+    r.s.Poll_Cursor = {0, 0};
+    for (int n = 0; n < 4; ++n) r.link.Monitor_read();  // PVs and status words
+    const auto shown = [&](int ch) {
+        return std::make_tuple(Disp_Data(r.s, r.strings, Item::PV, ch), Disp_Data(r.s, r.strings, Item::SV, ch),
+                               logRowValues(r.s, r.strings, {ch}).value(0), r.s.Monitor_Data.PvRead(ch));
+    };
+    using Shown = std::tuple<QString, QString, QString, bool>;
+    ASSERT_EQ(shown(0), Shown("150", "200", "150", true));
+
+    // The controllers are cleared: PV 20, SV 0.
+    for (int ch : {0, 5}) r.bank.values[{ch, "0080"}] = 20, r.bank.values[{ch, "0001"}] = 0;
+    r.link.mnuClear_Click();
+    const int refreshes = r.view.refreshes;
+    r.link.Timer4_Timer();  // channel 0's clear command
+    EXPECT_EQ(shown(0), Shown("", "", "", false));
+    EXPECT_FALSE(r.s.current(0, Item::Status));
+    EXPECT_EQ(shown(5), Shown("150", "200", "150", true));
+    r.link.Timer4_Timer();  // channel 5's
+    r.link.Timer4_Timer();  // the rescan of address 0
+    EXPECT_EQ(r.view.refreshes, refreshes + 3);
+    EXPECT_EQ(shown(0), Shown("", "0", "", false));
+    EXPECT_FALSE(r.s.current(0, Item::Status));
+    while (r.link.dataClearRunning()) r.link.Timer4_Timer();
+    EXPECT_EQ(shown(5), Shown("", "0", "", false));
+
+    // The poll brings the monitored values back.
+    r.s.Poll_Cursor = {0, 0};
+    r.link.Monitor_read();
+    EXPECT_EQ(shown(0), Shown("20", "0", "20", true));
+    EXPECT_FALSE(r.s.current(0, Item::Status));
+    r.link.Monitor_read();
+    r.link.Monitor_read();
+    EXPECT_TRUE(r.s.current(0, Item::Status));
+    EXPECT_EQ(shown(5), Shown("20", "0", "20", true));
 }
 
 TEST(DataClear, RefusalsByErrorCode) {
