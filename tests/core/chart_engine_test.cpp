@@ -226,6 +226,18 @@ TEST(ChartPlot, WhichPensDrawAndInWhatOrder) {
     r.pv[5] = "200";
     ASSERT_EQ(r.plot.tick(r.inputs(true), r.strokes), PlotState::Tick::Sampled);
     EXPECT_EQ(r.strokes[1], (Stroke{30, 1900, 2850, 0x105}));
+    // Channel 5 is cleared: neither of its pens draws until its values are
+    // read again, and the PV pen then starts afresh (a gap, no line from
+    // the level before the clear).
+    r.s.Monitor_Data.PvRead(5) = false;
+    r.s.Monitor_Data.Unread(5) = Unread::All;
+    ASSERT_EQ(r.plot.tick(r.inputs(true), r.strokes), PlotState::Tick::Sampled);
+    EXPECT_EQ(r.strokes, (std::vector<Stroke>{{45, 950, 950, 0x202}}));
+    r.s.Monitor_Data.PvRead(5) = true;
+    r.s.Monitor_Data.Unread(5) = 0;
+    r.pv[5] = "100";
+    ASSERT_EQ(r.plot.tick(r.inputs(true), r.strokes), PlotState::Tick::Sampled);
+    EXPECT_EQ(r.strokes[1], (Stroke{60, 2850, 2850, 0x105}));
     // A restart takes the first level from the new text again.
     r.plot.restart();
     r.pv[5] = "0";

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <string>
 
@@ -422,6 +423,53 @@ TEST(MainBars, DependentFieldsAreReappliedTogether)
     b.refresh();
     EXPECT_TRUE(v.Alarmstatas.changed);
     EXPECT_EQ(v.barColor.value, 0x99);
+}
+
+// From a channel's clear command nothing read before it shows as current:
+// the settings come back with the rescan, the monitored values with the
+// poll. Every view of the main display and the one-channel view agree.
+TEST(ClearedChannel, ShowsOnlyWhatWasReadSinceItsClearCommand)
+{
+    const struct {
+        quint8 unread;
+        const char *pv, *sv;
+        qint32 alarm1, atLamp;
+        bool barValue;
+        const char* output;
+    } cases[] = {
+        {0, "150", "200", 0x11, LampColor::LightYellow, true, "<318>"},
+        {Unread::All, "", "", kWhite, kWhite, false, ""},
+        {Unread::Monitored, "", "200", kWhite, LampColor::LightYellow, false, "<318>"},  // rescanned
+        {Unread::Status, "150", "200", kWhite, LampColor::LightYellow, true, "<318>"},   // PV polled again
+    };
+    for (const auto& c : cases) {
+        Bank b;
+        const int ch = 82;
+        b.mon().PvData(ch) = 150;
+        b.para(ch, Item::SV) = 200;
+        b.mon().StatusData(ch) = StatusBit::Alarm1;
+        b.para(ch, Item::AutoTuning) = 1;
+        b.para(ch, Item::ControlOutputOff) = 1;
+        b.mon().Unread(ch) = c.unread;
+        b.in.panelPageBase = 80;
+        b.refresh();
+        const PanelView& p = b.views.main.panels[2];
+        EXPECT_EQ(s(p.DispPv.value), c.pv) << int(c.unread);
+        EXPECT_EQ(s(p.DispSv.value), c.sv) << int(c.unread);
+        EXPECT_EQ(p.Label_A1.value, c.alarm1) << int(c.unread);
+        EXPECT_EQ(p.Label_at.value, c.atLamp) << int(c.unread);
+        EXPECT_EQ(s(b.views.chart.pv[ch].value), c.pv);
+        b.in.displayMode = 3;
+        b.refresh();
+        EXPECT_EQ(std::isnan(b.views.main.bars[ch].Value.value), !c.barValue) << int(c.unread);
+        EXPECT_EQ(b.views.main.bars[ch].Alarmstatas.value, c.alarm1 == kWhite ? 0 : StatusBit::Alarm1);
+        b.in.mainTab = 1;
+        b.in.oneChannel = ch;
+        b.refresh();
+        EXPECT_EQ(s(b.views.one.Text_PV.value), c.pv) << int(c.unread);
+        EXPECT_EQ(s(b.views.one.Text_SV.value), c.sv) << int(c.unread);
+        EXPECT_EQ(s(b.views.one.Label_OUTOFF.value), c.output) << int(c.unread);
+    }
 }
 
 // ---------------------------------------------------------------------------
