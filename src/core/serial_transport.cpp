@@ -1,5 +1,6 @@
 #include "serial_transport.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #ifdef __linux__
 #include <linux/serial.h>
@@ -36,13 +38,6 @@ int deviceOpenErrno(const QString& device) {
     const bool tty = ::isatty(fd) == 1;
     ::close(fd);
     return tty ? 0 : ENOTTY;
-}
-
-// Whether a new file may be made beside lockFile: 0, or the system's reason.
-int folderRefusal(const QString& lockFile) {
-    if (lockFile.isEmpty()) return 0;
-    const QByteArray folder = QFileInfo(lockFile).absolutePath().toLocal8Bit();
-    return ::access(folder.constData(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
 // Low-latency mode hands each received byte on at once instead of after the
@@ -129,23 +124,76 @@ DeviceLock readDeviceLock(const QString& lockFile, const QString& thisHost,
     return lock;
 }
 
-DeviceLock lockRefusal(QSerialPort::SerialPortError error, int deviceErrno, const QString& lockFile,
-                       int lockFolderErrno) {
+bool processRuns(qint64 pid) {
+    return pid > 0 && pid <= std::numeric_limits<pid_t>::max() &&
+           (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+namespace {
+
+bool isAnotherProgram(const DeviceLock& lock) {
+    using H = DeviceLock::Holder;
+    return lock.holder == H::OtherHost || (lock.holder == H::Running && lock.pid != ::getpid());
+}
+
+DeviceLock namedHolder(const QString& lockFile) {
+    return readDeviceLock(lockFile, QSysInfo::machineHostName(), processRuns);
+}
+
+}  // namespace
+
+DeviceLock anotherProgramsLock(const QString& lockFile) {
+    if (lockFile.isEmpty() || !QFile::exists(lockFile)) return {};
+    DeviceLock lock = namedHolder(lockFile);
+    return isAnotherProgram(lock) ? lock : DeviceLock{};
+}
+
+int lockFolderRefusal(const QString& lockFile) {
+    if (lockFile.isEmpty()) return 0;
+    const QByteArray folder = QFile::encodeName(QFileInfo(lockFile).absolutePath());
+    if (::access(folder.constData(), W_OK | X_OK) != 0) return errno;
+    // A name no lock file has (mkstemp makes it with O_CREAT | O_EXCL).
+    QByteArray scratch = folder + "/.qvx720-lock-probe-XXXXXX";
+    const int fd = ::mkstemp(scratch.data());
+    if (fd < 0) return errno;
+    // A full disk may still let an empty file be made; the lock's lines
+    // need a block of their own, as they do in the serial library's lock.
+    const QByteArray line = QByteArray::number(qint64(::getpid())) + '\n';
+    int err = 0;
+    const ssize_t n = ::write(fd, line.constData(), static_cast<size_t>(line.size()));
+    if (n < 0) err = errno;
+    else if (n != line.size()) err = ENOSPC;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    ::unlink(scratch.constData());
+    return err;
+}
+
+DeviceLock lockRefusal(QSerialPort::SerialPortError error, const QString& lockFile,
+                       const std::function<int()>& deviceErrno, const std::function<int()>& lockFolderErrno) {
     using H = DeviceLock::Holder;
     // The port object refuses a lock it cannot take or make, and a busy or
     // forbidden device, all alike as a permission error.
     if (error != QSerialPort::PermissionError) return {};
-    // A device that refuses us itself stays refused whoever holds its lock.
-    if (deviceErrno != 0 && deviceErrno != EBUSY) return {};
-    if (lockFile.isEmpty()) return {H::NoFolder, {}, {}, 0, {}};
-    if (QFile::exists(lockFile)) {
-        return readDeviceLock(lockFile, QSysInfo::machineHostName(), [](qint64 pid) {
-            return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-        });
+    const bool present = !lockFile.isEmpty() && QFile::exists(lockFile);
+    DeviceLock named;
+    if (present) {
+        named = namedHolder(lockFile);
+        // Another program's device is not opened, not even to ask it why.
+        if (isAnotherProgram(named)) return named;
+    } else if (!lockFile.isEmpty()) {
+        // The port object could not make the lock, so it never reached the
+        // device: nor does this judge.
+        if (const int folder = lockFolderErrno(); folder != 0)
+            return {H::CannotMake, lockFile, {}, 0, {}, systemText(folder)};
     }
-    if (lockFolderErrno != 0) return {H::CannotMake, lockFile, {}, 0, {}};
+    // A device that refuses us itself stays refused whoever else held its
+    // lock (this process, an ended one, one the file does not name).
+    const int device = deviceErrno();
+    if (device != 0 && device != EBUSY) return {};
+    if (lockFile.isEmpty()) return {H::NoFolder, {}, {}, 0, {}, {}};
+    if (present) return named;
     // The lock was made and removed again: the device itself was busy.
-    if (deviceErrno == EBUSY) return {H::Exclusive, {}, {}, 0, {}};
+    if (device == EBUSY) return {H::Exclusive, {}, {}, 0, {}, {}};
     return {};
 }
 
@@ -173,19 +221,36 @@ bool SerialTransport::open(int baud) {
         error_ = systemText(errno);
         return false;
     }
+    // The lock of another program stands, whatever the port object would
+    // judge of it: unless the holder also keeps a flock() on the file (as
+    // Qt programs do), it takes over a file older than half a minute, or one
+    // that names no program or another program than the process with that
+    // number runs, and opens the device of a program that still runs.
+    const QString lockFile = serialLockFile(openPath_);
+    lock_ = anotherProgramsLock(lockFile);
+    if (lock_.holder != DeviceLock::Holder::None) {
+        error_ = QCoreApplication::translate("QSerialPort", "Permission error while locking the device") +
+                 QStringLiteral(" (%1)").arg(lock_.file);
+        return false;
+    }
     port_.setPortName(openPath_);
     if (!port_.open(QIODevice::ReadWrite)) {
         const auto e = port_.error();
         // The port object's own error tells no errno; the device's own open
         // does, for a refusal it does not explain or explains as permission.
-        int deviceErrno = 0;
-        if (e == QSerialPort::NoError || e == QSerialPort::UnknownError || e == QSerialPort::OpenError ||
-            e == QSerialPort::PermissionError)
-            deviceErrno = deviceOpenErrno(openPath_);
-        const QString lockFile = serialLockFile(openPath_);
-        lock_ = qvx::lockRefusal(e, deviceErrno, lockFile, folderRefusal(lockFile));
-        if (deviceErrno != 0) error_ = systemText(deviceErrno);
-        if (error_.isEmpty() || !lock_.file.isEmpty()) error_ = port_.errorString();
+        // It is asked at most once, and not when another program's lock or
+        // a lock that cannot be made was the cause.
+        std::optional<int> deviceErrno;
+        const auto askDevice = [&] {
+            if (!deviceErrno) deviceErrno = deviceOpenErrno(openPath_);
+            return *deviceErrno;
+        };
+        lock_ = qvx::lockRefusal(e, lockFile, askDevice, [&] { return lockFolderRefusal(lockFile); });
+        if (lock_.file.isEmpty() && (e == QSerialPort::NoError || e == QSerialPort::UnknownError ||
+                                     e == QSerialPort::OpenError || e == QSerialPort::PermissionError)) {
+            if (const int err = askDevice(); err != 0) error_ = systemText(err);
+        }
+        if (error_.isEmpty()) error_ = port_.errorString();
         if (!lock_.file.isEmpty()) error_ += QStringLiteral(" (%1)").arg(lock_.file);
         return false;
     }

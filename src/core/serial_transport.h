@@ -27,19 +27,41 @@ QString serialLockFile(const QString& openPath);
 // process of this computer (thisHost) still runs.
 DeviceLock readDeviceLock(const QString& lockFile, const QString& thisHost,
                           const std::function<bool(qint64 pid)>& running);
+// Whether a process still runs on this computer (a process of another user
+// counts: it runs, though it may not be signalled).
+bool processRuns(qint64 pid);
+// The lock of another program: lockFile names a process other than this one
+// that still runs on this computer (Holder Running) or a process of another
+// computer, whose life cannot be checked from here (OtherHost). Holder None
+// for every other lock file (none, this process's own, an ended process's,
+// one that names no process). Such a device is never opened: not by the port
+// object (which removes a lock file it judges stale by rules of its own, such
+// as the file's age, and opens the device) and not by the refusal's probe.
+DeviceLock anotherProgramsLock(const QString& lockFile);
+// Whether a new lock file could be made beside lockFile, judged without
+// touching the device: 0, or the system's reason. The folder's permission is
+// asked first (access()); then a scratch file of a unique name is made
+// (O_CREAT | O_EXCL), written as a lock file would be and removed at once, so
+// that a full disk or an exhausted quota is found too.
+int lockFolderRefusal(const QString& lockFile);
 // Why the port object refused a device, judged by what the system tells
 // once the refusal is over, never by the port's message (a loaded translation
-// changes it): error is the port object's error, deviceErrno the error of
-// the device's own open (0 when it opens), lockFile the lock file the serial
-// library uses ("" when it finds no lock folder) and lockFolderErrno whether
-// that file's folder lets a new file be made (0) or the system's reason not.
+// changes it): error is the port object's error, lockFile the lock file the
+// serial library uses ("" when it finds no lock folder). deviceErrno gives
+// the error of the device's own open (0 when it opens), lockFolderErrno gives
+// lockFolderRefusal(lockFile); each is called at most once and only when
+// the verdict needs it.
 // The port object takes the lock before it opens the device and removes it
 // again when the device refuses, so the lock is the cause only when its file
-// is still there or cannot be made. Otherwise a busy device is held
-// exclusively by another program; any other refusal is the device's own
-// (Holder None).
-DeviceLock lockRefusal(QSerialPort::SerialPortError error, int deviceErrno, const QString& lockFile,
-                       int lockFolderErrno);
+// is still there or cannot be made. Another program's lock
+// (anotherProgramsLock) is the verdict, without asking the device; so is a
+// lock file that cannot be made (the port object never reached the device).
+// A lock file left by this process, by an ended one or naming none is the
+// verdict unless the device refuses us itself. With no lock file, a busy
+// device is held exclusively by another program; any other refusal is the
+// device's own (Holder None).
+DeviceLock lockRefusal(QSerialPort::SerialPortError error, const QString& lockFile,
+                       const std::function<int()>& deviceErrno, const std::function<int()>& lockFolderErrno);
 
 class SerialTransport final : public Transport {
 public:
@@ -47,6 +69,7 @@ public:
     ~SerialTransport() override;
 
     // Opens the device and asks its driver for low-latency mode (best effort).
+    // A device whose lock file another program holds is refused untouched.
     bool open(int baud) override;
     void close() override;
     // False once the device has failed (hang-up, read or write error).

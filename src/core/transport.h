@@ -25,6 +25,7 @@ struct DeviceLock {
     QString program;  // the holder's program name ("" when the file gives none)
     qint64 pid = 0;
     QString host;     // the holder's computer, for OtherHost
+    QString reason;   // the system's reason, for CannotMake
 
     bool operator==(const DeviceLock&) const = default;
 };

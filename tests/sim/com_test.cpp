@@ -9,6 +9,7 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstring>
 #include <deque>
@@ -410,64 +411,152 @@ TEST(ComDevices, NamesMapAsTheSerialLibraryMapsThemAndOpenByTheirTarget) {
     }
 }
 
+// A process of this computer that runs until the test ends: the holder of
+// another program's lock.
+struct LiveProcess {
+    pid_t pid = ::fork();
+    LiveProcess() {
+        if (pid == 0) {
+            for (;;) ::pause();
+        }
+    }
+    ~LiveProcess() {
+        if (pid <= 0) return;
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+};
+
 TEST(ComDevices, TheLockIsNamedOnlyWhenItRefusedTheDeviceAndTellsWhoHoldsIt) {
     const pid_t child = ::fork();  // a process id that runs no more: a child that has ended
     ASSERT_GE(child, 0);
     if (child == 0) ::_exit(0);
     ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const LiveProcess other;  // another program, which still runs
+    ASSERT_GT(other.pid, 0);
     QTemporaryDir dir;
     const QString file = dir.filePath("LCK..pts_9");
     const auto fill = [&](QString t) {
         return t.replace("%self", QString::number(::getpid())).replace("%dead", QString::number(child))
-            .replace("%host", QSysInfo::machineHostName()).replace("%file", file);
+            .replace("%other", QString::number(other.pid)).replace("%host", QSysInfo::machineHostName())
+            .replace("%file", file);
     };
     using H = DeviceLock::Holder;
-    const char* const held = "%self\nqvx720\n%host\n";
+    const char* const held = "%self\nqvx720\n%host\n";       // this process's own lock
+    const char* const minicom = "%other\nminicom\n%host\n";  // another program's
+    const char* const far = "%other\nminicom\nfaraway\n";    // a program of another computer
+    const char* const inUse = "The device is in use by minicom, process %other (lock file %file).";
+    const char* const inUseFar = "The device is in use by minicom, process %other on the computer faraway (lock file %file).";
     // The port object makes the lock before it opens the device and removes
     // it when the device refuses: a lock file that is not there was no cause.
+    // The device is asked (opened) only when the lock does not settle it, and
+    // never when the lock is another program's.
     const struct {
         QSerialPort::SerialPortError error;
-        int deviceErrno;      // the device's own open (0: it opens)
+        int deviceErrno;      // what the device's own open would give (0: it opens)
         const char* lockFile; // its content ("" none); "-": no lock folder
-        int folderErrno;      // the lock folder's refusal of a new file
+        int folderErrno;      // what a new file in the lock folder would give
         H holder;
         const char* reason;   // the dialog's reason
+        bool deviceAsked;     // whether the device was opened to ask it
+        bool folderAsked;     // whether a new file was tried in the lock folder
     } rows[] = {
+        // Another program's lock: the device is not touched, whatever it would say.
+        {QSerialPort::PermissionError, 0, minicom, 0, H::Running, inUse, false, false},
+        {QSerialPort::PermissionError, EBUSY, minicom, 0, H::Running, inUse, false, false},
+        {QSerialPort::PermissionError, EACCES, minicom, 0, H::Running, inUse, false, false},
+        {QSerialPort::PermissionError, 0, "%other\n", 0, H::Running,
+         "The device is in use by process %other (lock file %file).", false, false},
+        {QSerialPort::PermissionError, 0, "      %other\n", 0, H::Running,
+         "The device is in use by process %other (lock file %file).", false, false},
+        {QSerialPort::PermissionError, 0, far, 0, H::OtherHost, inUseFar, false, false},
+        {QSerialPort::PermissionError, EACCES, "%self\nqvx720\nfaraway\n", 0, H::OtherHost,
+         "The device is in use by qvx720, process %self on the computer faraway (lock file %file).", false, false},
+        // This process's own lock (a second name of a device it has open).
         {QSerialPort::PermissionError, 0, held, 0, H::Running,
-         "The device is in use by qvx720, process %self (lock file %file)."},
+         "The device is in use by qvx720, process %self (lock file %file).", true, false},
         {QSerialPort::PermissionError, EBUSY, held, EACCES, H::Running,
-         "The device is in use by qvx720, process %self (lock file %file)."},
+         "The device is in use by qvx720, process %self (lock file %file).", true, false},
         {QSerialPort::PermissionError, 0, "      %dead\n", 0, H::Ended,
-         "The device is locked by the file %file, left by process %dead, which has ended: remove that file to use the device."},
+         "The device is locked by the file %file, left by process %dead, which has ended: remove that file to use the device.",
+         true, false},
         {QSerialPort::PermissionError, 0, "x1\n", 0, H::Unnamed,
-         "The device is locked by the file %file, which names no process: remove that file if no program uses the device."},
-        {QSerialPort::PermissionError, EBUSY, "", EACCES, H::CannotMake, "The device's lock file %file cannot be made."},
-        {QSerialPort::PermissionError, 0, "-", 0, H::NoFolder, "No lock folder for the device can be used."},
+         "The device is locked by the file %file, which names no process: remove that file if no program uses the device.",
+         true, false},
+        // The lock file cannot be made: the port object never reached the device.
+        {QSerialPort::PermissionError, EBUSY, "", EACCES, H::CannotMake,
+         "The device's lock file %file cannot be made (Permission denied).", false, true},
+        {QSerialPort::PermissionError, 0, "", ENOSPC, H::CannotMake,
+         "The device's lock file %file cannot be made (No space left on device).", false, true},
+        {QSerialPort::PermissionError, 0, "", EDQUOT, H::CannotMake,
+         "The device's lock file %file cannot be made (Disk quota exceeded).", false, true},
+        {QSerialPort::PermissionError, 0, "-", 0, H::NoFolder, "No lock folder for the device can be used.", true, false},
         // Held open exclusively by a program that took no lock.
         {QSerialPort::PermissionError, EBUSY, "", 0, H::Exclusive,
-         "The device is held by another program (Device or resource busy)."},
+         "The device is held by another program (Device or resource busy).", true, true},
         // The device itself refused us, or it failed otherwise: the system's reason stands.
-        {QSerialPort::PermissionError, EACCES, held, 0, H::None, "Permission denied"},
-        {QSerialPort::PermissionError, EACCES, "", 0, H::None, "Permission denied"},
-        {QSerialPort::OpenError, ENOTTY, held, 0, H::None, "Inappropriate ioctl for device"},
+        {QSerialPort::PermissionError, EACCES, held, 0, H::None, "Permission denied", true, false},
+        {QSerialPort::PermissionError, EACCES, "      %dead\n", 0, H::None, "Permission denied", true, false},
+        {QSerialPort::PermissionError, EACCES, "", 0, H::None, "Permission denied", true, true},
+        {QSerialPort::OpenError, ENOTTY, held, 0, H::None, "Inappropriate ioctl for device", false, false},
+        {QSerialPort::OpenError, ENOTTY, minicom, 0, H::None, "Inappropriate ioctl for device", false, false},
     };
     for (const auto& row : rows) {
         const QString content = fill(row.lockFile);
-        SCOPED_TRACE(content.toStdString() + " errno " + std::to_string(row.deviceErrno));
+        SCOPED_TRACE(content.toStdString() + " errno " + std::to_string(row.deviceErrno) + " folder " +
+                     std::to_string(row.folderErrno));
         QFile::remove(file);
         QFile f(file);
         if (!content.isEmpty() && content != "-") {
             ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content.toUtf8()) >= 0);
         }
         f.close();
-        const DeviceLock lock =
-            lockRefusal(row.error, row.deviceErrno, content == "-" ? QString() : file, row.folderErrno);
+        int deviceAsked = 0;
+        int folderAsked = 0;
+        const QString lockFile = content == "-" ? QString() : file;
+        const DeviceLock lock = lockRefusal(
+            row.error, lockFile, [&] { return ++deviceAsked, row.deviceErrno; },
+            [&] { return ++folderAsked, row.folderErrno; });
         EXPECT_EQ(lock.holder, row.holder);
+        EXPECT_EQ(deviceAsked, row.deviceAsked ? 1 : 0);
+        EXPECT_EQ(folderAsked, row.folderAsked ? 1 : 0);
         // The lock file is named only when the lock was the cause.
         EXPECT_EQ(lock.file.isEmpty(), row.holder == H::None || row.holder == H::Exclusive || row.holder == H::NoFolder);
         const QString system = QString::fromLocal8Bit(std::strerror(row.deviceErrno ? row.deviceErrno : EACCES));
         EXPECT_EQ(linkFailureText(StringTable::builtIn(StringTable::Language::English), "COM1", "/dev/pts/9",
                                   system, lock),
                   "COM1 (/dev/pts/9): " + fill(row.reason));
+        // Another program's lock is found before the port object is asked,
+        // the same as its refusal tells it.
+        const QString named = QString::fromLatin1(row.lockFile);
+        const bool another = named.contains("%other") || named.contains("faraway");
+        const DeviceLock before = anotherProgramsLock(lockFile);
+        EXPECT_EQ(before.holder, !another                    ? H::None
+                                 : named.contains("faraway") ? H::OtherHost
+                                                             : H::Running);
+        if (row.error == QSerialPort::PermissionError) {
+            EXPECT_EQ(before, another ? lock : DeviceLock{});
+        }
     }
+}
+
+TEST(ComDevices, ALockFileThatCannotBeMadeIsFoundWithoutTheDeviceAndLeavesNothingBehind) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("LCK..pts_9");
+    EXPECT_EQ(lockFolderRefusal(file), 0);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(lockFolderRefusal(dir.filePath("gone/LCK..pts_9")), ENOENT);
+    EXPECT_EQ(lockFolderRefusal(QString()), 0);
+    if (::geteuid() != 0) {  // the superuser writes into any folder
+        ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        EXPECT_EQ(lockFolderRefusal(file), EACCES);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    // The dialog names the file and the system's reason, in both tables.
+    const DeviceLock full{DeviceLock::Holder::CannotMake, file, {}, 0, {}, "No space left on device"};
+    EXPECT_EQ(deviceLockText(StringTable::builtIn(StringTable::Language::English), full),
+              "The device's lock file " + file + " cannot be made (No space left on device).");
+    EXPECT_EQ(deviceLockText(StringTable::builtIn(StringTable::Language::Japanese), full),
+              QString::fromUtf8("デバイスのロックファイル ") + file +
+                  QString::fromUtf8(" を作成できません（No space left on device）。"));
 }
