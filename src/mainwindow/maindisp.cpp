@@ -298,18 +298,34 @@ void MainDisp::Form_Load() {
 void MainDisp::connectHandlers() {
     connectButtons();
     setupLogging();
-    connect(SSTab2, &QTabWidget::currentChanged, this, [this](int) { SSTab2_Click(0); });
+    connect(SSTab2, &QTabWidget::currentChanged, this, [this](int) {
+        SSTab2_Click(0);
+        refreshSelectionNow();
+    });
     // A new row, chosen with the mouse, the keys or by program: the handler runs once.
-    connect(Select_Command, &QListWidget::currentRowChanged, this, [this](int) { Select_Command_Click(); });
-    connect(TabStrip1, &QTabBar::currentChanged, this, [this](int) { TabStrip1_Click(); });
+    connect(Select_Command, &QListWidget::currentRowChanged, this, [this](int) {
+        Select_Command_Click();
+        refreshSelectionNow();
+    });
+    connect(TabStrip1, &QTabBar::currentChanged, this, [this](int) {
+        TabStrip1_Click();
+        refreshSelectionNow();
+    });
     for (int i = 0; i < 4; ++i)
         connect(Option2[i], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) Option2_Click(i);
+            if (!on) return;
+            Option2_Click(i);
+            refreshSelectionNow();
         });
     for (int i = 0; i < 5; ++i)
         connect(Option1[i], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) Option1_Click(i);
+            if (!on) return;
+            Option1_Click(i);
+            refreshSelectionNow();
         });
+    connect(SSTab1, &QTabWidget::currentChanged, this, [this](int) { refreshSelectionNow(); });
+    connect(tb3_CHName, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this](int) { refreshSelectionNow(); });
     for (int i = 0; i < kAllPageIndexes; ++i)
         if (Option_Check[i]) connect(Option_Check[i], &QCheckBox::stateChanged, this, [this, i](int) {
                 Option_Check_Click(i);
@@ -655,6 +671,12 @@ void MainDisp::Select_Command_Click() {
 }
 
 void MainDisp::SSTab2_Click(int) { Select_Command_Click(); }
+
+void MainDisp::refreshSelectionNow() {
+    // Inside a tick (a box it raised, a transfer's wait) the tick refreshes
+    // when it ends; before the scan is done there is nothing to show.
+    if (m_link && !m_link->inTick() && isVisible()) SelectDispItem();
+}
 
 // ---- the window on the screen -------------------------------------------------------
 

@@ -184,6 +184,10 @@ public:
     void Select_Command_Click();
     void SSTab2_Click(int PreviousTab);
     void Timer3_Timer();
+    // A new page, channel or item chosen on the shown window is filled at
+    // once, not at the next tick: a step of a data clear or a silent
+    // controller can hold that tick back for a whole time-out.
+    void refreshSelectionNow();
 
     // ---- buttons ----
     // Channel setting and command buttons (rules in core/commands.h).

@@ -20,6 +20,7 @@
 #include "bargr.h"
 #include "korvel_chartctl.h"
 #include "lamp.h"
+#include "link.h"
 #include "maindisp.h"
 #include "mv_bergraph.h"
 #include "setting_items.h"
@@ -267,6 +268,30 @@ TEST_F(RefreshTest, DisplaySelectionRunsItsHandlerWhenSetByCode) {
 }
 
 // ---- tab 1, one channel ------------------------------------------------------------------
+
+// A page, channel or item chosen on the shown window is filled at once: the
+// next tick may be a whole time-out away (a data clear's step, a silent
+// controller). Inside a tick the tick's own refresh does it.
+TEST_F(RefreshTest, AChosenPageIsFilledWithoutWaitingForATick) {
+    struct NoHistory final : HistorySink {
+        void History_Write(const QString&, int, int) override {}
+        void AlarmChk(int) override {}
+    } sink;
+    Link link(state, *w->comm(), *store, strings, *w, sink);
+    w->setLink(&link);
+    w->show();
+    showTab(1);
+    w->tb3_CHName->setCurrentIndex(7);
+    EXPECT_EQ(w->Text_PV->text(), dd(Item::PV, 7));
+    EXPECT_EQ(w->Text_SV->text(), dd(Item::SV, 7));
+    state.ParaData(47, Item::SV) = 999;
+    showTab(0);
+    w->TabStrip1->setCurrentIndex(2);
+    EXPECT_EQ(w->DispSv[7]->text(), dd(Item::SV, 47));
+    w->Option2[2]->setChecked(true);
+    EXPECT_EQ(w->BarGr1[47]->Value(), 147.0f);
+    w->setLink(nullptr);
+}
 
 TEST_F(RefreshTest, OneChannelViewOfAConnectedChannel) {
     const int ch = 7;
