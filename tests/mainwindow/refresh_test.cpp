@@ -35,6 +35,12 @@ namespace {
 constexpr qint32 kWhite = 0xFFFFFF;
 constexpr qint32 kRed = 0x0000FF;
 
+// A link's history that keeps nothing.
+struct NoHistory final : HistorySink {
+    void History_Write(const QString&, int, int) override {}
+    void AlarmChk(int) override {}
+};
+
 // Shown by its own flag, whatever its tab page or frame shows.
 bool shown(const QWidget* w) { return w->isVisibleTo(w->parentWidget()); }
 
@@ -273,10 +279,7 @@ TEST_F(RefreshTest, DisplaySelectionRunsItsHandlerWhenSetByCode) {
 // next tick may be a whole time-out away (a data clear's step, a silent
 // controller). Inside a tick the tick's own refresh does it.
 TEST_F(RefreshTest, AChosenPageIsFilledWithoutWaitingForATick) {
-    struct NoHistory final : HistorySink {
-        void History_Write(const QString&, int, int) override {}
-        void AlarmChk(int) override {}
-    } sink;
+    NoHistory sink;
     Link link(state, *w->comm(), *store, strings, *w, sink);
     w->setLink(&link);
     w->show();
@@ -290,6 +293,26 @@ TEST_F(RefreshTest, AChosenPageIsFilledWithoutWaitingForATick) {
     EXPECT_EQ(w->DispSv[7]->text(), dd(Item::SV, 47));
     w->Option2[2]->setChecked(true);
     EXPECT_EQ(w->BarGr1[47]->Value(), 147.0f);
+    w->setLink(nullptr);
+}
+
+// Status panel 4 says "Data is being read now." for the whole data clear: a
+// re-read or transfer let through between two of its steps hands the panel
+// back to it, not to the empty text.
+TEST_F(RefreshTest, TheDataClearKeepsStatusPanelFourUntilItEnds) {
+    NoHistory sink;
+    Link link(state, *w->comm(), *store, strings, *w, sink);
+    w->setLink(&link);
+    ui.answers.push_back(UiSeam::Answer::Yes);
+    link.mnuClear_Click();
+    ASSERT_TRUE(link.dataClearRunning());
+    EXPECT_EQ(w->statusPanelText(4), strings.text(454));
+    w->setStatusPanel(4, strings.text(453));
+    w->setStatusPanel(4, QString());
+    EXPECT_EQ(w->statusPanelText(4), strings.text(454));
+    for (int tick = 0; tick < 2 * kChannels && link.dataClearRunning(); ++tick) link.Timer4_Timer();
+    ASSERT_FALSE(link.dataClearRunning());
+    EXPECT_EQ(w->statusPanelText(4), QString());
     w->setLink(nullptr);
 }
 
