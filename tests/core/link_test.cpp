@@ -494,8 +494,20 @@ TEST(DataClear, RunsFromTheTicksAndLetsAQueuedWriteThrough) {
     r.markPresent({3, 60});
     r.bank.present = {3, 60};
     r.s.Write_Request.Com_State = Com_Monitor;
+    r.com.Comm_SetTimeOut(700);
     r.link.mnuClear_Click();
-    for (int i = 0; i < 2 + 10; ++i) r.link.Timer4_Timer();  // two clear commands, ten addresses
+    r.link.Timer4_Timer();  // the first clear command
+    // A write that waited: it goes out between two clear commands, with the
+    // operator's time-out, not the clear command's.
+    queueSingleWrite(r.s, 60, 10);
+    r.link.Timer4_Timer();
+    ASSERT_EQ(r.sent.size(), 3u);
+    EXPECT_EQ(r.sent[1].key(), "60 P " + itemCode(10).toStdString() + " 0000");
+    EXPECT_EQ(r.sent[1].timeoutMs, 700);
+    EXPECT_EQ(r.sent[2].timeoutMs, 700);  // its read-back
+    for (int i = 0; i < 1 + 10; ++i) r.link.Timer4_Timer();  // the second clear command, ten addresses
+    EXPECT_EQ(r.sent[3].key(), "60 P 0000 9346");
+    EXPECT_EQ(r.sent[3].timeoutMs, 500);
     ASSERT_TRUE(r.link.dataClearRunning());
     EXPECT_EQ(r.view.progress.back(), 10);
     r.link.mnuClear_Click();
