@@ -174,7 +174,14 @@ void Link::commDialogOk(const QString& port, const QString& speed, int timeoutCh
 
 void Link::Timer4_Timer() {
     if (inTick_) return;
-    TickGuard guard(inTick_);
+    {
+        TickGuard guard(inTick_);
+        step();
+    }
+    lastTickEnd_ = com_.clockMs();
+}
+
+void Link::step() {
     WriteRequest& w = s_.Write_Request;
     // A data clear takes the place of the poll until its rescan ends. The
     // windows refuse new line work meanwhile; a request that still reaches
@@ -251,11 +258,15 @@ void Link::Timer4_Timer() {
     }
 }
 
+int Link::stepGapMs(int timeOutMs) { return std::clamp(timeOutMs / 40, 2, 50); }
+
 qint64 Link::msUntilNextTick() const {
     const qint16 state = s_.Write_Request.Com_State;
     if (state != Com_Reopen) {
         const qint64 reopen = com_.msUntilReopen();
-        if (reopen > 0 || state != Com_Monitor || clear_ != ClearPhase::None || anyPresent()) return reopen;
+        if (state == Com_FirstRead || clear_ != ClearPhase::None)
+            return std::max(reopen, lastTickEnd_ + stepGapMs(com_.timeOut()) - com_.clockMs());
+        if (reopen > 0 || state != Com_Monitor || anyPresent()) return reopen;
         // Nothing to poll: a tick a time-out, as with a closed device.
         return std::max<qint64>(0, lastIdleTick_ + com_.timeOut() - com_.clockMs());
     }

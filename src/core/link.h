@@ -62,8 +62,19 @@ public:
     // once). The retry state makes at most one link attempt per time-out and,
     // while the dialog waits, sets the line up once per time-out; a closed
     // device is tried once per time-out; with no channel present the poll
-    // has nothing to send and ticks once per time-out.
+    // has nothing to send and ticks once per time-out. Between two steps of
+    // the start-up scan or of a data clear it is at least stepGapMs() from
+    // the end of the last step.
     qint64 msUntilNextTick() const;
+    // The pause after each step of the start-up scan or of a data clear, at
+    // a reply time-out of timeOutMs. A step may block for a whole time-out,
+    // the window frozen meanwhile; in the pause the run loop takes the input
+    // that came and paints its answer. A box opened or closed then needs the
+    // window manager's part (a map, an expose) before it shows, which 50 ms
+    // covers; whatever still comes late waits for one more step, which at a
+    // short time-out is soon, so the pause shrinks with the time-out and
+    // costs the scan about a fortieth.
+    static int stepGapMs(int timeOutMs);
     // A data clear is under way (its clear commands or its rescan): other
     // line work waits for it or is refused.
     bool dataClearRunning() const { return clear_ != ClearPhase::None; }
@@ -116,6 +127,8 @@ public:
     void setProgramFolder(const QString& folder) { programFolder_ = folder; }
 
 private:
+    // The tick's work, under the re-entrancy guard.
+    void step();
     // One transaction to channel ch; NoReply_flg := false once it returns.
     QString transact(int ch, const QString& cmd, const QString& item, const QString& data, qint16 mode);
     // Acts on a reply by its class; on acknowledge stores item (when >= 0)
@@ -186,6 +199,8 @@ private:
     int clearNext_ = 0;
     // When a tick last found nothing to poll (the object's clock).
     qint64 lastIdleTick_ = kLongAgo;
+    // When the last tick returned (the object's clock).
+    qint64 lastTickEnd_ = kLongAgo;
 };
 
 }  // namespace qvx

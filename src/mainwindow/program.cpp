@@ -161,7 +161,14 @@ void Program::paceLinkTimer(int atLeastMs) {
     // then, so the window stays live and nothing spins.
     const int interval = int(std::clamp<qint64>(link_->msUntilNextTick(), atLeastMs,
                                                 std::max(atLeastMs, window_->comm()->timeOut())));
-    if (window_->Timer4->interval() != interval) window_->Timer4->setInterval(interval);
+    QTimer* timer = window_->Timer4;
+    // The timer's next time-out was fixed when the tick began; after a tick
+    // that blocked it is already due. A pause is counted from now instead
+    // (start() re-arms it), so the loop really goes idle for it.
+    if (timer->isActive() && interval > 1)
+        timer->start(interval);
+    else if (timer->interval() != interval)
+        timer->setInterval(interval);
 }
 
 bool Program::saveOnExit() {

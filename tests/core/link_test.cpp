@@ -653,6 +653,43 @@ TEST(DataClear, NothingFromBeforeTheClearIsShownOrLoggedAsCurrent) {
     EXPECT_EQ(shown(5), Shown("20", "0", "20", true));
 }
 
+// A step of the start-up scan or of a data clear may block for a whole
+// time-out. After each one the link asks for a pause, counted from the step's
+// end, in which the run loop answers and paints; the pauses cost the line
+// work at most a fortieth of its time, and the poll after it has none.
+TEST(StateMachine, MultiStepStatesPauseAfterEveryStep) {
+    const struct { const char* name; int ms; bool clear; } table[] = {
+        {"scan at 100 ms", 100, false}, {"clear at 100 ms", 100, true}, {"clear at 4000 ms", 4000, true}};
+    for (const auto& row : table) {
+        LinkRig r;
+        r.markPresent({1, 50});
+        r.com.Comm_SetTimeOut(row.ms);
+        r.s.Write_Request.Com_State = row.clear ? Com_Monitor : Com_FirstRead;
+        if (row.clear) r.link.mnuClear_Click();
+        const auto stepping = [&] {
+            return r.link.dataClearRunning() || r.s.Write_Request.Com_State == Com_FirstRead;
+        };
+        const qint64 start = r.now;
+        qint64 paused = 0;
+        int steps = 0;
+        while (stepping() && steps < 3 * kChannels) {
+            r.link.Timer4_Timer();
+            ++steps;
+            if (!stepping()) break;
+            const qint64 wait = r.link.msUntilNextTick();
+            ASSERT_GT(wait, 0) << row.name << ", step " << steps;
+            ASSERT_LE(wait, 50) << row.name;
+            r.now += wait;
+            ASSERT_EQ(r.link.msUntilNextTick(), 0) << row.name;
+            paused += wait;
+        }
+        EXPECT_EQ(steps, row.clear ? 2 + kChannels : kChannels) << row.name;
+        EXPECT_LE(paused * 40, r.now - start - paused) << row.name;
+        r.link.Timer4_Timer();
+        EXPECT_EQ(r.link.msUntilNextTick(), 0) << row.name << ": the poll goes on without a pause";
+    }
+}
+
 TEST(DataClear, RefusalsByErrorCode) {
     const struct { char code; int keyMessages; int history; } table[] = {{'5', 1, 0}, {'4', 0, 1}, {'1', 0, 1}};
     for (const auto& row : table) {

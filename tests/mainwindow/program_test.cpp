@@ -113,6 +113,26 @@ TEST(Program, StartsScansAndMonitors) {
     EXPECT_EQ(r.program->window().statusPanelText(1), "OK");
 }
 
+// A step of the start-up scan blocks the run loop for up to a time-out. The
+// link timer is re-armed from the step's end, not from its start (when it
+// would be due at once), so the loop answers and paints before the next step.
+TEST(Program, ScanStepsAreFollowedByAPauseOfTheLinkTimer) {
+    std::vector<int> remaining;
+    Rig r({0, 1});
+    r.o.initialTimeoutMs = 400;  // each empty address blocks 400 ms
+    r.start();
+    QTimer* timer = r.program->window().Timer4;
+    // Connected after the program's own handler: runs once the step is done.
+    QObject::connect(timer, &QTimer::timeout, timer, [&] {
+        if (r.s().Write_Request.Com_State == Com_FirstRead) remaining.push_back(timer->remainingTime());
+    });
+    ASSERT_TRUE(r.runUntil([&] { return remaining.size() >= 4; }));  // two present, two empty
+    for (int ms : remaining) {
+        EXPECT_GT(ms, 0);
+        EXPECT_LE(ms, Link::stepGapMs(400));
+    }
+}
+
 TEST(Program, FailingLinkCheckShowsDialogUntilOk) {
     // Every address but channel 0 answers, so the scan after OK stays short
     // at the dialog's time-out.
