@@ -295,6 +295,12 @@ QString Link::transact(int ch, const QString& cmd, const QString& item, const QS
     return reply;
 }
 
+void Link::showDeviceWait(int ch) {
+    // Waiting for the device: shown as the poll shows a missing reply.
+    view_.setStatusPanel(1, QString());
+    judge(QString(), ch, -1, false);
+}
+
 bool Link::deviceWasClosed() const { return !com_.lastReachedLine() && com_.lineDown(); }
 
 ReplyClass Link::judge(const QString& reply, int ch, int storeItem, bool keyCheck) {
@@ -420,9 +426,7 @@ bool Link::scanChannel(int ch) {
     MonitorData& m = s_.Monitor_Data;
     const QString probe = transact(ch, kRead, QString::fromLatin1(kProbeItem), QString(), 1);
     if (deviceWasClosed()) {
-        // Waiting for the device: shown as the poll shows it.
-        view_.setStatusPanel(1, QString());
-        judge(probe, ch, -1, false);
+        showDeviceWait(ch);
         return false;
     }
     s_.NoConnect(ch) = 0;
@@ -565,9 +569,7 @@ void Link::sendClearCommand(int ch) {
     com_.Comm_SetTimeOut(operatorMs);
     if (deviceWasClosed()) {
         // Nothing went out: the command is sent once the device is back.
-        // Waiting for it is shown as the poll shows it.
-        view_.setStatusPanel(1, QString());
-        judge(reply, ch, -1, false);
+        showDeviceWait(ch);
         return;
     }
     ++clearNext_;

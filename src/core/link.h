@@ -155,6 +155,9 @@ private:
     // The last transaction found the device closed: nothing went out, so a
     // missing reply says nothing of the controller.
     bool deviceWasClosed() const;
+    // A step of a scan or clear found the device closed: the panel and the
+    // communication error say so while it waits for the device.
+    void showDeviceWait(int ch);
     // The channel's settings are to be read again at its next answer: a new
     // reason, so it gets its full count of tries.
     void wantReRead(int ch);
