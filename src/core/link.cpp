@@ -174,28 +174,45 @@ void Link::commDialogOk(const QString& port, const QString& speed, int timeoutCh
 
 void Link::Timer4_Timer() {
     if (inTick_) return;
+    const qint64 start = com_.clockMs();
+    tickWaited_ = false;
     {
         TickGuard guard(inTick_);
         step();
     }
     lastTickEnd_ = com_.clockMs();
+    lastTickMs_ = lastTickEnd_ - start;
 }
 
 void Link::step() {
     WriteRequest& w = s_.Write_Request;
+    // Line work under way goes on, one frame a tick, before anything else.
+    switch (work_) {
+    case Work::Single:
+        OneData_write();
+        return;
+    case Work::ReRead:
+        ReadPara_setflg();
+        return;
+    case Work::Chain:
+        if (chainStep(chainSelected_)) afterChain();
+        return;
+    case Work::Scan: break;  // the scan's own state goes on below
+    case Work::None: serveReReads(); break;
+    }
     // A data clear takes the place of the poll until its rescan ends. The
     // windows refuse new line work meanwhile; a request that still reaches
     // the slot (a dialog opened before the clear) goes out between two of
-    // its steps, with the value the operator gave it.
-    if (clear_ != ClearPhase::None && w.Com_State == Com_Monitor) {
+    // its controllers, with the value the operator gave it.
+    if (clear_ != ClearPhase::None && (w.Com_State == Com_Monitor || (work_ == Work::Scan && clear_ == ClearPhase::Rescan))) {
         dataClearStep();
         return;
     }
     switch (w.Com_State) {
     case Com_FirstRead:
-        // One address a tick, so the opening form paints and a signal is
+        // One transaction a tick, so the opening form paints and a signal is
         // answered between them; the scan waits while the device is closed.
-        if (scanAddresses(1) != ScanStep::Done) break;
+        if (scanStep() != ScanStep::Done) break;
         // Requests made while the window's first message boxes are open must survive.
         w.Com_State = Com_Monitor;
         view_.startUpScanDone();
@@ -207,42 +224,21 @@ void Link::step() {
         break;
     case Com_WriteOne:
         OneData_write();
-        if (w.Para_chgflg) {
-            w.ReRead_Ch = w.Com_Ch;
-            w.Com_State = Com_ReRead;
-        } else {
-            w.Com_State = Com_Monitor;
-        }
         break;
     case Com_WriteAll:
-    case Com_WriteSelect: {
+    case Com_WriteSelect:
         // A single write that was pending when the chain was queued goes
-        // first, one asked for while the chain waited right after it; the
-        // re-reads the single writes ask for follow the chain, one for each.
-        const qint16 chainState = w.Com_State;
-        const qint16 chainCh = w.Com_Ch;
-        const int priorCh = runKeptWrite(w.Prior);
-        w.Com_Ch = chainCh;
-        if (chainState == Com_WriteAll)
-            AllData_write();
-        else
-            SelectData_write();
-        w.Com_State = Com_Monitor;
-        const int laterCh = runKeptWrite(w.Deferred);
-        if (w.Para_chgflg && (priorCh >= 0 || laterCh >= 0)) {
-            w.ReRead_Ch = static_cast<qint16>(priorCh >= 0 ? priorCh : laterCh);
-            w.Com_State = Com_ReRead;
-            nextReRead_ = priorCh >= 0 && laterCh >= 0 && laterCh != priorCh ? laterCh : -1;
+        // first, one asked for while the chain ran right after it; the
+        // re-reads the single writes ask for follow, one for each.
+        if (w.Prior.pending) {
+            const DeferredWrite prior = std::exchange(w.Prior, DeferredWrite{});
+            if (startSingle(prior)) OneData_write();
+            break;
         }
+        if (chainStep(w.Com_State == Com_WriteSelect)) afterChain();
         break;
-    }
     case Com_ReRead:
         ReadPara_setflg();
-        w.Com_State = Com_Monitor;
-        if (nextReRead_ >= 0) {
-            w.ReRead_Ch = static_cast<qint16>(std::exchange(nextReRead_, -1));
-            w.Com_State = Com_ReRead;
-        }
         break;
     case Com_Reopen:
         if (msUntilNextTick() > 0) break;  // not yet: asleep until then
@@ -264,9 +260,13 @@ qint64 Link::msUntilNextTick() const {
     const qint16 state = s_.Write_Request.Com_State;
     if (state != Com_Reopen) {
         const qint64 reopen = com_.msUntilReopen();
-        if (state == Com_FirstRead || clear_ != ClearPhase::None)
-            return std::max(reopen, lastTickEnd_ + stepGapMs(com_.timeOut()) - com_.clockMs());
-        if (reopen > 0 || state != Com_Monitor || anyPresent()) return reopen;
+        // Answering controllers are read at the line's limit; a step that
+        // waited out a silent one leaves the run loop its moment.
+        const qint64 gap = stepGapMs(com_.timeOut());
+        const qint64 pause = tickWaited_ ? gap : std::min(gap, lastTickMs_ / 40);
+        const qint64 paused = std::max<qint64>({0, reopen, lastTickEnd_ + pause - com_.clockMs()});
+        if (reopen > 0 || work_ != Work::None || state != Com_Monitor || clear_ != ClearPhase::None || anyPresent())
+            return paused;
         // Nothing to poll: a tick a time-out, as with a closed device.
         return std::max<qint64>(0, lastIdleTick_ + com_.timeOut() - com_.clockMs());
     }
@@ -283,13 +283,15 @@ QString Link::transact(int ch, const QString& cmd, const QString& item, const QS
     s_.Com_SubAdr = QStringLiteral(" ");
     const QString reply = com_.Comm_Transact(s_.Com_Adr, s_.Com_SubAdr, cmd, item, data, mode);
     s_.NoReply_flg = false;
-    if (deviceWasClosed()) ++deviceClosedMisses_;
+    // A silent controller: the whole time-out was waited out.
+    if (reply.isEmpty() && com_.lastReachedLine()) tickWaited_ = true;
     PvExchange x;
     x.ch = ch;
     x.answered = !reply.isEmpty();
     x.pvPoll = cmd == kRead && item == s_.ParaAddr(Item::PV);
     x.pvMeasured = x.pvPoll && replyClassOf(reply) == ReplyClass::Ack && parseHex4(com_.Comm_GetData(reply, 1));
-    x.clearCommand = cmd == kWrite && data == QLatin1String(kClearCode) && !deviceWasClosed();
+    x.clearCommand = cmd == kWrite && item == QLatin1String(kProbeItem) && data == QLatin1String(kClearCode) &&
+                     !deviceWasClosed();
     x.deviceGone = com_.lineDown();
     notePvExchange(s_.PvLog_State, x);
     return reply;
@@ -410,68 +412,105 @@ void Link::statecomchk(int ch) {
     }
 }
 
-// ---------------------------------------------------------------- scan, re-read, clear
+// ---------------------------------------------------------------- line work
 
-bool Link::bulkRead(int ch) {
-    const auto items = bulkReadItems(s_.Monitor_Data.OptionData(ch), s_.Monitor_Data.TypeData(ch));
-    bool allAnswered = true;
-    for (int k : items) {
-        const QString reply = transact(ch, kRead, s_.ParaAddr(k), QString(), 2);
-        if (judge(reply, ch, k, false) == ReplyClass::None) allAnswered = false;
-    }
-    return allAnswered;
+void Link::startWork(Work work, int ch, std::vector<CursorFrame> frames) {
+    work_ = work;
+    cursor_.start(ch, std::move(frames));
 }
 
-bool Link::scanChannel(int ch) {
-    MonitorData& m = s_.Monitor_Data;
-    const QString probe = transact(ch, kRead, QString::fromLatin1(kProbeItem), QString(), 1);
+void Link::endWork() {
+    work_ = Work::None;
+    cursor_.clear();
+}
+
+std::vector<CursorFrame> Link::scanFrames() {
+    return {{FrameKind::TypeWord, Item::TypeWord},
+            {FrameKind::OptionWord, Item::OptionWord},
+            {FrameKind::ScanCommand, -1},
+            {FrameKind::ExtensionA, -1},
+            {FrameKind::ExtensionQ, -1}};
+}
+
+std::vector<CursorFrame> Link::settingFrames(int ch) const {
+    std::vector<CursorFrame> frames;
+    for (int k : bulkReadItems(s_.Monitor_Data.OptionData(ch), s_.Monitor_Data.TypeData(ch)))
+        frames.push_back({FrameKind::Read, k});
+    return frames;
+}
+
+void Link::skipUnchosenLinks() {
+    // A link of the write-selected chain goes out only while its box is
+    // checked: the boxes are read as each link comes up.
+    while (!cursor_.atEnd() && cursor_.frame().kind == FrameKind::SelectWrite &&
+           OptionChk(s_.ParaAddr(cursor_.frame().item)) != 1)
+        cursor_.skip();
+}
+
+Link::CursorStep Link::cursorStep() {
+    skipUnchosenLinks();
+    if (cursor_.atEnd()) return CursorStep::Ended;
+    const int ch = cursor_.channel();
+    const CursorFrame f = cursor_.frame();
+    const QString probeItem = QString::fromLatin1(kProbeItem);
+    QString reply;
+    int storeItem = -1;
+    bool keyCheck = false;
+    switch (f.kind) {
+    case FrameKind::TypeWord:
+    case FrameKind::OptionWord:
+    case FrameKind::Read:
+        reply = transact(ch, kRead, s_.ParaAddr(f.item), QString(), 2);
+        storeItem = f.item;
+        break;
+    case FrameKind::ScanCommand: reply = transact(ch, kWrite, probeItem, QString::fromLatin1(kScanCode), 2); break;
+    case FrameKind::ExtensionA: reply = transact(ch, QStringLiteral("a"), QString(), QString(), 2); break;
+    case FrameKind::ExtensionQ: reply = transact(ch, QStringLiteral("q"), probeItem, QStringLiteral("0000"), 2); break;
+    case FrameKind::ChainWrite:
+    case FrameKind::SelectWrite:
+        reply = transact(ch, kWrite, s_.ParaAddr(f.item), Hex4_Text(s_.ParaData(ch, f.item)), 2);
+        break;
+    case FrameKind::SingleWrite:
+        reply = transact(ch, kWrite, single_.code, Hex4_Text(s_.ParaData(ch, f.item)), 2);
+        keyCheck = true;
+        break;
+    case FrameKind::ReadBack:
+        reply = transact(ch, kRead, single_.code, QString(), 2);
+        storeItem = f.item;
+        break;
+    }
     if (deviceWasClosed()) {
         showDeviceWait(ch);
-        return false;
+        return CursorStep::DeviceClosed;
     }
-    s_.NoConnect(ch) = 0;
-    if (probe.isEmpty()) {
-        s_.NoConnect(ch) = 1;
-        statusAcked_[std::size_t(ch)] = false;
-        reReadWanted_[std::size_t(ch)] = false;
-        // A controller that no longer answers has no unit: the displays
-        // must not show its last values as live.
-        m.Connect_Code(ch) = 0;
-        return true;
+    const ReplyClass c = judge(reply, ch, storeItem, keyCheck);
+    if (!cursor_.moveOn(c != ReplyClass::None, c == ReplyClass::Ack)) return CursorStep::Cut;
+    switch (f.kind) {
+    case FrameKind::ExtensionA:
+        if (c == ReplyClass::Ack) {
+            MonitorData& m = s_.Monitor_Data;
+            const qint16 v = Hex4_Value(com_.Comm_GetData(reply, 1));
+            m.OptionData(ch) = static_cast<qint16>(m.OptionData(ch) | (v & OptionBit::ScanMerge));
+        }
+        break;
+    case FrameKind::ExtensionQ:
+        // The words are in: the settings they call for follow.
+        wordsUnread_[std::size_t(ch)] = false;
+        cursor_.add(FrameKind::Read, bulkReadItems(s_.Monitor_Data.OptionData(ch), s_.Monitor_Data.TypeData(ch)));
+        break;
+    case FrameKind::ReadBack:
+        // Without the read-back the window keeps the requested value, which
+        // the controller may never have taken: it is read back at its next answer.
+        if (c != ReplyClass::Ack) wantReRead(ch);
+        break;
+    default: break;
     }
-    // Every exchange of the address must reach the line; when the device
-    // goes on the way, the address is probed again from the start.
-    const quint64 missesBefore = deviceClosedMisses_;
-    const auto step = [&](const QString& cmd, const QString& item, const QString& data, int storeItem) {
-        const QString reply = transact(ch, cmd, item, data, 2);
-        return std::pair{reply, judge(reply, ch, storeItem, false)};
-    };
-    m.Connect_Code(ch) = Hex4_Value(com_.Comm_GetData(probe, 1));
-    step(kRead, s_.ParaAddr(Item::TypeWord), QString(), Item::TypeWord);
-    step(kRead, s_.ParaAddr(Item::OptionWord), QString(), Item::OptionWord);
-    step(kWrite, QString::fromLatin1(kProbeItem), QString::fromLatin1(kScanCode), -1);
-    const auto [a, aClass] = step(QStringLiteral("a"), QString(), QString(), -1);
-    if (aClass == ReplyClass::Ack) {
-        const qint16 v = Hex4_Value(com_.Comm_GetData(a, 1));
-        m.OptionData(ch) = static_cast<qint16>(m.OptionData(ch) | (v & OptionBit::ScanMerge));
-    }
-    step(QStringLiteral("q"), QString::fromLatin1(kProbeItem), QStringLiteral("0000"), -1);
-    if (deviceClosedMisses_ != missesBefore) return false;
-    const bool allAnswered = bulkRead(ch);
-    if (deviceClosedMisses_ != missesBefore) return false;
-    // The data clear's rescan has read the settings again; what was polled
-    // before the clear is current only once the poll has read it anew.
-    if (clear_ == ClearPhase::Rescan) {
-        m.Unread(ch) = Unread::Monitored;
-        m.PvRead(ch) = false;
-    }
-    reReadTries_[std::size_t(ch)] = 0;
-    reReadWanted_[std::size_t(ch)] = !allAnswered;
-    s_.UnitText(ch) = store_.read(QStringLiteral("UNIT") + channelKey3(ch), QStringLiteral("%"));
-    s_.DecimalData(ch) = readInt16(store_, decimalPointKey(ch), 0);
-    s_.ParaData(ch, Item::DecimalPoint) = s_.DecimalData(ch);
-    return true;
+    // The chain ends with its last link sent, not a tick later.
+    skipUnchosenLinks();
+    return cursor_.atEnd() ? CursorStep::Ended : CursorStep::Going;
 }
+
+// ---------------------------------------------------------------- scan, re-read, clear
 
 bool Link::anyPresent() const {
     for (int ch = 0; ch < kChannels; ++ch)
@@ -479,54 +518,135 @@ bool Link::anyPresent() const {
     return false;
 }
 
-Link::ScanStep Link::scanAddresses(int addresses) {
-    s_.Com_Adr = QStringLiteral(" ");
-    s_.Com_SubAdr = QStringLiteral(" ");
-    if (scanNext_ == 0) {
-        com_.Comm_PreRead1();
-        com_.Comm_PreRead2();
+Link::ScanStep Link::scanStep() {
+    if (work_ != Work::Scan) {
+        const int ch = scanNext_;
+        if (ch == 0) {
+            s_.Com_Adr = QStringLiteral(" ");
+            s_.Com_SubAdr = QStringLiteral(" ");
+            com_.Comm_PreRead1();
+            com_.Comm_PreRead2();
+        }
+        MonitorData& m = s_.Monitor_Data;
+        const QString probe = transact(ch, kRead, QString::fromLatin1(kProbeItem), QString(), 1);
+        if (deviceWasClosed()) {
+            // The address waits for the device.
+            showDeviceWait(ch);
+            return ScanStep::DeviceClosed;
+        }
+        s_.NoConnect(ch) = 0;
+        if (probe.isEmpty()) {
+            s_.NoConnect(ch) = 1;
+            statusAcked_[std::size_t(ch)] = false;
+            reReadWanted_[std::size_t(ch)] = false;
+            // A controller that no longer answers has no unit: the displays
+            // must not show its last values as live.
+            m.Connect_Code(ch) = 0;
+            return nextScanAddress();
+        }
+        m.Connect_Code(ch) = Hex4_Value(com_.Comm_GetData(probe, 1));
+        wordsUnread_[std::size_t(ch)] = true;
+        startWork(Work::Scan, ch, scanFrames());
+        return ScanStep::Going;
     }
-    for (int n = 0; n < addresses && scanNext_ < kChannels; ++n, ++scanNext_) {
-        // The device is closed: this address waits for it.
-        if (!scanChannel(scanNext_)) return ScanStep::DeviceClosed;
-        view_.setScanProgress(scanNext_ + 1);
+    const int ch = cursor_.channel();
+    switch (cursorStep()) {
+    case CursorStep::Going: return ScanStep::Going;
+    case CursorStep::DeviceClosed: return ScanStep::DeviceClosed;  // the frame goes again once it is back
+    case CursorStep::Cut: finishScanAddress(ch, true); break;
+    case CursorStep::Ended: finishScanAddress(ch, false); break;
     }
-    if (scanNext_ < kChannels) return ScanStep::Going;
+    return nextScanAddress();
+}
+
+void Link::finishScanAddress(int ch, bool cut) {
+    MonitorData& m = s_.Monitor_Data;
+    // The data clear's rescan has read the settings again; what was polled
+    // before the clear is current only once the poll has read it anew.
+    if (clear_ == ClearPhase::Rescan) {
+        m.Unread(ch) = Unread::Monitored;
+        m.PvRead(ch) = false;
+    }
+    // A controller left in the middle of its read is read whole when it
+    // answers again; its settings are not shown as read meanwhile.
+    if (cut) m.Unread(ch) |= Unread::Settings;
+    reReadTries_[std::size_t(ch)] = 0;
+    reReadWanted_[std::size_t(ch)] = cut || !cursor_.allAnswered();
+    endWork();
+    s_.UnitText(ch) = store_.read(QStringLiteral("UNIT") + channelKey3(ch), QStringLiteral("%"));
+    s_.DecimalData(ch) = readInt16(store_, decimalPointKey(ch), 0);
+    s_.ParaData(ch, Item::DecimalPoint) = s_.DecimalData(ch);
+}
+
+Link::ScanStep Link::nextScanAddress() {
+    view_.setScanProgress(scanNext_ + 1);
+    if (++scanNext_ < kChannels) return ScanStep::Going;
     scanNext_ = 0;
     return ScanStep::Done;
 }
 
-bool Link::Setdata_read() { return scanAddresses(kChannels) == ScanStep::Done; }
+bool Link::Setdata_read() {
+    ScanStep step = ScanStep::Going;
+    while (step == ScanStep::Going) step = scanStep();
+    return step == ScanStep::Done;
+}
 
-void Link::ReadPara_setflg() {
+bool Link::ReadPara_setflg() {
     WriteRequest& w = s_.Write_Request;
-    s_.Com_SubAdr = QStringLiteral(" ");
-    com_.Comm_PreRead1();
-    com_.Comm_PreRead2();
-    view_.setStatusPanel(4, strings_.text(454));
-    const int ch = w.ReRead_Ch;
-    auto& tries = reReadTries_.at(std::size_t(ch));
-    // A re-read that does not follow an unfinished one has a reason of its
-    // own (the controller asked, a write): it starts its own count.
-    if (!reReadWanted_[std::size_t(ch)]) tries = 0;
-    const quint64 missesBefore = deviceClosedMisses_;
-    const bool complete = bulkRead(ch);
-    if (complete) s_.Monitor_Data.Unread(ch) &= quint8(~Unread::Settings);
-    if (complete || deviceClosedMisses_ != missesBefore) {
+    if (work_ != Work::ReRead) {
+        const int ch = w.ReRead_Ch;
+        // Taken from the slot: a request written meanwhile waits there.
+        if (w.Com_State == Com_ReRead) w.Com_State = Com_Monitor;
+        w.Para_chgflg = false;
+        s_.Com_SubAdr = QStringLiteral(" ");
+        com_.Comm_PreRead1();
+        com_.Comm_PreRead2();
+        view_.setStatusPanel(4, strings_.text(454));
+        // A re-read that does not follow an unfinished one has a reason of
+        // its own (the controller asked, a write): it starts its own count.
+        if (!reReadWanted_.at(std::size_t(ch))) reReadTries_[std::size_t(ch)] = 0;
+        // The rest of a read that was left before the words: from them on.
+        startWork(Work::ReRead, ch, wordsUnread_[std::size_t(ch)] ? scanFrames() : settingFrames(ch));
+    }
+    const int ch = cursor_.channel();
+    const CursorStep step = cursorStep();
+    if (step == CursorStep::Going) return false;
+    auto& tries = reReadTries_[std::size_t(ch)];
+    const bool complete = step == CursorStep::Ended && cursor_.allAnswered();
+    if (complete) {
+        s_.Monitor_Data.Unread(ch) &= quint8(~Unread::Settings);
+        tries = 0;
+        reReadWanted_[std::size_t(ch)] = false;
+    } else if (step == CursorStep::DeviceClosed) {
         // Read again when the device is back, however often it goes.
         tries = 0;
-        reReadWanted_[std::size_t(ch)] = !complete;
+        reReadWanted_[std::size_t(ch)] = true;
     } else {
         // A controller that keeps leaving items unanswered is not read for ever.
         reReadWanted_[std::size_t(ch)] = ++tries < kReReadTries;
     }
+    endWork();
     view_.setStatusPanel(4, QString());
-    w.Para_chgflg = false;
+    serveReReads();
+    return true;
 }
 
 void Link::wantReRead(int ch) {
     reReadWanted_.at(std::size_t(ch)) = true;
     reReadTries_[std::size_t(ch)] = 0;
+}
+
+void Link::askReRead(int ch) {
+    if (std::find(reReadQueue_.begin(), reReadQueue_.end(), ch) == reReadQueue_.end()) reReadQueue_.push_back(ch);
+    serveReReads();
+}
+
+void Link::serveReReads() {
+    WriteRequest& w = s_.Write_Request;
+    if (reReadQueue_.empty() || w.Com_State != Com_Monitor) return;
+    w.ReRead_Ch = static_cast<qint16>(reReadQueue_.front());
+    w.Com_State = Com_ReRead;
+    reReadQueue_.erase(reReadQueue_.begin());
 }
 
 void Link::mnuClear_Click() {
@@ -549,7 +669,7 @@ void Link::dataClearStep() {
         clear_ = ClearPhase::Rescan;
         scanNext_ = 0;
     }
-    const ScanStep step = scanAddresses(1);
+    const ScanStep step = scanStep();
     // Each channel shows what the rescan read from it at once.
     view_.SelectDispItem();
     if (step != ScanStep::Done) return;
@@ -583,33 +703,41 @@ void Link::sendClearCommand(int ch) {
 
 // ---------------------------------------------------------------- writes
 
-void Link::OneData_write() {
-    const WriteRequest& w = s_.Write_Request;
-    const int ch = w.Com_Ch;
-    const int item = w.Com_Item;
-    const QString data = Hex4_Text(s_.ParaData(ch, item));
-    if (s_.NoConnect(ch) != 0) return;
-    judge(transact(ch, kWrite, w.Com_Code, data, 2), ch, -1, true);
-    if (w.Com_Code == QLatin1String(kAlarmCommandCode)) return;
-    // Without the read-back the window keeps the requested value, which the
-    // controller may never have taken: it is read back at its next answer.
-    if (judge(transact(ch, kRead, w.Com_Code, QString(), 2), ch, item, false) != ReplyClass::Ack)
-        wantReRead(ch);
+bool Link::startSingle(const DeferredWrite& request) {
+    single_ = request;
+    const int ch = request.ch;
+    if (s_.NoConnect(ch) != 0) {
+        singleDone();
+        return false;
+    }
+    std::vector<CursorFrame> frames = {{FrameKind::SingleWrite, request.item}};
+    if (request.code != QLatin1String(kAlarmCommandCode)) frames.push_back({FrameKind::ReadBack, request.item});
+    startWork(Work::Single, ch, std::move(frames));
+    return true;
 }
 
-int Link::runKeptWrite(DeferredWrite& kept) {
-    if (!kept.pending) return -1;
-    WriteRequest& w = s_.Write_Request;
-    w.Com_Ch = kept.ch;
-    w.Com_Item = kept.item;
-    w.Com_Code = kept.code;
-    kept.pending = false;
-    OneData_write();
-    return kept.ch;
+void Link::singleDone() {
+    endWork();
+    if (s_.Write_Request.Para_chgflg) askReRead(single_.ch);
 }
 
-ReplyClass Link::sendChainLink(int ch, int k) {
-    return judge(transact(ch, kWrite, s_.ParaAddr(k), Hex4_Text(s_.ParaData(ch, k)), 2), ch, -1, false);
+bool Link::OneData_write() {
+    if (work_ != Work::Single) {
+        WriteRequest& w = s_.Write_Request;
+        const DeferredWrite request{true, w.Com_Ch, w.Com_Item, w.Com_Code};
+        // Taken from the slot: a request written meanwhile waits there.
+        if (w.Com_State == Com_WriteOne) w.Com_State = Com_Monitor;
+        if (!startSingle(request)) return true;
+    }
+    const int ch = cursor_.channel();
+    switch (cursorStep()) {
+    case CursorStep::Going: return false;
+    case CursorStep::DeviceClosed:
+    case CursorStep::Cut: wantReRead(ch); break;
+    case CursorStep::Ended: break;
+    }
+    singleDone();
+    return true;
 }
 
 void Link::chainDone(int ch, bool allTaken) {
@@ -618,21 +746,41 @@ void Link::chainDone(int ch, bool allTaken) {
     s_.Write_Request.AllSend_flg = false;
 }
 
-void Link::AllData_write() {
-    const int ch = s_.Write_Request.Com_Ch;
-    bool allTaken = true;
-    if (s_.NoConnect(ch) == 0)
-        for (int k : kWriteAllChain) allTaken = sendChainLink(ch, k) == ReplyClass::Ack && allTaken;
-    chainDone(ch, allTaken);
+bool Link::chainStep(bool selected) {
+    if (work_ != Work::Chain) {
+        const int ch = s_.Write_Request.Com_Ch;
+        std::vector<CursorFrame> frames;
+        const FrameKind kind = selected ? FrameKind::SelectWrite : FrameKind::ChainWrite;
+        if (s_.NoConnect(ch) == 0) {
+            if (selected)
+                for (int k : kWriteSelectChain) frames.push_back({kind, k});
+            else
+                for (int k : kWriteAllChain) frames.push_back({kind, k});
+        }
+        chainSelected_ = selected;
+        startWork(Work::Chain, ch, std::move(frames));
+    }
+    const int ch = cursor_.channel();
+    const CursorStep step = cursorStep();
+    if (step == CursorStep::Going) return false;
+    // Cut off (a silent controller, a device gone): the links not sent
+    // count as not taken.
+    chainDone(ch, step == CursorStep::Ended && cursor_.allTaken());
+    endWork();
+    return true;
 }
 
-void Link::SelectData_write() {
-    const int ch = s_.Write_Request.Com_Ch;
-    bool allTaken = true;
-    if (s_.NoConnect(ch) == 0)
-        for (int k : kWriteSelectChain)
-            if (OptionChk(s_.ParaAddr(k)) == 1) allTaken = sendChainLink(ch, k) == ReplyClass::Ack && allTaken;
-    chainDone(ch, allTaken);
+bool Link::AllData_write() { return chainStep(false); }
+
+bool Link::SelectData_write() { return chainStep(true); }
+
+void Link::afterChain() {
+    WriteRequest& w = s_.Write_Request;
+    w.Com_State = Com_Monitor;
+    // The re-reads asked for wait for the kept write: a request written
+    // meanwhile could displace one taken into the slot early.
+    if (w.Deferred.pending && startSingle(std::exchange(w.Deferred, DeferredWrite{}))) return;
+    serveReReads();
 }
 
 qint16 Link::OptionChk(const QString& code) const {

@@ -8,6 +8,7 @@
 #include <limits>
 #include <vector>
 
+#include "line_cursor.h"
 #include "link_view.h"
 #include "qvx720_inc.h"
 #include "qvx720com.h"
@@ -62,22 +63,26 @@ public:
     // once). The retry state makes at most one link attempt per time-out and,
     // while the dialog waits, sets the line up once per time-out; a closed
     // device is tried once per time-out; with no channel present the poll
-    // has nothing to send and ticks once per time-out. Between two steps of
-    // the start-up scan or of a data clear it is at least stepGapMs() from
-    // the end of the last step.
+    // has nothing to send and ticks once per time-out. After a tick whose
+    // transaction waited out its time-out (a silent controller) it is at
+    // least stepGapMs() from the tick's end; after any other, a fortieth of
+    // what the tick took, at most that.
     qint64 msUntilNextTick() const;
-    // The pause after each step of the start-up scan or of a data clear, at
-    // a reply time-out of timeOutMs. A step may block for a whole time-out,
-    // the window frozen meanwhile; in the pause the run loop takes the input
-    // that came and paints its answer. A box opened or closed then needs the
-    // window manager's part (a map, an expose) before it shows, which 50 ms
-    // covers; whatever still comes late waits for one more step, which at a
-    // short time-out is soon, so the pause shrinks with the time-out and
-    // costs the scan about a fortieth.
+    // The pause after a step that waited out a reply time-out of timeOutMs.
+    // The step held the window frozen meanwhile; in the pause the run loop
+    // takes the input that came and paints its answer. A box opened or
+    // closed then needs the window manager's part (a map, an expose) before
+    // it shows, which 50 ms covers; whatever still comes late waits for one
+    // more step, which at a short time-out is soon, so the pause shrinks
+    // with the time-out and costs a silent controller about a fortieth.
     static int stepGapMs(int timeOutMs);
     // A data clear is under way (its clear commands or its rescan): other
     // line work waits for it or is refused.
     bool dataClearRunning() const { return clear_ != ClearPhase::None; }
+    // Line work of several transactions to one controller is under way (the
+    // read of a scanned address, a re-read, a chain, a single write): each
+    // tick sends one of its frames until it ends.
+    bool lineWorkRunning() const { return work_ != Work::None; }
 
     // The poll: at most one transaction.
     void Monitor_read();
@@ -88,13 +93,16 @@ public:
     // acknowledged) and the auto-tuning flag.
     void statecomchk(int ch);
 
-    // Start-up scan of all 95 addresses; re-read of ReRead_Ch; data clear.
-    // The opening form's bar counts the addresses judged. An address probed
-    // while the device was closed is not judged: the scan stops there with
-    // the communication error shown and returns false, and the next call
-    // goes on from that address. True once every address is judged.
+    // Start-up scan of all 95 addresses, whole (tests and benchmarks; the
+    // state machine steps it one transaction a tick). The opening form's bar
+    // counts the addresses judged. A frame that found the device closed is
+    // not judged: the scan stops there with the communication error shown
+    // and returns false, and the next call goes on with that frame. True
+    // once every address is judged.
     bool Setdata_read();
-    void ReadPara_setflg();
+    // One step of the re-read of ReRead_Ch: the first takes the request
+    // from the slot. True once the re-read has ended.
+    bool ReadPara_setflg();
     // The data clear, after the operator's Yes: its clear commands (at a
     // 500 ms time-out) and its rescan (at the operator's time-out) run from
     // the link's ticks, one controller a tick, so the window stays live. A
@@ -102,10 +110,14 @@ public:
     // rescan does; the window is refreshed after every step.
     void mnuClear_Click();
 
-    // Writes.
-    void OneData_write();
-    void AllData_write();
-    void SelectData_write();
+    // Writes, one transaction a call; true once the write has ended. The
+    // single write takes Com_Ch, Com_Item and Com_Code from the slot at its
+    // first call; the chains take Com_Ch. A controller that misses two
+    // replies in a row, or a device that is gone, cuts a chain off: it
+    // counts as not taken, and the channel is read back at its next answer.
+    bool OneData_write();
+    bool AllData_write();
+    bool SelectData_write();
     qint16 OptionChk(const QString& code) const;
 
     // Start-up state, step 5: resume logging when it ran at the last exit.
@@ -135,15 +147,15 @@ private:
     // before the panel says "OK". keyCheck: a NAK with error "5" shows the
     // key-operation message instead of a history entry.
     ReplyClass judge(const QString& reply, int ch, int storeItem, bool keyCheck);
-    // Reads the channel's settings; false when a link went without a reply.
-    bool bulkRead(int ch);
-    // Probes one address and reads a present controller; false when the
-    // device was closed on the way, so the address is to be probed again.
-    bool scanChannel(int ch);
-    // Scans at most `addresses` addresses from where the scan stands.
+    // One step of the scan from where it stands: the probe of the next
+    // address, or one frame of a present controller's read.
     enum class ScanStep { Done, Going, DeviceClosed };
-    ScanStep scanAddresses(int addresses);
-    // One step of a data clear: one clear command, or one address of its rescan.
+    ScanStep scanStep();
+    // The read of the scanned address ended (cut: the controller was left
+    // after two missing replies); the scan moves to the next address.
+    void finishScanAddress(int ch, bool cut);
+    ScanStep nextScanAddress();
+    // One step of a data clear: one clear command, or one step of its rescan.
     void dataClearStep();
     // The clear command to channel ch (clearNext_), at its own time-out; the
     // data clear moves on to the next channel only once it went out.
@@ -161,13 +173,35 @@ private:
     // The channel's settings are to be read again at its next answer: a new
     // reason, so it gets its full count of tries.
     void wantReRead(int ch);
-    ReplyClass sendChainLink(int ch, int k);
     // A chain ends: a link the controller did not take (no reply, a NAK, a
     // damaged reply) leaves the channel to be re-read at its next answer.
     void chainDone(int ch, bool allTaken);
-    // Carries out a single write kept aside around a chain; its channel, or
-    // -1 when none is pending.
-    int runKeptWrite(DeferredWrite& kept);
+    // One step of a chain (selected: the write-selected chain).
+    bool chainStep(bool selected);
+    // The chain in the slot has ended: the slot is free, and a single write
+    // kept aside while it ran goes next.
+    void afterChain();
+    // Starts a single write (from the slot or kept aside); false when it
+    // ended at once (an absent channel).
+    bool startSingle(const DeferredWrite& request);
+    void singleDone();
+    // A re-read asked for by a single write: taken into the slot when it is
+    // free, in the order asked.
+    void askReRead(int ch);
+    void serveReReads();
+
+    // Line work under way, stepped by the cursor.
+    enum class Work { None, Scan, ReRead, Chain, Single };
+    enum class CursorStep { Going, Ended, Cut, DeviceClosed };
+    void startWork(Work work, int ch, std::vector<CursorFrame> frames);
+    void endWork();
+    // Sends the cursor's next frame and acts on its reply.
+    CursorStep cursorStep();
+    void skipUnchosenLinks();
+    // The frames of a controller's read after its probe: the words and the
+    // scan's commands; its settings follow the "q" frame.
+    static std::vector<CursorFrame> scanFrames();
+    std::vector<CursorFrame> settingFrames(int ch) const;
 
     QVX720_INC& s_;
     QVX720Com& com_;
@@ -187,14 +221,18 @@ private:
     std::array<bool, kChannels> reReadWanted_{};
     // Re-reads in a row, for the same reason, that left items unanswered.
     std::array<int, kChannels> reReadTries_{};
-    // A second re-read asked for while one was queued (single writes kept
-    // before and after a chain, on two channels).
-    int nextReRead_ = -1;
+    // A controller whose read was left before its words were read: the
+    // rest of its read starts with them.
+    std::array<bool, kChannels> wordsUnread_{};
+    // Re-reads asked for while the slot held other work.
+    std::vector<int> reReadQueue_;
+    Work work_ = Work::None;
+    LineCursor cursor_;
+    DeferredWrite single_;
+    bool chainSelected_ = false;
     // The scan's next address; a data clear's scan that waits for the device
     // goes on from the monitoring ticks.
     int scanNext_ = 0;
-    // Transactions that found the device closed.
-    quint64 deviceClosedMisses_ = 0;
     // The data clear: where it stands and the next channel of its clear
     // commands.
     enum class ClearPhase { None, Commands, Rescan };
@@ -202,8 +240,11 @@ private:
     int clearNext_ = 0;
     // When a tick last found nothing to poll (the object's clock).
     qint64 lastIdleTick_ = kLongAgo;
-    // When the last tick returned (the object's clock).
+    // When the last tick returned and how long it took (the object's
+    // clock); whether a transaction in it waited out its time-out.
     qint64 lastTickEnd_ = kLongAgo;
+    qint64 lastTickMs_ = 0;
+    bool tickWaited_ = false;
 };
 
 }  // namespace qvx

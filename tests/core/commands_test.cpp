@@ -172,7 +172,7 @@ TEST(RequestSlot, SingleWriteNeverDisplacesAPendingChain) {
         r.s.ParaData(1, 12) = 77;
         queueSingleWrite(r.s, 1, 12);
         EXPECT_EQ(r.s.Write_Request.Com_State, chain);
-        r.link.Timer4_Timer();
+        r.tickUntil([&] { return r.s.Write_Request.Com_State == Com_Monitor && !r.link.lineWorkRunning(); });
         // The chain ran, cleared the handshake, and the single write followed it.
         EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
         const auto keys = r.keys();
@@ -209,8 +209,13 @@ TEST(RequestSlot, ChainNeverDisplacesAPendingSingleWrite) {
             r.s.ParaData(6, 10) = 5;
             queueSingleWrite(r.s, 6, 10);
         }
-        r.link.Timer4_Timer();
+        // One frame a tick until the slot is back at monitoring or holds a re-read.
+        const int ticks = r.tickUntil([&] {
+            const qint16 st = r.s.Write_Request.Com_State;
+            return !r.link.lineWorkRunning() && (st == Com_Monitor || st == Com_ReRead);
+        });
         const auto keys = r.keys();
+        EXPECT_EQ(size_t(ticks), keys.size()) << row.chain;
         const size_t after = row.writeAfter ? 2 : 0;
         ASSERT_EQ(keys.size(), 2 + row.links + after) << row.chain;
         EXPECT_EQ(keys[0], "1 P 0004 004D");
@@ -231,6 +236,7 @@ TEST(RequestSlot, ChainNeverDisplacesAPendingSingleWrite) {
                 const size_t from = r.keys().size();
                 reReadChannels.push_back(r.s.Write_Request.ReRead_Ch);
                 r.link.Timer4_Timer();
+                r.finishWork();
                 const auto read = r.keys();
                 ASSERT_GT(read.size(), from);
                 for (size_t i = from; i < read.size(); ++i)

@@ -29,8 +29,9 @@ struct Sent {
 class ScriptedLine final : public Transport {
 public:
     using Responder = std::function<std::string(const proto::Request&)>;
-    ScriptedLine(std::vector<Sent>& log, Responder r, const QVX720Com*& com, qint64& now, const bool& unplugged)
-        : log_(log), responder_(std::move(r)), com_(com), now_(now), unplugged_(unplugged) {}
+    ScriptedLine(std::vector<Sent>& log, Responder r, const QVX720Com*& com, qint64& now, const bool& unplugged,
+                 const int& replyMs)
+        : log_(log), responder_(std::move(r)), com_(com), now_(now), unplugged_(unplugged), replyMs_(replyMs) {}
     bool open(int) override { open_ = !unplugged_; return open_; }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_ && !unplugged_; }
@@ -44,7 +45,9 @@ public:
     QByteArray receive(int timeoutMs) override {
         QByteArray b = QByteArray::fromStdString(pending_);
         pending_.clear();
-        if (b.isEmpty()) now_ += timeoutMs;  // silence: the whole wait passes on the virtual clock
+        // Silence: the whole wait passes on the virtual clock; a reply takes
+        // the line's time for the request and itself.
+        now_ += b.isEmpty() ? timeoutMs : replyMs_;
         return b;
     }
     void discardInput() override {}
@@ -55,6 +58,7 @@ private:
     const QVX720Com*& com_;
     qint64& now_;
     const bool& unplugged_;
+    const int& replyMs_;
     std::string pending_;
     bool open_ = false;
 };
@@ -160,6 +164,13 @@ public:
     void AlarmChk(int ch) override { alarmChecks.push_back(ch); }
 };
 
+// Calls a stepped procedure until it says its work has ended; the calls made.
+inline int finish(const std::function<bool()>& step, int limit = 1000) {
+    int calls = 1;
+    while (!step() && calls < limit) ++calls;
+    return calls;
+}
+
 // Everything a link test needs, wired together on a scripted line.
 struct LinkRig {
     QTemporaryDir dir;
@@ -169,6 +180,7 @@ struct LinkRig {
     const QVX720Com* comPtr = nullptr;
     qint64 now = 0;  // virtual milliseconds of the line
     bool unplugged = false;  // the device is gone: it fails and cannot be opened
+    int replyMs = 0;  // what an answered transaction takes on the virtual clock
     QVX720Com com;
     SettingsStore store{dir.filePath("settings.ini")};
     StringTable strings = StringTable::parse("454\tData is being read now.\n", StringTable::Language::English);
@@ -181,7 +193,7 @@ struct LinkRig {
         fillParaAddr(s);
         com.setSimulateAllPorts(true);
         com.setSimulatedLine([this] {
-            return std::make_unique<ScriptedLine>(sent, [this](const proto::Request& r) { return bank(r); }, comPtr, now, unplugged);
+            return std::make_unique<ScriptedLine>(sent, [this](const proto::Request& r) { return bank(r); }, comPtr, now, unplugged, replyMs);
         });
         com.Comm_SetOption(true);
         com.Comm_PortOpen();
@@ -193,6 +205,16 @@ struct LinkRig {
             s.NoConnect(ch) = 0;
             bank.present.insert(ch);
         }
+    }
+    // Ticks until done() holds, at most limit times; the ticks made.
+    int tickUntil(const std::function<bool()>& done, int limit = 20000) {
+        int ticks = 0;
+        for (; !done() && ticks < limit; ++ticks) link.Timer4_Timer();
+        return ticks;
+    }
+    // Ticks until the line work under way has ended.
+    int finishWork() {
+        return tickUntil([this] { return !link.lineWorkRunning(); });
     }
     std::vector<std::string> keys() const {
         std::vector<std::string> k;
