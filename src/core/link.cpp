@@ -93,6 +93,7 @@ QString deviceLockText(const StringTable& strings, const DeviceLock& lock) {
     case H::OtherHost: return strings.text(903).arg(holder(), lock.host, lock.file);
     case H::Ended: return strings.text(904).arg(lock.file, holder());
     case H::Unnamed: return strings.text(907).arg(lock.file);
+    case H::Unreadable: return strings.text(911).arg(lock.file, lock.reason);
     case H::CannotMake: return strings.text(908).arg(lock.file, lock.reason);
     case H::NoFolder: return strings.text(909);
     case H::Exclusive: break;  // not the lock: the device's own reason

@@ -101,24 +101,89 @@ QString serialLockFile(const QString& openPath) {
     return {};
 }
 
+namespace {
+
+// The first bytes of a lock file (no form of lock is longer), or the
+// system's reason they cannot be read. A FIFO or a device put in the lock's
+// place gives what it holds at once instead of blocking.
+int readLockBytes(const QString& lockFile, QByteArray* bytes) {
+    const int fd = ::open(QFile::encodeName(lockFile).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno;
+    bytes->resize(4096);
+    qsizetype size = 0;
+    int err = 0;
+    while (size < bytes->size()) {
+        const ssize_t n = ::read(fd, bytes->data() + size, static_cast<size_t>(bytes->size() - size));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) err = errno;
+        if (n <= 0) break;
+        size += n;
+    }
+    ::close(fd);
+    bytes->resize(size);
+    return err == EAGAIN ? 0 : err;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
 DeviceLock readDeviceLock(const QString& lockFile, const QString& thisHost,
                           const std::function<bool(qint64 pid)>& running) {
     DeviceLock lock;
     lock.file = lockFile;
+    QByteArray bytes;
+    if (const int err = readLockBytes(lockFile, &bytes); err != 0) {
+        if (err == ENOENT) return {};  // gone: no lock at all
+        lock.holder = DeviceLock::Holder::Unreadable;
+        lock.reason = systemText(err);
+        return lock;
+    }
     lock.holder = DeviceLock::Holder::Unnamed;
-    QFile f(lockFile);
-    QList<QByteArray> lines;
-    if (f.open(QIODevice::ReadOnly)) lines = f.read(4096).split('\n');
-    bool ok = false;
-    const qint64 pid = lines.value(0).trimmed().toLongLong(&ok);
-    if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return lock;
+    // The process number leads the file, after blanks, whatever follows it on
+    // its line: "pid\nprogram\nhost\n" (the serial library's), "pid\n", or
+    // "%10d program user\n" on one line (terminal programs').
+    qsizetype at = 0;
+    while (at < bytes.size() && isBlank(bytes[at])) ++at;
+    const qsizetype first = at;
+    while (at < bytes.size() && isDigit(bytes[at])) ++at;
+    // Text holds no NUL; a binary number below 2^24 does.
+    const bool text = at > first && !bytes.contains('\0');
+    qint64 pid = 0;
+    if (bytes.size() == qsizetype(sizeof(int)) && !text) {
+        // The oldest form: the number as the writer's native int. No kernel
+        // gives a process a number above 2^22, so four bytes of text that
+        // do not read as a number are not taken for one.
+        int binary = 0;
+        std::memcpy(&binary, bytes.constData(), sizeof binary);
+        if (binary > (1 << 22)) return lock;
+        pid = binary;
+    } else if (at > first) {
+        bool ok = false;
+        pid = bytes.mid(first, at - first).toLongLong(&ok);
+        if (!ok) return lock;
+        const qsizetype end = bytes.indexOf('\n', at);
+        const QList<QByteArray> next = end < 0 ? QList<QByteArray>() : bytes.mid(end + 1).split('\n');
+        lock.program = QString::fromUtf8(next.value(0).trimmed());
+        if (!lock.program.isEmpty()) {
+            lock.host = QString::fromUtf8(next.value(1).trimmed());
+        } else {
+            // The one-line form: the program is the word after the number.
+            const QByteArray rest = bytes.mid(at, end < 0 ? -1 : end - at).simplified();
+            lock.program = QString::fromUtf8(rest.left(rest.indexOf(' ')));
+        }
+    }
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) {
+        lock.program.clear();
+        lock.host.clear();
+        return lock;
+    }
     lock.pid = pid;
-    lock.program = QString::fromUtf8(lines.value(1).trimmed());
-    const QString host = QString::fromUtf8(lines.value(2).trimmed());
-    if (!host.isEmpty() && host != thisHost) {
+    if (!lock.host.isEmpty() && lock.host != thisHost) {
         lock.holder = DeviceLock::Holder::OtherHost;
-        lock.host = host;
     } else {
+        lock.host.clear();
         lock.holder = running(pid) ? DeviceLock::Holder::Running : DeviceLock::Holder::Ended;
     }
     return lock;
@@ -131,9 +196,18 @@ bool processRuns(qint64 pid) {
 
 namespace {
 
-bool isAnotherProgram(const DeviceLock& lock) {
+// Whether a lock file keeps the device closed: every one that is there but
+// this process's own and an ended process's of this computer. One that names
+// no process or cannot be read may well be another program's.
+bool keepsDeviceClosed(const DeviceLock& lock) {
     using H = DeviceLock::Holder;
-    return lock.holder == H::OtherHost || (lock.holder == H::Running && lock.pid != ::getpid());
+    switch (lock.holder) {
+    case H::Running: return lock.pid != ::getpid();
+    case H::OtherHost:
+    case H::Unnamed:
+    case H::Unreadable: return true;
+    default: return false;
+    }
 }
 
 DeviceLock namedHolder(const QString& lockFile) {
@@ -143,9 +217,9 @@ DeviceLock namedHolder(const QString& lockFile) {
 }  // namespace
 
 DeviceLock anotherProgramsLock(const QString& lockFile) {
-    if (lockFile.isEmpty() || !QFile::exists(lockFile)) return {};
+    if (lockFile.isEmpty()) return {};
     DeviceLock lock = namedHolder(lockFile);
-    return isAnotherProgram(lock) ? lock : DeviceLock{};
+    return keepsDeviceClosed(lock) ? lock : DeviceLock{};
 }
 
 int lockFolderRefusal(const QString& lockFile) {
@@ -179,7 +253,7 @@ DeviceLock lockRefusal(QSerialPort::SerialPortError error, const QString& lockFi
     if (present) {
         named = namedHolder(lockFile);
         // Another program's device is not opened, not even to ask it why.
-        if (isAnotherProgram(named)) return named;
+        if (keepsDeviceClosed(named)) return named;
     } else if (!lockFile.isEmpty()) {
         // The port object could not make the lock, so it never reached the
         // device: nor does this judge.
@@ -187,7 +261,7 @@ DeviceLock lockRefusal(QSerialPort::SerialPortError error, const QString& lockFi
             return {H::CannotMake, lockFile, {}, 0, {}, systemText(folder)};
     }
     // A device that refuses us itself stays refused whoever else held its
-    // lock (this process, an ended one, one the file does not name).
+    // lock (this process or an ended one).
     const int device = deviceErrno();
     if (device != 0 && device != EBUSY) return {};
     if (lockFile.isEmpty()) return {H::NoFolder, {}, {}, 0, {}, {}};
@@ -225,7 +299,8 @@ bool SerialTransport::open(int baud) {
     // judge of it: unless the holder also keeps a flock() on the file (as
     // Qt programs do), it takes over a file older than half a minute, or one
     // that names no program or another program than the process with that
-    // number runs, and opens the device of a program that still runs.
+    // number runs, and opens the device of a program that still runs. So
+    // does a file it cannot read or that names no process in its terms.
     const QString lockFile = serialLockFile(openPath_);
     lock_ = anotherProgramsLock(lockFile);
     if (lock_.holder != DeviceLock::Holder::None) {

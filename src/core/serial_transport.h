@@ -22,21 +22,28 @@ QString serialOpenPath(const QString& name);
 // in its lock folder with that folder's symlinks resolved; "" when it finds
 // no folder it can use.
 QString serialLockFile(const QString& openPath);
-// Who holds a lock file, as far as the file tells: it holds the process id,
-// the program's name and the computer, a line each. running says whether a
-// process of this computer (thisHost) still runs.
+// Who holds a lock file, as far as the file tells, in every form other
+// programs write: the process number leads the file (after blanks, whatever
+// follows it on its line), the program's name is the next line's, else the
+// word after the number, and a third line names the computer; a file of
+// exactly four bytes that does not read as a number is the number as a
+// native int. running says whether a process of this computer (thisHost)
+// still runs. Holder None when there is no such file, Unreadable (with the
+// system's reason) when it cannot be read.
 DeviceLock readDeviceLock(const QString& lockFile, const QString& thisHost,
                           const std::function<bool(qint64 pid)>& running);
 // Whether a process still runs on this computer (a process of another user
 // counts: it runs, though it may not be signalled).
 bool processRuns(qint64 pid);
 // The lock of another program: lockFile names a process other than this one
-// that still runs on this computer (Holder Running) or a process of another
-// computer, whose life cannot be checked from here (OtherHost). Holder None
-// for every other lock file (none, this process's own, an ended process's,
-// one that names no process). Such a device is never opened: not by the port
-// object (which removes a lock file it judges stale by rules of its own, such
-// as the file's age, and opens the device) and not by the refusal's probe.
+// that still runs on this computer (Holder Running), a process of another
+// computer, whose life cannot be checked from here (OtherHost), or it may be
+// another program's: it names no process (Unnamed) or cannot be read
+// (Unreadable). Holder None for every other lock file (none, this process's
+// own, an ended process's of this computer). Such a device is never opened:
+// not by the port object (which removes a lock file it judges stale by rules
+// of its own, such as the file's age, and opens the device) and not by the
+// refusal's probe.
 DeviceLock anotherProgramsLock(const QString& lockFile);
 // Whether a new lock file could be made beside lockFile, judged without
 // touching the device: 0, or the system's reason. The folder's permission is
@@ -56,8 +63,8 @@ int lockFolderRefusal(const QString& lockFile);
 // is still there or cannot be made. Another program's lock
 // (anotherProgramsLock) is the verdict, without asking the device; so is a
 // lock file that cannot be made (the port object never reached the device).
-// A lock file left by this process, by an ended one or naming none is the
-// verdict unless the device refuses us itself. With no lock file, a busy
+// A lock file left by this process or by an ended one is the verdict unless
+// the device refuses us itself. With no lock file, a busy
 // device is held exclusively by another program; any other refusal is the
 // device's own (Holder None).
 DeviceLock lockRefusal(QSerialPort::SerialPortError error, const QString& lockFile,

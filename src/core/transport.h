@@ -16,6 +16,7 @@ struct DeviceLock {
         OtherHost,   // a process on another computer (a shared lock folder)
         Ended,       // a process that has ended: the file was left behind
         Unnamed,     // the file names no process
+        Unreadable,  // the file cannot be read (reason: the system's why)
         CannotMake,  // the lock file cannot be made
         NoFolder,    // no lock folder can be used
         Exclusive,   // no lock: another program holds the device exclusively (EBUSY)
@@ -25,7 +26,7 @@ struct DeviceLock {
     QString program;  // the holder's program name ("" when the file gives none)
     qint64 pid = 0;
     QString host;     // the holder's computer, for OtherHost
-    QString reason;   // the system's reason, for CannotMake
+    QString reason;   // the system's reason, for CannotMake and Unreadable
 
     bool operator==(const DeviceLock&) const = default;
 };

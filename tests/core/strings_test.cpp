@@ -171,7 +171,7 @@ QSet<int> requiredIds()
     add(714, 714);
     add(767, 767);
     add(779, 790);
-    add(900, 910);  // why the link check failed, who holds the device or its lock
+    add(900, 911);  // why the link check failed, who holds the device or its lock
     add(920, 920);  // logging file failure with its reason
     add(940, 946);  // files and folders that cannot be written, read or made
     add(960, 967);  // help and printing failures, row buttons, version notices

@@ -437,15 +437,28 @@ TEST(ComDevices, TheLockIsNamedOnlyWhenItRefusedTheDeviceAndTellsWhoHoldsIt) {
     QTemporaryDir dir;
     const QString file = dir.filePath("LCK..pts_9");
     const auto fill = [&](QString t) {
-        return t.replace("%self", QString::number(::getpid())).replace("%dead", QString::number(child))
-            .replace("%other", QString::number(other.pid)).replace("%host", QSysInfo::machineHostName())
-            .replace("%file", file);
+        const auto pid = [](qint64 n, int width) { return QString("%1").arg(n, width); };
+        for (const int width : {10, 0}) {  // "%10other": right-aligned in ten places
+            const QString w = width ? QString::number(width) : QString();
+            t.replace("%" + w + "self", pid(::getpid(), width)).replace("%" + w + "dead", pid(child, width))
+                .replace("%" + w + "other", pid(other.pid, width));
+        }
+        return t.replace("%host", QSysInfo::machineHostName()).replace("%file", file);
+    };
+    // "%bin<pid>": the number as four bytes of a native int; "%empty": an
+    // empty file; "%dir": a file that cannot be read.
+    const auto bytesOf = [&](const QString& content) {
+        if (!content.startsWith("%bin")) return content.toUtf8();
+        const int pid = fill("%" + content.mid(4)).toInt();
+        return QByteArray(reinterpret_cast<const char*>(&pid), sizeof pid);
     };
     using H = DeviceLock::Holder;
     const char* const held = "%self\nqvx720\n%host\n";       // this process's own lock
     const char* const minicom = "%other\nminicom\n%host\n";  // another program's
     const char* const far = "%other\nminicom\nfaraway\n";    // a program of another computer
     const char* const inUse = "The device is in use by minicom, process %other (lock file %file).";
+    const char* const unnamed =
+        "The device is locked by the file %file, which names no process: remove that file if no program uses the device.";
     const char* const inUseFar = "The device is in use by minicom, process %other on the computer faraway (lock file %file).";
     // The port object makes the lock before it opens the device and removes
     // it when the device refuses: a lock file that is not there was no cause.
@@ -480,9 +493,31 @@ TEST(ComDevices, TheLockIsNamedOnlyWhenItRefusedTheDeviceAndTellsWhoHoldsIt) {
         {QSerialPort::PermissionError, 0, "      %dead\n", 0, H::Ended,
          "The device is locked by the file %file, left by process %dead, which has ended: remove that file to use the device.",
          true, false},
-        {QSerialPort::PermissionError, 0, "x1\n", 0, H::Unnamed,
-         "The device is locked by the file %file, which names no process: remove that file if no program uses the device.",
+        // Every form of lock other programs write, whatever the port object
+        // would make of it: the number alone or with the program and user on
+        // its line (terminal programs), or the number as a binary int.
+        {QSerialPort::PermissionError, 0, "%10other minicom root\n", 0, H::Running, inUse, false, false},
+        {QSerialPort::PermissionError, 0, "%10dead minicom root\n", 0, H::Ended,
+         "The device is locked by the file %file, left by minicom, process %dead, which has ended: remove that file to use the device.",
          true, false},
+        {QSerialPort::PermissionError, 0, "%10self qvx720 root\n", 0, H::Running,
+         "The device is in use by qvx720, process %self (lock file %file).", true, false},
+        {QSerialPort::PermissionError, 0, "%binother", 0, H::Running,
+         "The device is in use by process %other (lock file %file).", false, false},
+        {QSerialPort::PermissionError, 0, "%bindead", 0, H::Ended,
+         "The device is locked by the file %file, left by process %dead, which has ended: remove that file to use the device.",
+         true, false},
+        {QSerialPort::PermissionError, 0, "%binself", 0, H::Running,
+         "The device is in use by process %self (lock file %file).", true, false},
+        {QSerialPort::PermissionError, 0, "  1\n", 0, H::Running,  // four bytes of text: not binary
+         "The device is in use by process 1 (lock file %file).", false, false},
+        // A file that names no process or cannot be read may be another
+        // program's: it stands, and the device is not asked.
+        {QSerialPort::PermissionError, 0, "x1\n", 0, H::Unnamed, unnamed, false, false},
+        {QSerialPort::PermissionError, 0, "%empty", 0, H::Unnamed, unnamed, false, false},
+        {QSerialPort::PermissionError, 0, "abcd", 0, H::Unnamed, unnamed, false, false},
+        {QSerialPort::PermissionError, EBUSY, "%dir", 0, H::Unreadable,
+         "The device is locked by the file %file, which cannot be read (Is a directory).", false, false},
         // The lock file cannot be made: the port object never reached the device.
         {QSerialPort::PermissionError, EBUSY, "", EACCES, H::CannotMake,
          "The device's lock file %file cannot be made (Permission denied).", false, true},
@@ -506,9 +541,12 @@ TEST(ComDevices, TheLockIsNamedOnlyWhenItRefusedTheDeviceAndTellsWhoHoldsIt) {
         SCOPED_TRACE(content.toStdString() + " errno " + std::to_string(row.deviceErrno) + " folder " +
                      std::to_string(row.folderErrno));
         QFile::remove(file);
+        QDir(file).removeRecursively();
         QFile f(file);
-        if (!content.isEmpty() && content != "-") {
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content.toUtf8()) >= 0);
+        if (content == "%dir") {
+            ASSERT_TRUE(QDir().mkpath(file));
+        } else if (!content.isEmpty() && content != "-") {
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytesOf(content == "%empty" ? "" : content)) >= 0);
         }
         f.close();
         int deviceAsked = 0;
@@ -526,16 +564,10 @@ TEST(ComDevices, TheLockIsNamedOnlyWhenItRefusedTheDeviceAndTellsWhoHoldsIt) {
         EXPECT_EQ(linkFailureText(StringTable::builtIn(StringTable::Language::English), "COM1", "/dev/pts/9",
                                   system, lock),
                   "COM1 (/dev/pts/9): " + fill(row.reason));
-        // Another program's lock is found before the port object is asked,
-        // the same as its refusal tells it.
-        const QString named = QString::fromLatin1(row.lockFile);
-        const bool another = named.contains("%other") || named.contains("faraway");
-        const DeviceLock before = anotherProgramsLock(lockFile);
-        EXPECT_EQ(before.holder, !another                    ? H::None
-                                 : named.contains("faraway") ? H::OtherHost
-                                                             : H::Running);
+        // A lock that keeps the device closed is found before the port
+        // object is asked, the same as its refusal tells it.
         if (row.error == QSerialPort::PermissionError) {
-            EXPECT_EQ(before, another ? lock : DeviceLock{});
+            EXPECT_EQ(anotherProgramsLock(lockFile), row.deviceAsked || row.folderAsked ? DeviceLock{} : lock);
         }
     }
 }

@@ -180,59 +180,74 @@ TEST_F(SimTool, AnotherProgramsLockKeepsTheDeviceClosedWhateverThePortObjectWoul
     ASSERT_FALSE(QFile::exists(lock));
     // Another program, which still runs, holds the device. The port object
     // would take its lock over: the file names a program other than the one
-    // that runs as that process, and it is older than half a minute.
-    struct Holder {
-        pid_t pid = ::fork();
-        QString lock;
-        ~Holder() {
-            if (pid > 0) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, nullptr, 0);
+    // that runs as that process, or none it can read, and it is older than
+    // half a minute.
+    const struct {
+        const char* form;
+        QByteArray (*content)(pid_t pid);
+        const char* program;  // as the refusal names it
+    } rows[] = {
+        {"three lines",
+         [](pid_t pid) { return QByteArray::number(pid) + "\nminicom\n" + QSysInfo::machineHostName().toUtf8() + "\n"; },
+         "minicom"},
+        {"one line", [](pid_t pid) { return QString("%1 minicom root\n").arg(pid, 10).toUtf8(); }, "minicom"},
+        {"binary", [](pid_t pid) { return QByteArray(reinterpret_cast<const char*>(&pid), sizeof pid); }, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.form);
+        struct Holder {
+            pid_t pid = ::fork();
+            QString lock;
+            ~Holder() {
+                if (pid > 0) {
+                    ::kill(pid, SIGKILL);
+                    ::waitpid(pid, nullptr, 0);
+                }
+                if (!lock.isEmpty()) QFile::remove(lock);
             }
-            if (!lock.isEmpty()) QFile::remove(lock);
+        } holder;
+        if (holder.pid == 0) {
+            for (;;) ::pause();
         }
-    } holder;
-    if (holder.pid == 0) {
-        for (;;) ::pause();
-    }
-    ASSERT_GT(holder.pid, 0);
-    holder.lock = lock;
-    const QByteArray content = QByteArray::number(holder.pid) + "\nminicom\n" + QSysInfo::machineHostName().toUtf8() + "\n";
-    {
+        ASSERT_GT(holder.pid, 0);
+        holder.lock = lock;
+        const QByteArray content = row.content(holder.pid);
+        {
+            QFile f(lock);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::NewOnly));
+            ASSERT_EQ(f.write(content), content.size());
+            f.close();
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
+        }
+        // Every open of the device shows on a watch of it.
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(tty).constData(), IN_OPEN), 0);
+        char events[4096];
+
+        SerialTransport line(link);
+        for (int attempt = 0; attempt < 2; ++attempt) {  // the first open and a reopen
+            EXPECT_FALSE(line.open(19200));
+            const DeviceLock expected{DeviceLock::Holder::Running, lock, row.program, holder.pid, {}, {}};
+            EXPECT_EQ(line.lockRefusal(), expected);
+            EXPECT_TRUE(line.lastError().endsWith(" (" + lock + ")")) << line.lastError().toStdString();
+        }
+        EXPECT_EQ(::read(watch, events, sizeof events), -1) << "the device was opened";
         QFile f(lock);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::NewOnly));
-        ASSERT_EQ(f.write(content), content.size());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), content);  // the lock stands as it was
         f.close();
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
-    }
-    // Every open of the device shows on a watch of it.
-    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    ASSERT_GE(watch, 0);
-    ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(tty).constData(), IN_OPEN), 0);
-    char events[4096];
 
-    SerialTransport line(link);
-    for (int attempt = 0; attempt < 2; ++attempt) {  // the first open and a reopen
-        EXPECT_FALSE(line.open(19200));
-        const DeviceLock expected{DeviceLock::Holder::Running, lock, "minicom", holder.pid, {}, {}};
-        EXPECT_EQ(line.lockRefusal(), expected);
-        EXPECT_TRUE(line.lastError().endsWith(" (" + lock + ")")) << line.lastError().toStdString();
+        // Once that program has ended, its lock is stale: the port object
+        // takes it over and the device opens (and the watch sees it).
+        ::kill(holder.pid, SIGKILL);
+        ::waitpid(holder.pid, nullptr, 0);
+        holder.pid = -1;
+        EXPECT_TRUE(line.open(19200)) << line.lastError().toStdString();
+        EXPECT_GT(::read(watch, events, sizeof events), 0);
+        line.close();
+        EXPECT_FALSE(QFile::exists(lock));
+        ::close(watch);
     }
-    EXPECT_EQ(::read(watch, events, sizeof events), -1) << "the device was opened";
-    QFile f(lock);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), content);  // the lock stands as it was
-    f.close();
-
-    // Once that program has ended, its lock is stale: the port object takes
-    // it over and the device opens (and the watch sees it).
-    ::kill(holder.pid, SIGKILL);
-    ::waitpid(holder.pid, nullptr, 0);
-    holder.pid = -1;
-    EXPECT_TRUE(line.open(19200)) << line.lastError().toStdString();
-    EXPECT_GT(::read(watch, events, sizeof events), 0);
-    line.close();
-    EXPECT_FALSE(QFile::exists(lock));
-    ::close(watch);
 }
