@@ -1028,6 +1028,84 @@ TEST(Writes, WriteSelectedChainOrderWithEveryBoxChecked) {
     EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
 }
 
+// ------------------------------------------------------------------ silent in the middle
+
+// A controller that goes silent in the middle of its read or its write chain
+// holds the line for two time-outs, not for the rest of its frames: the link
+// goes on, one transaction a tick, and reads the controller whole once it
+// answers again; meanwhile a scanned one's settings are not shown as read.
+// One missing reply alone changes nothing.
+TEST(LineWork, AControllerSilentInTheMiddleIsLeftAfterTwoMisses) {
+    enum Work { Scan, ReRead, Chain };
+    const struct {
+        const char* name;
+        Work work;
+        int silentFrom;   // the first of its frames (0: the probe) left unanswered
+        int silentCount;
+        int frames;       // what the work sends it when all goes well
+        bool wordsAgain;  // its read starts again at the type word
+    } table[] = {
+        {"scan, silent from its type word", Scan, 1, 1000, 1 + 5 + 44, true},
+        {"scan, silent in its settings", Scan, 20, 1000, 1 + 5 + 44, false},
+        {"scan, one reply lost", Scan, 20, 1, 1 + 5 + 44, false},
+        {"re-read, silent in it", ReRead, 10, 1000, 44, false},
+        {"write chain, silent in it", Chain, 10, 1000, 53, false},
+        {"write chain, one reply lost", Chain, 10, 1, 53, false},
+    };
+    for (const auto& row : table) {
+        LinkRig r;
+        r.markPresent({5, 20});
+        r.com.Comm_SetTimeOut(1000);
+        r.replyMs = 12;
+        int toFive = 0;
+        r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+            if (proto::channelOfAddress(q.address) != 5) return std::nullopt;
+            const int n = toFive++;
+            if (n >= row.silentFrom && n < row.silentFrom + row.silentCount) return std::string();
+            return std::nullopt;
+        };
+        WriteRequest& w = r.s.Write_Request;
+        switch (row.work) {
+        case Scan: w.Com_State = Com_FirstRead; break;
+        case ReRead: w.Com_State = Com_ReRead, w.ReRead_Ch = 5; break;
+        case Chain: queueChain(r.s, 5, Com_WriteAll); break;
+        }
+        qint64 longestTick = 0;
+        int ticks = 0;
+        for (; (r.link.lineWorkRunning() || w.Com_State != Com_Monitor) && ticks < 1000; ++ticks) {
+            const qint64 before = r.now;
+            r.link.Timer4_Timer();
+            longestTick = std::max(longestTick, r.now - before);
+        }
+        EXPECT_EQ(size_t(ticks), r.sent.size()) << row.name << ": one transaction a tick";
+        EXPECT_LE(longestTick, 1000) << row.name;
+        const bool left = row.silentCount > 1;
+        EXPECT_EQ(toFive, left ? row.silentFrom + LineCursor::kMissesToLeave : row.frames) << row.name;
+        EXPECT_TRUE(r.link.reReadWanted(5)) << row.name;
+        EXPECT_EQ(r.s.NoConnect(5), 0) << row.name;
+        if (row.work == Scan) {
+            EXPECT_EQ(r.s.current(5, Item::SV), !left) << row.name;
+            EXPECT_EQ(r.s.NoConnect(20), 0) << row.name;
+        }
+        EXPECT_FALSE(w.AllSend_flg) << row.name;
+
+        // It answers again: the poll finds it and its read is done whole.
+        r.bank.override_ = nullptr;
+        const size_t mark = r.sent.size();
+        r.tickUntil([&] { return !r.link.reReadWanted(5) && !r.link.lineWorkRunning(); }, 2000);
+        EXPECT_FALSE(r.link.reReadWanted(5)) << row.name;
+        EXPECT_TRUE(r.s.current(5, Item::SV)) << row.name;
+        int settingsRead = 0;
+        bool words = false;
+        for (size_t i = mark; i < r.sent.size(); ++i) {
+            words |= r.sent[i].key() == "5   00A2";
+            settingsRead += r.sent[i].key() == "5   0001";
+        }
+        EXPECT_EQ(words, row.wordsAgain) << row.name;
+        EXPECT_EQ(settingsRead, 1) << row.name;
+    }
+}
+
 // ------------------------------------------------------------------ logging resume
 
 TEST(StartUp, ResumeLoggingIntoNewAutomaticFile) {
