@@ -127,12 +127,13 @@ std::optional<ToolOptions> parseToolArgs(const std::vector<std::string>& args, s
             ok = word(o.unitCodes, true, 0, 0x7FFF);
         } else if (name == "--input-type") {
             ok = word(o.inputTypes, false, 0, kMaxInputType);
-        } else if (name == "--key-lock") {
+        } else if (name == "--key-lock" || name == "--switchable") {
             ok = value(v);
             if (ok) {
                 auto chans = parseChannelList(v, error);
                 ok = chans.has_value();
-                if (ok) o.keyLocked.insert(o.keyLocked.end(), chans->begin(), chans->end());
+                auto& list = name == "--key-lock" ? o.keyLocked : o.switchable;
+                if (ok) list.insert(list.end(), chans->begin(), chans->end());
             }
         } else if (name == "--fault") {
             ok = value(v);
@@ -172,6 +173,8 @@ list such as 0-23,40,80-84 (or "all" in LIST=VALUE options).
   --unit-code LIST=HEX    data of the presence-probe reply
   --input-type LIST=N     input type 0..35 (item 0044)
   --key-lock LIST         these channels refuse every write (NAK 5)
+  --switchable LIST       SIGUSR1 switches these controllers off (they hear
+                          nothing, keeping their values), SIGUSR2 on again
   --at-seconds N          length of an auto-tuning run (default 20)
   --fault TEXT            inject a line fault; may be repeated. TEXT is
                           KIND[:key=value,...] with KIND one of

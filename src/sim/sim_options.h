@@ -26,6 +26,8 @@ struct ToolOptions {
     std::optional<std::vector<int>> channels;  // nothing: the realistic mix
     std::vector<WordSetting> optionWords, typeWords, extensionWords, unitCodes, inputTypes;
     std::vector<int> keyLocked;
+    // Controllers that SIGUSR1 switches off (they hear nothing) and SIGUSR2 on again.
+    std::vector<int> switchable;
     std::vector<Fault> faults;
     int autoTuneSeconds = 20;
     bool verbose = false;

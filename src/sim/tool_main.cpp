@@ -94,6 +94,8 @@ public:
         sigemptyset(&set);
         sigaddset(&set, SIGINT);
         sigaddset(&set, SIGTERM);
+        sigaddset(&set, SIGUSR1);
+        sigaddset(&set, SIGUSR2);
         ::sigprocmask(SIG_BLOCK, &set, nullptr);
         sigfd_ = ::signalfd(-1, &set, SFD_CLOEXEC);
         if (sigfd_ < 0) {
@@ -128,7 +130,7 @@ public:
                 std::fprintf(stderr, "qvx720-sim: poll: %s\n", std::strerror(errno));
                 return;
             }
-            if (fds[1].revents & POLLIN) return;  // SIGINT or SIGTERM
+            if ((fds[1].revents & POLLIN) && !switchOnSignal()) return;  // SIGINT or SIGTERM
             if (fds[0].revents & POLLIN) readRequests(buf);
             else if (fds[0].revents & (POLLHUP | POLLERR)) ::usleep(2000);  // nobody on the line
             if (!out_.empty() && out_.front().last && out_.front().at - Steady::now() <= kFinalByteLead)
@@ -139,6 +141,25 @@ public:
     }
 
 private:
+    // SIGUSR1 and SIGUSR2 switch the switchable controllers off and on;
+    // false for the signals that end the tool.
+    bool switchOnSignal() {
+        signalfd_siginfo info{};
+        if (::read(sigfd_, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return true;
+        if (info.ssi_signo != SIGUSR1 && info.ssi_signo != SIGUSR2) return false;
+        const bool off = info.ssi_signo == SIGUSR1;
+        bank_.clearFaults();
+        for (const auto& f : opt_.faults) bank_.addFault(f);
+        if (off)
+            for (int ch : opt_.switchable) {
+                qvx::sim::Fault f;
+                f.channel = ch;
+                bank_.addFault(f);
+            }
+        std::printf("%zu controllers switched %s\n", opt_.switchable.size(), off ? "off" : "on");
+        return true;
+    }
+
     bool makeLink() {
         struct stat st{};
         if (::lstat(opt_.link.c_str(), &st) == 0) {
