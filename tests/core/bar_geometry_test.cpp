@@ -232,9 +232,4 @@ TEST(MvBar, WidthAndLines) {
     EXPECT_EQ(mvbar::textValue(QStringLiteral("425")), 425);
     EXPECT_EQ(mvbar::textValue(QStringLiteral("-50")), -50);
     EXPECT_EQ(mvbar::textValue(QString()), 0);
-    // Text1 empty is a value not known: no bar, where "0" draws the stub up to the mark 0.
-    const struct { const char* text; int right; } texts[] = {
-        {"", l.back.left()}, {"  ", l.back.left()}, {"0", l.lineX[0]}, {"500", l.lineX[5]}, {"-60", l.back.left()},
-    };
-    for (const auto& c : texts) EXPECT_EQ(mvbar::textBarRight(QString::fromLatin1(c.text)), c.right) << c.text;
 }
