@@ -317,6 +317,13 @@ int textValue(const QString& text)
     return int(std::nearbyint(std::clamp(v, -lim, lim)));
 }
 
+int textBarRight(const QString& text)
+{
+    if (text.trimmed().isEmpty())
+        return twipsToPixels(qint64(kBackLeft));
+    return barRight(textValue(text));
+}
+
 }  // namespace mvbar
 
 }  // namespace qvx

@@ -227,6 +227,11 @@ int barRight(int value);
 // Numeric value of Text1's text: the decimal integer it holds, 0 when it holds none.
 int textValue(const QString& text);
 
+// Right edge of the bar that Text1's text draws: an empty (or blank) text is
+// a value not known and draws no bar at all; any other text draws the bar of
+// its value (barRight(textValue(text))).
+int textBarRight(const QString& text);
+
 }  // namespace mvbar
 
 }  // namespace qvx

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "pv_logging.h"
+
 namespace qvx::chart {
 
 // ---------------------------------------------------------------------------
@@ -227,12 +229,16 @@ PlotState::Tick PlotState::tick(const PlotInputs& in, std::vector<Stroke>& strok
         const auto c = std::size_t(ch);
         // A PV pen draws from the first acknowledged PV on, and again only
         // once the PV is read after the channel's clear command; an SV pen
-        // not before the clear's rescan has read the SV again.
-        const bool pvFed = (!in.pvFed || (*in.pvFed)[c]) && in.state->Monitor_Data.PvRead(ch);
-        const bool svFed = (!in.svFed || (*in.svFed)[c]) && in.state->current(ch, Item::SV);
+        // not before the clear's rescan has read the SV again. Neither draws
+        // while the channel's PV is not read (an outage, a poll that brought
+        // no value): the panels keep the last value, the chart does not.
+        const bool read = pvRecordable(in.state->PvLog_State, ch, SpanStart);
+        const bool pvFed = (!in.pvFed || (*in.pvFed)[c]) && in.state->Monitor_Data.PvRead(ch) && read;
+        const bool svFed = (!in.svFed || (*in.svFed)[c]) && in.state->current(ch, Item::SV) && read;
         pen(c, in.selection->PvPlot[c], pvFed, (*in.pvValue)[c], PvPrev[c], PvDrawn[c], colors.PvColor(ch));
         pen(c, in.selection->SvPlot[c], svFed, (*in.svValue)[c], SvPrev[c], SvDrawn[c], colors.SvColor(ch));
     }
+    SpanStart = in.state->PvLog_State.Replies;
     return Tick::Sampled;
 }
 

@@ -160,6 +160,9 @@ public:
     // The pens that have drawn since the start of the plot.
     std::array<bool, kChannels> PvDrawn{};
     std::array<bool, kChannels> SvDrawn{};
+    // The reply count (PvLog_State.Replies) when the span of the next sample
+    // began; 0 for the first sample of a plot: since monitoring began.
+    quint64 SpanStart = 0;
 
     // Start of a plot: X and the count back to 0, no pen drawn yet.
     void restart() {
@@ -167,6 +170,7 @@ public:
         PlotCount = 0;
         PvDrawn.fill(false);
         SvDrawn.fill(false);
+        SpanStart = 0;
     }
 
     enum class Tick { Idle, Sampled, Ended };
@@ -175,7 +179,10 @@ public:
     // sample then; the caller stops the recording); else the strokes of the
     // selected (flag 1), present channels that have had a value, PV before
     // SV, channel by channel. A pen's first sample of the plot takes its
-    // previous level from its own text.
+    // previous level from its own text. The chart records what was read, as
+    // the logging file does: both pens of a channel whose PV the file could
+    // not log now (pvRecordable over the span since the last sample) leave a
+    // gap and start afresh once it is read again.
     Tick tick(const PlotInputs& in, std::vector<Stroke>& strokes);
 };
 

@@ -34,6 +34,13 @@ qint16 shownStatus(const QVX720_INC& s, int ch)
     return s.current(ch, Item::Status) ? s.Monitor_Data.StatusData(ch) : 0;
 }
 
+// An MV bar's value: none (no bar) until the MV has been read since the
+// channel's clear command.
+std::optional<qint16> shownMv(const QVX720_INC& s, int ch, int item, qint16 value)
+{
+    return s.current(ch, item) ? std::optional<qint16>(value) : std::nullopt;
+}
+
 // Whether the channel's auto-tuning flag is known to be on.
 bool autoTuningOn(const QVX720_INC& s, int ch)
 {
@@ -389,7 +396,7 @@ void computeOneChannel(const DisplayContext& ctx, const DisplayInputs& in, const
 
     out.Text_MV[0].set(c.dd(Item::MV));
     out.MV_BerGraph1.MvColor.set(LampColor::Blue);
-    out.MV_BerGraph1.MvValue.set(s.current(ch, Item::MV) ? s.Monitor_Data.MvData(ch) : 0);
+    out.MV_BerGraph1.MvValue.set(shownMv(s, ch, Item::MV, s.Monitor_Data.MvData(ch)));
     out.Text_ohl.set(c.dd(32));
     out.Text_oll.set(c.dd(33));
     out.Lamp_CONT[0].set(lamp(has(status, StatusBit::MainOutput), LampColor::Green));
@@ -405,7 +412,7 @@ void computeOneChannel(const DisplayContext& ctx, const DisplayInputs& in, const
         out.Text_MV[1].set(c.dd(Item::CoolMV));
         out.Lamp_CONT[1].set(lamp(has(status, StatusBit::CoolingOutput), LampColor::Yellow));
         out.MV_BerGraph2.MvColor.set(LampColor::Yellow);
-        out.MV_BerGraph2.MvValue.set(s.current(ch, Item::CoolMV) ? s.Monitor_Data.CoolMvData(ch) : 0);
+        out.MV_BerGraph2.MvValue.set(shownMv(s, ch, Item::CoolMV, s.Monitor_Data.CoolMvData(ch)));
         out.Text_ohlb.set(c.dd(36));
         out.Text_ollb.set(c.dd(37));
     }

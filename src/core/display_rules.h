@@ -18,6 +18,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include <QString>
 #include <QtGlobal>
@@ -214,7 +215,9 @@ void computeMainDisplay(const DisplayContext& ctx, const DisplayInputs& in, cons
 
 struct MvBarView {
     Shown<qint32> MvColor{LampColor::Blue};
-    Shown<qint16> MvValue;
+    // Empty while the MV has not been read since the channel's clear
+    // command: the bar then draws nothing, as the MV text shows nothing.
+    Shown<std::optional<qint16>> MvValue;
 };
 
 struct OneChannelView {

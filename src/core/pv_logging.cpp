@@ -144,19 +144,24 @@ QByteArray logRowLine(const QString& date, const QString& time, const QStringLis
     return continuedLine(QStringList{date, time} + values);
 }
 
+bool pvRecordable(const PvLogState& log, int ch, quint64 spanStart) {
+    return log.Replies != spanStart && log.Current(ch);
+}
+
 QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList<int>& columns) {
     QStringList out;
     out.reserve(columns.size());
     const PvLogState& log = s.PvLog_State;
-    for (int ch : columns) out << (log.AnyReply && log.Current(ch) ? Disp_Data(s, st, Item::PV, ch) : QString());
+    for (int ch : columns)
+        out << (pvRecordable(log, ch, log.LogSpanStart) ? Disp_Data(s, st, Item::PV, ch) : QString());
     return out;
 }
 
-void beginLogSpan(QVX720_INC& s) { s.PvLog_State.AnyReply = false; }
+void beginLogSpan(QVX720_INC& s) { s.PvLog_State.LogSpanStart = s.PvLog_State.Replies; }
 
 void notePvExchange(PvLogState& log, const PvExchange& x) {
     if (x.deviceGone) log.Current.fill(false);
-    if (x.answered) log.AnyReply = true;
+    if (x.answered) ++log.Replies;
     if (x.pvPoll)
         log.Current(x.ch) = x.pvMeasured;
     else if (!x.answered || x.clearCommand)

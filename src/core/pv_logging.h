@@ -79,9 +79,14 @@ QByteArray logTitleLine(const StringTable& st);
 QByteArray logHeaderLine(const StringTable& st, const QStringList& columnNames);
 // A row: date, time, then the PV texts; ends ",\r\n".
 QByteArray logRowLine(const QString& date, const QString& time, const QStringList& values);
+// Whether a record of the PVs holds channel ch's value: the value is current
+// and the record's span brought a reply. spanStart is log.Replies when the
+// span began (0: since monitoring began). The one rule of the logging file's
+// cells and of the trend chart's pens.
+bool pvRecordable(const PvLogState& log, int ch, quint64 spanStart);
+
 // The PV display texts of the columns; empty for a channel whose value is
-// not current, and every one empty when the span brought no reply at all
-// (PvLog_State).
+// not recordable now (pvRecordable over the span since the last row).
 QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList<int>& columns);
 // A row was made: the span of the next row begins.
 void beginLogSpan(QVX720_INC& s);
@@ -98,8 +103,8 @@ struct PvExchange {
 // The only place that decides which PV values are current: a PV poll makes
 // the channel's value current when it brought a number and ends it
 // otherwise; any transaction without a reply, and a clear command, ends it; a
-// device that has gone ends every channel's. Any reply marks the span as one
-// with a live line.
+// device that has gone ends every channel's. Any reply is counted, so every
+// span it falls in had a live line.
 void notePvExchange(PvLogState& log, const PvExchange& x);
 
 // Date of a row: the locale's short date form.

@@ -198,16 +198,17 @@ struct HistoryTable {
     QString History_Path;
 };
 
-// What the logging file may show of each channel's PV. A value is current
-// from the PV poll that brought it until a transaction to the channel goes
-// without a reply, a clear command goes out to it, or a PV poll brings no
-// value. A span between two rows (for
-// the first row, since monitoring began) that brought no reply from any
-// channel had a dead line: the row shows no value at all. Kept by
-// notePvExchange alone.
+// What the records of the PVs (the logging file, the trend chart) may hold of
+// each channel's PV. A value is current from the PV poll that brought it
+// until a transaction to the channel goes without a reply, a clear command
+// goes out to it, or a PV poll brings no value. A span between two records
+// (for the first, since monitoring began) that brought no reply from any
+// channel had a dead line: the record holds no value at all. Current and
+// Replies are kept by notePvExchange alone.
 struct PvLogState {
     Table1<bool, kChannels> Current;
-    bool AnyReply = false;
+    quint64 Replies = 0;       // transactions answered since monitoring began
+    quint64 LogSpanStart = 0;  // Replies when the span of the next log row began
 };
 
 // Logging clock: hour, minute, second.

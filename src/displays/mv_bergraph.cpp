@@ -79,7 +79,7 @@ void MV_BerGraph::setText1(const QString& text)
 
 void MV_BerGraph::Text1_Change()
 {
-    const int right = mvbar::barRight(mvbar::textValue(text1_));
+    const int right = mvbar::textBarRight(text1_);
     if (right == barRight_)
         return;
     const int lo = std::min(right, barRight_);

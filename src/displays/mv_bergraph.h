@@ -42,6 +42,9 @@ public:
     qint16 MinValue() const { return minValue_; }
     // The bar's value: written into Text1, which sizes the bar.
     void setMvValue(qint16 v);
+    // Empties Text1 for a value not known: no bar at all, not even the stub of 0.
+    // The stored MvValue is kept; setMvValue or reading MvValue draws the bar again.
+    void clearMvValue() { setText1(QString()); }
     // Writes the stored value into Text1 again (re-sizing the bar), then returns it.
     qint16 MvValue();
     // The bar's colour, red in the low byte.

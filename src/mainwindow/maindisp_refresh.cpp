@@ -35,6 +35,14 @@ void putColor(Lamp* lamp, const Shown<qint32>& f) {
     if (f.changed) lamp->setBackColor(f.value);
 }
 
+void putMv(MV_BerGraph* bar, const Shown<std::optional<qint16>>& f) {
+    if (!f.changed) return;
+    if (f.value)
+        bar->setMvValue(*f.value);
+    else
+        bar->clearMvValue();
+}
+
 void putVisible(const Shown<bool>& f, std::initializer_list<QWidget*> widgets) {
     if (!f.changed) return;
     for (QWidget* w : widgets) w->setVisible(f.value);
@@ -156,7 +164,7 @@ void MainDisp::applyOneChannel() {
     putColor(Lamp_down, v.Lamp_down);
     putText(Text_MV[0], v.Text_MV[0]);
     if (v.MV_BerGraph1.MvColor.changed) MV_BerGraph1->setMvColor(v.MV_BerGraph1.MvColor.value);
-    if (v.MV_BerGraph1.MvValue.changed) MV_BerGraph1->setMvValue(v.MV_BerGraph1.MvValue.value);
+    putMv(MV_BerGraph1, v.MV_BerGraph1.MvValue);
     putText(Text_ohl, v.Text_ohl);
     putText(Text_oll, v.Text_oll);
     putColor(Lamp_CONT[0], v.Lamp_CONT[0]);
@@ -170,7 +178,7 @@ void MainDisp::applyOneChannel() {
     putText(Text_MV[1], v.Text_MV[1]);
     putColor(Lamp_CONT[1], v.Lamp_CONT[1]);
     if (v.MV_BerGraph2.MvColor.changed) MV_BerGraph2->setMvColor(v.MV_BerGraph2.MvColor.value);
-    if (v.MV_BerGraph2.MvValue.changed) MV_BerGraph2->setMvValue(v.MV_BerGraph2.MvValue.value);
+    putMv(MV_BerGraph2, v.MV_BerGraph2.MvValue);
     putText(Text_ohlb, v.Text_ohlb);
     putText(Text_ollb, v.Text_ollb);
     putVisible(v.coolingOutput, {Label58, Label_mvb, Label19[2], Label19[3], Label21[2], Label21[3], Text_ohlb,

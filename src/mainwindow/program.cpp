@@ -2,13 +2,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QRadioButton>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "file_writes.h"
 #include "opuningdisp.h"
@@ -21,6 +24,65 @@ Program::Program(ProgramOptions options, StringTable strings, UiSeam& ui)
     : options_(std::move(options)), strings_(std::move(strings)), ui_(ui), store_(options_.settingsPath) {}
 
 Program* Program::running_ = nullptr;
+
+// ---- before the windows --------------------------------------------------------------
+
+QString Program::noDisplayReason(const QStringList& args, const QProcessEnvironment& env) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const auto named = [&env](const char* name) { return !env.value(QLatin1String(name)).isEmpty(); };
+    if (named("DISPLAY") || named("WAYLAND_DISPLAY") || named("QT_QPA_PLATFORM")) return {};
+    if (args.contains(QLatin1String("-platform")) || args.contains(QLatin1String("--platform"))) return {};
+    return QStringLiteral("no display (DISPLAY is not set)");
+#else
+    Q_UNUSED(args);
+    Q_UNUSED(env);
+    return {};
+#endif
+}
+
+namespace {
+// What Qt says while the application is made: kept back, so that a window
+// system that cannot start is told in one line; passed on once it has started.
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+std::vector<HeldMessage> heldMessages;
+QByteArray programName;
+
+void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type != QtFatalMsg) {
+        heldMessages.push_back({type, QByteArray(context.category ? context.category : "default"), text});
+        return;
+    }
+    // Qt gives up on its window system: the first thing it said names the cause
+    // ("could not connect to display :1"), else its own first line.
+    QString reason = text.section(QLatin1Char('\n'), 0, 0);
+    for (const HeldMessage& m : heldMessages)
+        if (m.category.startsWith("qt.qpa")) {
+            reason = m.text.section(QLatin1Char('\n'), 0, 0);
+            break;
+        }
+    const QByteArray line = programName + ": cannot open the window: " + reason.toLocal8Bit() + '\n';
+    std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
+    std::fflush(stderr);
+    std::_Exit(1);  // nothing has started that an exit would have to end
+}
+}  // namespace
+
+std::unique_ptr<QApplication> Program::makeApplication(int& argc, char** argv) {
+    programName = argc > 0 ? QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toLocal8Bit() : QByteArray("qvx720");
+    heldMessages.clear();
+    const QtMessageHandler before = qInstallMessageHandler(&holdMessage);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(before);
+    for (const HeldMessage& m : std::exchange(heldMessages, {})) {
+        const QMessageLogContext context(nullptr, 0, nullptr, m.category.constData());
+        qt_message_output(m.type, context, m.text);
+    }
+    return app;
+}
 
 Program::~Program() {
     if (running_ == this) running_ = nullptr;

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "alarm_history.h"
@@ -16,6 +18,8 @@
 #include "settings_store.h"
 #include "string_table.h"
 #include "ui_seam.h"
+
+class QApplication;
 
 namespace qvx {
 
@@ -32,6 +36,19 @@ class Program {
 public:
     Program(ProgramOptions options, StringTable strings, UiSeam& ui);
     ~Program();
+
+    // ---- before the windows. The options are answered without a display;
+    // only a start that needs the window asks for one.
+
+    // Why no window can be opened, told before the application is made: no
+    // display named (DISPLAY, WAYLAND_DISPLAY) and no window system chosen
+    // (QT_QPA_PLATFORM, -platform). Empty when one may be there.
+    static QString noDisplayReason(const QStringList& args, const QProcessEnvironment& env);
+    // The application of the windows. A window system that cannot be started
+    // (a display that does not answer) ends the process with one line on the
+    // error output, "<program>: cannot open the window: <reason>", and exit
+    // code 1 rather than Qt's abort. argc must outlive the application.
+    static std::unique_ptr<QApplication> makeApplication(int& argc, char** argv);
 
     // Start-up, steps in their fixed order, ending in the run loop's set-up
     // (the link timer runs from the Qt event loop afterwards).

@@ -6,6 +6,7 @@
 
 #include "chart_engine.h"
 #include "chart_properties.h"
+#include "pv_logging.h"
 
 using namespace qvx;
 using namespace qvx::chart;
@@ -146,14 +147,19 @@ TEST(ChartPlot, SampleLevels) {
 namespace {
 
 struct PlotRig {
-    PlotRig() { s.Monitor_Data.PvRead.fill(true); }
+    PlotRig() {
+        s.Monitor_Data.PvRead.fill(true);
+        s.PvLog_State.Current.fill(true);
+    }
     QVX720_INC s;
     Selection sel;
     std::array<QString, kChannels> pv, sv;
     PlotState plot;
     std::vector<Stroke> strokes;
+    bool lineAnswers = true;  // the span of each sample brought a reply
 
     PlotInputs inputs(bool shortSpan) {
+        if (lineAnswers) notePvExchange(s.PvLog_State, {.ch = 0, .answered = true});
         PlotInputs in;
         in.pvValue = &pv;
         in.svValue = &sv;
@@ -238,6 +244,22 @@ TEST(ChartPlot, WhichPensDrawAndInWhatOrder) {
     r.pv[5] = "100";
     ASSERT_EQ(r.plot.tick(r.inputs(true), r.strokes), PlotState::Tick::Sampled);
     EXPECT_EQ(r.strokes[1], (Stroke{60, 2850, 2850, 0x105}));
+    // Through an outage the chart holds what the logging file would: channel
+    // 5 missing a reply leaves a gap in both its pens; a span in which no
+    // channel answered leaves a gap in every pen, though no channel has yet
+    // missed its own reply; once its PV is read again the pen starts afresh
+    // at the new level, with no line from the one before the outage.
+    notePvExchange(r.s.PvLog_State, {.ch = 5, .answered = false});
+    ASSERT_EQ(r.plot.tick(r.inputs(true), r.strokes), PlotState::Tick::Sampled);
+    EXPECT_EQ(r.strokes, (std::vector<Stroke>{{75, 950, 950, 0x202}}));
+    r.lineAnswers = false;
+    ASSERT_EQ(r.plot.tick(r.inputs(true), r.strokes), PlotState::Tick::Sampled);
+    EXPECT_TRUE(r.strokes.empty());
+    r.lineAnswers = true;
+    notePvExchange(r.s.PvLog_State, {.ch = 5, .answered = true, .pvPoll = true, .pvMeasured = true});
+    r.pv[5] = "200";
+    ASSERT_EQ(r.plot.tick(r.inputs(true), r.strokes), PlotState::Tick::Sampled);
+    EXPECT_EQ(r.strokes, (std::vector<Stroke>{{105, 950, 950, 0x202}, {105, 1900, 1900, 0x105}, {105, 950, 950, 0x205}}));
     // A restart takes the first level from the new text again.
     r.plot.restart();
     r.pv[5] = "0";

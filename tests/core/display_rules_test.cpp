@@ -436,11 +436,17 @@ TEST(ClearedChannel, ShowsOnlyWhatWasReadSinceItsClearCommand)
         qint32 alarm1, atLamp;
         bool barValue;
         const char* output;
+        const char *mv, *coolMv;  // the MV bars draw exactly when these texts show a value
     } cases[] = {
-        {0, "150", "200", 0x11, LampColor::LightYellow, true, "<318>"},
-        {Unread::All, "", "", kWhite, kWhite, false, ""},
-        {Unread::Monitored, "", "200", kWhite, LampColor::LightYellow, false, "<318>"},  // rescanned
-        {Unread::Status, "150", "200", kWhite, LampColor::LightYellow, true, "<318>"},   // PV polled again
+        {0, "150", "200", 0x11, LampColor::LightYellow, true, "<318>", "50.5", "25.0"},
+        {Unread::All, "", "", kWhite, kWhite, false, "", "", ""},
+        {Unread::Monitored, "", "200", kWhite, LampColor::LightYellow, false, "<318>", "", ""},  // rescanned
+        {Unread::Status, "150", "200", kWhite, LampColor::LightYellow, true, "<318>", "50.5", "25.0"},  // polled
+        {Unread::CoolMV, "150", "200", 0x11, LampColor::LightYellow, true, "<318>", "50.5", ""},
+        {Unread::MV, "150", "200", 0x11, LampColor::LightYellow, true, "<318>", "", "25.0"},
+    };
+    const auto bar = [](const char* text, qint16 value) {
+        return *text ? std::optional<qint16>(value) : std::nullopt;
     };
     for (const auto& c : cases) {
         Bank b;
@@ -450,6 +456,9 @@ TEST(ClearedChannel, ShowsOnlyWhatWasReadSinceItsClearCommand)
         b.mon().StatusData(ch) = StatusBit::Alarm1;
         b.para(ch, Item::AutoTuning) = 1;
         b.para(ch, Item::ControlOutputOff) = 1;
+        b.mon().MvData(ch) = 505;
+        b.mon().CoolMvData(ch) = 250;
+        b.mon().OptionData(ch) = OptionBit::HeatingCooling;
         b.mon().Unread(ch) = c.unread;
         b.in.panelPageBase = 80;
         b.refresh();
@@ -469,6 +478,10 @@ TEST(ClearedChannel, ShowsOnlyWhatWasReadSinceItsClearCommand)
         EXPECT_EQ(s(b.views.one.Text_PV.value), c.pv) << int(c.unread);
         EXPECT_EQ(s(b.views.one.Text_SV.value), c.sv) << int(c.unread);
         EXPECT_EQ(s(b.views.one.Label_OUTOFF.value), c.output) << int(c.unread);
+        EXPECT_EQ(s(b.views.one.Text_MV[0].value), c.mv) << int(c.unread);
+        EXPECT_EQ(s(b.views.one.Text_MV[1].value), c.coolMv) << int(c.unread);
+        EXPECT_EQ(b.views.one.MV_BerGraph1.MvValue.value, bar(c.mv, 505)) << int(c.unread);
+        EXPECT_EQ(b.views.one.MV_BerGraph2.MvValue.value, bar(c.coolMv, 250)) << int(c.unread);
     }
 }
 

@@ -47,6 +47,11 @@ TEST(MV_BerGraph, BarFollowsTheValue) {
     }
     EXPECT_GE(mvbar::barRight(1050), l.lineX[10]);
     EXPECT_LE(mvbar::barRight(1050), right);
+    // A value not known draws no bar, not the stub of 0.
+    g.clearMvValue();
+    EXPECT_EQ(g.text1(), QString());
+    EXPECT_EQ(g.barRight(), left);
+    EXPECT_TRUE(g.barRect().isEmpty());
 }
 
 TEST(MV_BerGraph, LoadingChangesNothingUntilReadOrSet) {
@@ -136,6 +141,9 @@ TEST(MV_BerGraph, RepaintsOnlyOnChange) {
         {"still empty", [&] { g.setMvValue(-70); }, false},
         {"past the end", [&] { g.setMvValue(1200); }, true},
         {"still clipped", [&] { g.setMvValue(1300); }, false},
+        {"not known", [&] { g.clearMvValue(); }, true},
+        {"still not known", [&] { g.clearMvValue(); }, false},
+        {"read as 0", [&] { g.setMvValue(0); }, true},
     };
     for (const auto& s : steps) {
         s.set();

@@ -716,6 +716,52 @@ TEST(ProgramEndToEnd, ExitSignalSavesTheSettingsAndLeavesNoLockFile) {
     }
 }
 
+// Without a display (over ssh, from a script) the options are still answered;
+// a start that needs the window says in one line that there is none and ends
+// with 1, not Qt's abort, before it has made or opened anything.
+TEST(ProgramStart, OptionsAreAnsweredWithoutADisplay) {
+    const struct {
+        QStringList args;
+        const char* display;  // DISPLAY, nullptr: unset
+        int exitCode;
+        const char *out, *err;  // what the output and the one error line hold ("": nothing)
+    } rows[] = {
+        {{"--help"}, nullptr, 0, "--data-dir <folder>", ""},
+        {{"--settings", "s.ini", "-h"}, nullptr, 0, "--simulate", ""},
+        {{"--settings", "s.ini"}, nullptr, 1, "", "cannot open the window: no display"},
+        {{"--settings", "s.ini", "--no-such-option"}, nullptr, 1, "", "Unknown option 'no-such-option'"},
+        {{"--settings", "s.ini"}, ":4242", 1, "", "cannot open the window"},  // a display that does not answer
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString() + " DISPLAY=" + (row.display ? row.display : "-"));
+        QTemporaryDir dir;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+        if (row.display) env.insert("DISPLAY", row.display);
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setWorkingDirectory(dir.path());
+        child.start(QStringLiteral(QVX720_APP), QStringList{"--data-dir", dir.path()} + row.args);
+        ASSERT_TRUE(child.waitForFinished(30000));
+        const QByteArray out = child.readAllStandardOutput();
+        const QByteArray err = child.readAllStandardError();
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(child.exitCode(), row.exitCode) << err.toStdString();
+        if (*row.out) {
+            EXPECT_TRUE(out.contains(row.out)) << out.toStdString();
+        } else {
+            EXPECT_TRUE(out.isEmpty()) << out.toStdString();
+        }
+        if (*row.err) {
+            EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+            EXPECT_TRUE(err.startsWith("qvx720: ") && err.contains(row.err)) << err.toStdString();
+        } else {
+            EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+        }
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    }
+}
+
 // An exit() the program did not begin (Qt's, when the display goes away) runs
 // the exit steps as a signal does; the program's own exit, which ends in
 // exit() too, saves once only: its question removed the file saved before it.

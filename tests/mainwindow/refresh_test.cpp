@@ -361,6 +361,14 @@ TEST_F(RefreshTest, OneChannelViewOfAConnectedChannel) {
     EXPECT_FALSE(shown(w->Lbl_CT1[0]));
     EXPECT_FALSE(shown(w->Frame_LP));
 
+    // An MV not read since the clear command: neither its number nor its bar.
+    state.Monitor_Data.Unread(ch) = Unread::MV;
+    w->SelectDispItem();
+    EXPECT_EQ(w->Text_MV[0]->text(), QString());
+    EXPECT_TRUE(w->MV_BerGraph1->barRect().isEmpty());
+    EXPECT_EQ(w->MV_BerGraph2->barRight(), mvbar::barRight(130));
+    state.Monitor_Data.Unread(ch) = 0;
+
     // Without heating/cooling the cooling output disappears.
     state.Monitor_Data.OptionData(ch) = 0x1;
     w->SelectDispItem();
