@@ -105,7 +105,7 @@ public:
     bool ReadPara_setflg();
     // The data clear, after the operator's Yes: its clear commands (at a
     // 500 ms time-out) and its rescan (at the operator's time-out) run from
-    // the link's ticks, one controller a tick, so the window stays live. A
+    // the link's ticks, one frame a tick, so the window stays live. A
     // clear command that finds the device closed waits for it, as the
     // rescan does; the window is refreshed after every step.
     void mnuClear_Click();
