@@ -199,7 +199,10 @@ void Link::step() {
         if (chainStep(chainSelected_)) afterChain();
         return;
     case Work::Scan: break;  // the scan's own state goes on below
-    case Work::None: serveReReads(); break;
+    case Work::None:
+        serveWaiting();
+        serveReReads();
+        break;
     }
     // A data clear takes the place of the poll until its rescan ends. The
     // windows refuse new line work meanwhile; a request that still reaches
@@ -228,14 +231,6 @@ void Link::step() {
         break;
     case Com_WriteAll:
     case Com_WriteSelect:
-        // A single write that was pending when the chain was queued goes
-        // first, one asked for while the chain ran right after it; the
-        // re-reads the single writes ask for follow, one for each.
-        if (w.Prior.pending) {
-            const DeferredWrite prior = std::exchange(w.Prior, DeferredWrite{});
-            if (startSingle(prior)) OneData_write();
-            break;
-        }
         if (chainStep(w.Com_State == Com_WriteSelect)) afterChain();
         break;
     case Com_ReRead:
@@ -391,7 +386,51 @@ void Link::ReadDataSet(const QString& reply, int ch, int item) {
     case Item::HeaterCurrent2: m.Ct2Data(ch) = *v; break;
     case Item::OptionWord: m.OptionData(ch) = *v; break;
     case Item::TypeWord: m.TypeData(ch) = *v; break;
-    default: s_.ParaData(ch, item) = *v; break;
+    default:
+        // The value the operator gave stays until its write has gone out.
+        if (!writePending(ch, item)) s_.ParaData(ch, item) = *v;
+        break;
+    }
+}
+
+bool Link::chainCovers(qint16 state, int item) const {
+    if (state == Com_WriteAll) return std::find(kWriteAllChain.begin(), kWriteAllChain.end(), item) != kWriteAllChain.end();
+    if (state == Com_WriteSelect) return OptionChk(s_.ParaAddr(item)) == 1;
+    return false;
+}
+
+bool Link::writePending(int ch, int item) const {
+    const WriteRequest& w = s_.Write_Request;
+    const auto writes = [&](qint16 state, int c, int k) {
+        if (c != ch) return false;
+        if (state == Com_WriteOne) return k == item;
+        return chainCovers(state, item);
+    };
+    // The chain that runs holds the slot until its last link has gone out.
+    const bool slotRuns = work_ == Work::Chain && (w.Com_State == Com_WriteAll || w.Com_State == Com_WriteSelect);
+    if (!slotRuns && writes(w.Com_State, w.Com_Ch, w.Com_Item)) return true;
+    return std::any_of(w.Waiting.begin(), w.Waiting.end(),
+                       [&](const LineRequest& r) { return writes(r.state, r.ch, r.item); });
+}
+
+void Link::serveWaiting() {
+    WriteRequest& w = s_.Write_Request;
+    if (w.Com_State != Com_Monitor || w.Waiting.empty()) return;
+    LineRequest r = std::move(w.Waiting.front());
+    w.Waiting.pop_front();
+    w.Com_State = r.state;
+    w.Com_Ch = r.ch;
+    switch (r.state) {
+    case Com_WriteOne:
+        w.Com_Item = r.item;
+        w.Com_Code = r.code;
+        w.Com_Value = r.value;
+        w.Com_ReReadAfter = r.reRead;
+        break;
+    case Com_WriteAll:
+    case Com_WriteSelect: w.Com_Values = std::move(r.values); break;
+    case Com_ReRead: w.ReRead_Ch = r.ch; break;
+    default: break;
     }
 }
 
@@ -469,10 +508,10 @@ Link::CursorStep Link::cursorStep() {
     case FrameKind::ExtensionQ: reply = transact(ch, QStringLiteral("q"), probeItem, QStringLiteral("0000"), 2); break;
     case FrameKind::ChainWrite:
     case FrameKind::SelectWrite:
-        reply = transact(ch, kWrite, s_.ParaAddr(f.item), Hex4_Text(s_.ParaData(ch, f.item)), 2);
+        reply = transact(ch, kWrite, s_.ParaAddr(f.item), Hex4_Text(chainValues_.at(std::size_t(f.item))), 2);
         break;
     case FrameKind::SingleWrite:
-        reply = transact(ch, kWrite, single_.code, Hex4_Text(s_.ParaData(ch, f.item)), 2);
+        reply = transact(ch, kWrite, single_.code, Hex4_Text(single_.value), 2);
         keyCheck = true;
         break;
     case FrameKind::ReadBack:
@@ -596,8 +635,11 @@ bool Link::ReadPara_setflg() {
     WriteRequest& w = s_.Write_Request;
     if (work_ != Work::ReRead) {
         const int ch = w.ReRead_Ch;
-        // Taken from the slot: a request written meanwhile waits there.
-        if (w.Com_State == Com_ReRead) w.Com_State = Com_Monitor;
+        // Taken from the slot: the next request waiting takes its place.
+        if (w.Com_State == Com_ReRead) {
+            w.Com_State = Com_Monitor;
+            serveWaiting();
+        }
         w.Para_chgflg = false;
         s_.Com_SubAdr = QStringLiteral(" ");
         com_.Comm_PreRead1();
@@ -704,7 +746,7 @@ void Link::sendClearCommand(int ch) {
 
 // ---------------------------------------------------------------- writes
 
-bool Link::startSingle(const DeferredWrite& request) {
+bool Link::startSingle(const LineRequest& request) {
     single_ = request;
     const int ch = request.ch;
     if (s_.NoConnect(ch) != 0) {
@@ -719,15 +761,26 @@ bool Link::startSingle(const DeferredWrite& request) {
 
 void Link::singleDone() {
     endWork();
-    if (s_.Write_Request.Para_chgflg) askReRead(single_.ch);
+    if (single_.reRead || s_.Write_Request.Para_chgflg) askReRead(single_.ch);
 }
 
 bool Link::OneData_write() {
     if (work_ != Work::Single) {
         WriteRequest& w = s_.Write_Request;
-        const DeferredWrite request{true, w.Com_Ch, w.Com_Item, w.Com_Code};
-        // Taken from the slot: a request written meanwhile waits there.
-        if (w.Com_State == Com_WriteOne) w.Com_State = Com_Monitor;
+        LineRequest request;
+        request.state = Com_WriteOne;
+        request.ch = w.Com_Ch;
+        request.item = w.Com_Item;
+        request.code = w.Com_Code;
+        request.value = w.Com_Value.value_or(s_.ParaData(w.Com_Ch, w.Com_Item));
+        request.reRead = w.Com_ReReadAfter;
+        w.Com_Value.reset();
+        w.Com_ReReadAfter = false;
+        // Taken from the slot: the next request waiting takes its place.
+        if (w.Com_State == Com_WriteOne) {
+            w.Com_State = Com_Monitor;
+            serveWaiting();
+        }
         if (!startSingle(request)) return true;
     }
     const int ch = cursor_.channel();
@@ -749,7 +802,15 @@ void Link::chainDone(int ch, bool allTaken) {
 
 bool Link::chainStep(bool selected) {
     if (work_ != Work::Chain) {
-        const int ch = s_.Write_Request.Com_Ch;
+        WriteRequest& w = s_.Write_Request;
+        const int ch = w.Com_Ch;
+        // The values taken when the chain was asked for; a chain put into
+        // the slot by hand sends what ParaData holds now.
+        chainValues_ = std::exchange(w.Com_Values, {});
+        if (chainValues_.size() != std::size_t(kItems)) {
+            chainValues_.assign(std::size_t(kItems), 0);
+            for (int k = 0; k < kItems; ++k) chainValues_[std::size_t(k)] = s_.ParaData(ch, k);
+        }
         std::vector<CursorFrame> frames;
         const FrameKind kind = selected ? FrameKind::SelectWrite : FrameKind::ChainWrite;
         if (s_.NoConnect(ch) == 0) {
@@ -778,9 +839,9 @@ bool Link::SelectData_write() { return chainStep(true); }
 void Link::afterChain() {
     WriteRequest& w = s_.Write_Request;
     w.Com_State = Com_Monitor;
-    // The re-reads asked for wait for the kept write: a request written
-    // meanwhile could displace one taken into the slot early.
-    if (w.Deferred.pending && startSingle(std::exchange(w.Deferred, DeferredWrite{}))) return;
+    // What was asked while the chain ran goes first; the re-reads asked for
+    // follow.
+    serveWaiting();
     serveReReads();
 }
 

@@ -178,12 +178,19 @@ private:
     void chainDone(int ch, bool allTaken);
     // One step of a chain (selected: the write-selected chain).
     bool chainStep(bool selected);
-    // The chain in the slot has ended: the slot is free, and a single write
-    // kept aside while it ran goes next.
+    // The chain in the slot has ended: the slot is free, and what was asked
+    // while it ran goes next.
     void afterChain();
-    // Starts a single write (from the slot or kept aside); false when it
-    // ended at once (an absent channel).
-    bool startSingle(const DeferredWrite& request);
+    // Starts a single write taken from the slot; false when it ended at once
+    // (an absent channel).
+    bool startSingle(const LineRequest& request);
+    // A free slot takes the first request waiting.
+    void serveWaiting();
+    // A write of item of channel ch is still to go out (in the slot or
+    // waiting): what a read brings for it is not stored over the
+    // operator's value.
+    bool writePending(int ch, int item) const;
+    bool chainCovers(qint16 state, int item) const;
     void singleDone();
     // A re-read asked for by a single write: taken into the slot when it is
     // free, in the order asked.
@@ -228,7 +235,9 @@ private:
     std::vector<int> reReadQueue_;
     Work work_ = Work::None;
     LineCursor cursor_;
-    DeferredWrite single_;
+    LineRequest single_;
+    // The values the running chain sends, by item index.
+    std::vector<qint16> chainValues_;
     bool chainSelected_ = false;
     // The scan's next address; a data clear's scan that waits for the device
     // goes on from the monitoring ticks.

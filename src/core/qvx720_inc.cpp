@@ -1,5 +1,6 @@
 #include "qvx720_inc.h"
 
+#include <algorithm>
 #include <array>
 
 namespace qvx {
@@ -40,18 +41,50 @@ void fillParaAddr(QVX720_INC& s) {
         if (k != Item::NoCode) s.ParaAddr(k) = itemCode(k);
 }
 
+bool chainQueued(const WriteRequest& w) {
+    const auto isChain = [](qint16 st) { return st == Com_WriteAll || st == Com_WriteSelect; };
+    return isChain(w.Com_State) ||
+           std::any_of(w.Waiting.begin(), w.Waiting.end(), [&](const LineRequest& r) { return isChain(r.state); });
+}
+
 void queueSingleWrite(QVX720_INC& s, int ch, int k) {
     if (ch < 0 || ch >= kChannels) throwIndexError("channel", ch, kChannels);
     const QString code = s.ParaAddr(k);  // checks k before the slot is touched
     WriteRequest& w = s.Write_Request;
-    if (w.Com_State == Com_WriteAll || w.Com_State == Com_WriteSelect) {
-        w.Deferred = {true, static_cast<qint16>(ch), static_cast<qint16>(k), code};
-        return;
+    const qint16 value = s.ParaData(ch, k);
+    const auto same = [&](const LineRequest& r) { return r.state == Com_WriteOne && r.ch == ch && r.item == k; };
+    if (w.Com_State == Com_Monitor && w.Waiting.empty()) {
+        w.Com_Code = code;
+        w.Com_Item = static_cast<qint16>(k);
+        w.Com_State = Com_WriteOne;
+        w.Com_Ch = static_cast<qint16>(ch);
+        w.Com_Value = value;
+        w.Com_ReReadAfter = w.Para_chgflg;
+    } else if (w.Waiting.empty() && w.Com_State == Com_WriteOne && w.Com_Ch == ch && w.Com_Item == k) {
+        // Not yet sent, and nothing after it: the newer value goes instead.
+        w.Com_Value = value;
+        w.Com_ReReadAfter = w.Com_ReReadAfter || w.Para_chgflg;
+    } else {
+        // Behind everything asked before it; an older value of the same item
+        // still waiting would only be overwritten by this one.
+        bool reRead = w.Para_chgflg;
+        for (auto it = w.Waiting.begin(); it != w.Waiting.end();) {
+            if (same(*it)) {
+                reRead = reRead || it->reRead;
+                it = w.Waiting.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        LineRequest r;
+        r.state = Com_WriteOne;
+        r.ch = static_cast<qint16>(ch);
+        r.item = static_cast<qint16>(k);
+        r.code = code;
+        r.value = value;
+        r.reRead = reRead;
+        w.Waiting.push_back(std::move(r));
     }
-    w.Com_Code = code;
-    w.Com_Item = static_cast<qint16>(k);
-    w.Com_State = Com_WriteOne;
-    w.Com_Ch = static_cast<qint16>(ch);
     if (s.Link_Wake) s.Link_Wake();
 }
 

@@ -5,7 +5,10 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <deque>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "bounded.h"
 
@@ -136,32 +139,45 @@ struct EditContext {
     bool Set_Dec1 = false;
 };
 
-// A single write kept aside while a write-all or write-selected chain waits
-// for the link: one that was pending when the chain was queued runs right
-// before the chain (Prior), one that arrived after it runs right after the
-// chain (Deferred).
-struct DeferredWrite {
-    bool pending = false;
+// A request for line work that waits behind the one in the slot: a single
+// write, a write-all or write-selected chain, or a re-read. A write carries
+// the values it sends, taken when the operator gave them, so that whatever is
+// read from the controller meanwhile never changes what goes out.
+struct LineRequest {
+    qint16 state = Com_Monitor;  // Com_WriteOne, Com_WriteAll, Com_WriteSelect or Com_ReRead
     qint16 ch = 0;
-    qint16 item = 0;
+    qint16 item = 0;  // a single write's item index and code
     QString code;
+    qint16 value = 0;     // a single write's value
+    bool reRead = false;  // the single write asks for a re-read once it is done
+    std::vector<qint16> values;  // a chain's values by item index (kItems)
 };
 
-// The single request slot through which dialogs and buttons ask the link for
-// work. The item index of a single write travels with the request.
+// The request slot through which dialogs and buttons ask the link for work.
+// The item index of a single write travels with the request, and so do the
+// values a write sends. A request made while the slot holds one waits in
+// Waiting, served in the order made; a later value for the channel and item
+// of a single write not yet sent takes its place, nothing else is dropped.
 struct WriteRequest {
-    qint16 Com_State = Com_FirstRead;
+    qint16 Com_State = Com_Monitor;  // the start sets the first state
     qint16 Com_Ch = 0;
     QString Com_Code;       // item code of a single write
     qint16 Com_Item = 0;    // item index of a single write
+    // The values of the request in the slot, taken when it was queued; a
+    // request put into the slot by hand sends what ParaData holds then.
+    std::optional<qint16> Com_Value;
+    bool Com_ReReadAfter = false;
+    std::vector<qint16> Com_Values;
     bool Para_chgflg = false;
     qint16 ReRead_Ch = 0;
     bool AllSend_flg = false;
     // Transfers to several channels under way (TransferScope).
     int Transfers_Open = 0;
-    DeferredWrite Prior;
-    DeferredWrite Deferred;
+    std::deque<LineRequest> Waiting;
 };
+
+// The slot or a waiting request holds a chain.
+bool chainQueued(const WriteRequest& w);
 
 // Tells the run loop that line work has been queued, so that a link asleep
 // (nothing to poll, a closed device) takes it at once. May be empty.
@@ -283,11 +299,10 @@ int itemOfCode(const QString& code);
 // Fills ParaAddr from the item-code table, k = 0..66 in order, skipping 9.
 void fillParaAddr(QVX720_INC& s);
 
-// Queues a single write of item k of channel ch: the value sent is the one
-// stored in ParaData when the link takes the request. A newer single write
-// replaces an older one not yet sent; a pending write-all or write-selected
-// chain is never displaced: the single write then runs right after it (and a
-// chain queued over a pending single write lets it run first, queueChain).
+// Queues a single write of item k of channel ch with the value ParaData holds
+// now. It goes into the slot when the slot is free and nothing waits, else it
+// waits behind what was asked before it; a single write of the same channel
+// and item still waiting gives way to it (the later value wins).
 void queueSingleWrite(QVX720_INC& s, int ch, int k);
 
 // Time-out choice 1..14 to milliseconds; 0 for a choice outside.

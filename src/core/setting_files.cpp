@@ -283,10 +283,7 @@ void copyChannel(QVX720_INC& s, int src, int dst) {
 
 namespace {
 
-bool chainInSlot(const QVX720_INC& s) {
-    const qint16 st = s.Write_Request.Com_State;
-    return st == Com_WriteAll || st == Com_WriteSelect;
-}
+bool chainInSlot(const QVX720_INC& s) { return chainQueued(s.Write_Request); }
 
 bool isClosing(const TransferWait& w) { return w.closing && w.closing(); }
 
@@ -299,7 +296,7 @@ void pump(const TransferWait& w) {
 bool transferFlagStale(const QVX720_INC& s) {
     // The link clears the flag before it leaves a chain state, so a set flag
     // with the link back at monitoring belongs to a request that is gone.
-    return s.Write_Request.AllSend_flg && s.Write_Request.Com_State == Com_Monitor;
+    return s.Write_Request.AllSend_flg && s.Write_Request.Com_State == Com_Monitor && !chainQueued(s.Write_Request);
 }
 
 bool queueChannelWriteAll(QVX720_INC& s, int ch, const TransferWait& wait, const std::function<void()>& commit) {

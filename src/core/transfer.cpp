@@ -17,16 +17,28 @@ bool waitForTransfer(const QVX720_INC& s, const std::function<void()>& processEv
 
 bool transferRunning(const QVX720_INC& s) {
     const WriteRequest& w = s.Write_Request;
-    return w.Transfers_Open > 0 || w.Com_State == Com_WriteAll || w.Com_State == Com_WriteSelect;
+    return w.Transfers_Open > 0 || chainQueued(w);
 }
 
 void queueChain(QVX720_INC& s, int ch, qint16 state) {
     if (ch < 0 || ch >= kChannels) throwIndexError("channel", ch, kChannels);
     WriteRequest& w = s.Write_Request;
-    if (w.Com_State == Com_WriteOne) w.Prior = {true, w.Com_Ch, w.Com_Item, w.Com_Code};
+    // What the chain sends is what was loaded or copied now.
+    std::vector<qint16> values(kItems);
+    for (int k = 0; k < kItems; ++k) values[std::size_t(k)] = s.ParaData(ch, k);
     w.AllSend_flg = true;
-    w.Com_Ch = static_cast<qint16>(ch);
-    w.Com_State = state;
+    if (w.Com_State == Com_Monitor && w.Waiting.empty()) {
+        w.Com_Ch = static_cast<qint16>(ch);
+        w.Com_State = state;
+        w.Com_Values = std::move(values);
+    } else {
+        // Behind what was asked before it, a single write still in the slot first.
+        LineRequest r;
+        r.state = state;
+        r.ch = static_cast<qint16>(ch);
+        r.values = std::move(values);
+        w.Waiting.push_back(std::move(r));
+    }
     if (s.Link_Wake) s.Link_Wake();
 }
 

@@ -21,8 +21,8 @@ bool waitForTransfer(const QVX720_INC& s, const std::function<void()>& processEv
                      const std::function<bool()>& closing);
 
 // Queues the chain of channel ch (Com_WriteAll or Com_WriteSelect) with the
-// handshake set. A single write still pending in the slot is not lost: the
-// link carries it out first, then the chain.
+// handshake set and the values ParaData holds now. A request asked before it
+// and not yet carried out is not lost: the link carries it out first.
 void queueChain(QVX720_INC& s, int ch, qint16 state);
 
 // Marks a transfer to several channels as under way for its whole walk, the

@@ -152,13 +152,27 @@ TEST(Buttons, RowWithoutPageKeepsSetCh) {
 
 // ------------------------------------------------------------------ request slot
 
-TEST(RequestSlot, NewerSingleWriteReplacesOlder) {
-    Fixture f;
-    queueSingleWrite(f.s, 1, 10);
-    queueSingleWrite(f.s, 2, 12);
-    EXPECT_EQ(f.w().Com_Ch, 2);
-    EXPECT_EQ(f.w().Com_Item, 12);
-    EXPECT_FALSE(f.w().Deferred.pending);
+TEST(RequestSlot, SingleWritesWaitInOrderAndTheLaterValueWins) {
+    // Three items asked while the slot holds the first: each goes out once,
+    // in the order asked, the item asked twice with its later value only.
+    test::LinkRig r;
+    r.markPresent({1, 2});
+    r.s.Write_Request.Com_State = Com_Monitor;
+    r.s.ParaData(1, 10) = 5;
+    queueSingleWrite(r.s, 1, 10);
+    r.s.ParaData(2, 12) = 6;
+    queueSingleWrite(r.s, 2, 12);
+    r.s.ParaData(1, 12) = 7;
+    queueSingleWrite(r.s, 1, 12);
+    r.s.ParaData(2, 12) = 8;
+    queueSingleWrite(r.s, 2, 12);
+    EXPECT_EQ(r.s.Write_Request.Waiting.size(), 2u);  // bounded: one per channel and item
+    r.tickUntil([&] { return r.s.Write_Request.Com_State == Com_Monitor && !r.link.lineWorkRunning(); });
+    std::vector<std::string> writes;
+    for (const auto& k : r.keys())
+        if (k.find(" P ") != std::string::npos) writes.push_back(k);
+    EXPECT_EQ(writes, (std::vector<std::string>{"1 P 0001 0005", "1 P 0004 0007", "2 P 0004 0008"}));
+    EXPECT_EQ(r.s.ParaData(2, 12), 8);
 }
 
 TEST(RequestSlot, SingleWriteNeverDisplacesAPendingChain) {
@@ -180,7 +194,7 @@ TEST(RequestSlot, SingleWriteNeverDisplacesAPendingChain) {
         EXPECT_EQ(keys[keys.size() - 2], "1 P 0004 004D");
         EXPECT_EQ(keys.back(), "1   0004");
         EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
-        EXPECT_FALSE(r.s.Write_Request.Deferred.pending);
+        EXPECT_TRUE(r.s.Write_Request.Waiting.empty());
     }
 }
 
@@ -226,7 +240,7 @@ TEST(RequestSlot, ChainNeverDisplacesAPendingSingleWrite) {
             EXPECT_EQ(keys.back(), "6   0001");
         }
         EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
-        EXPECT_FALSE(r.s.Write_Request.Prior.pending);
+        EXPECT_TRUE(r.s.Write_Request.Waiting.empty());
         EXPECT_EQ(r.s.Write_Request.Com_State, row.reRead ? Com_ReRead : Com_Monitor);
         if (row.reRead) {
             EXPECT_EQ(r.s.Write_Request.ReRead_Ch, 1);

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "commands.h"
 #include "link_fixture.h"
 #include "preferences.h"
+#include "setting_files.h"
 #include "pv_logging.h"
 #include "transfer.h"
 #include "value_format.h"
@@ -1103,6 +1105,119 @@ TEST(LineWork, AControllerSilentInTheMiddleIsLeftAfterTwoMisses) {
         }
         EXPECT_EQ(words, row.wordsAgain) << row.name;
         EXPECT_EQ(settingsRead, 1) << row.name;
+    }
+}
+
+// ------------------------------------------------------------------ requests during line work
+
+TEST(Requests, WhatTheOperatorGaveIsWhatTheControllerGets) {
+    // Asked one frame into a re-read of the channel, or between a write of
+    // its SV and that write's read-back: whatever is read meanwhile, the
+    // controller ends up holding the operator's values and the window shows them.
+    enum Act { Single, Toggle, WriteAll, Copy };
+    enum When { InReRead, BeforeReadBack };
+    const struct {
+        const char* name;
+        Act act;
+        When when;
+    } table[] = {
+        {"SV during a re-read", Single, InReRead},
+        {"output toggle during a re-read", Toggle, InReRead},
+        {"write-all during a re-read", WriteAll, InReRead},
+        {"channel copy during a re-read", Copy, InReRead},
+        {"second SV before the read-back", Single, BeforeReadBack},
+        {"toggle before the read-back", Toggle, BeforeReadBack},
+        {"write-all before the read-back", WriteAll, BeforeReadBack},
+        {"copy before the read-back", Copy, BeforeReadBack},
+    };
+    for (const auto& row : table) {
+        LinkRig r;
+        r.markPresent({5, 20});
+        r.replyMs = 12;
+        // The controller holds 11 in every setting, its output on.
+        for (int k = Item::FirstSetting; k <= Item::LastSetting; ++k) {
+            r.bank.values[{5, itemCode(k).toStdString()}] = 11;
+            r.s.ParaData(5, k) = 11;
+            r.s.ParaData(20, k) = qint16(200 + k);  // the copy's source
+        }
+        r.bank.values[{5, "0037"}] = 1;
+        r.s.ParaData(5, Item::ControlOutputOff) = 1;
+        WriteRequest& w = r.s.Write_Request;
+        std::map<int, int> want;  // item -> what the controller must hold at the end
+        if (row.when == InReRead) {
+            w.Com_State = Com_ReRead;
+            w.ReRead_Ch = 5;
+            r.link.Timer4_Timer();
+            ASSERT_TRUE(r.link.lineWorkRunning()) << row.name;
+        } else {
+            r.s.ParaData(5, Item::SV) = 300;
+            queueSingleWrite(r.s, 5, Item::SV);
+            r.link.Timer4_Timer();
+            ASSERT_EQ(r.keys().back(), "5 P 0001 012C") << row.name;
+            want[Item::SV] = 300;
+        }
+        switch (row.act) {
+        case Single:
+            r.s.ParaData(5, Item::SV) = 400;
+            queueSingleWrite(r.s, 5, Item::SV);
+            want[Item::SV] = 400;
+            break;
+        case Toggle:
+            tb3_OUTOFF(r.s, 5);
+            want[Item::ControlOutputOff] = 0;
+            break;
+        case WriteAll:
+        case Copy:
+            if (row.act == Copy) {
+                copyChannel(r.s, 20, 5);
+            } else {
+                for (int k : kWriteAllChain) r.s.ParaData(5, k) = qint16(50 + k);
+            }
+            queueChain(r.s, 5, Com_WriteAll);
+            for (int k : kWriteAllChain) want[k] = (row.act == Copy ? 200 : 50) + k;
+            break;
+        }
+        r.tickUntil([&] { return w.Com_State == Com_Monitor && !r.link.lineWorkRunning() && w.Waiting.empty(); }, 400);
+        r.tickUntil([] { return false; }, 60);  // the re-reads the writes asked for, and polls
+        for (const auto& [k, v] : want) {
+            EXPECT_EQ((r.bank.values[{5, itemCode(k).toStdString()}]), v) << row.name << ", item " << k;
+            EXPECT_EQ(r.s.ParaData(5, k), v) << row.name << ", item " << k;
+        }
+        EXPECT_FALSE(w.AllSend_flg) << row.name;
+    }
+}
+
+TEST(Requests, SingleWritesAskedDuringAChainAllGoOutInOrder) {
+    for (const std::vector<int> channels : {std::vector<int>{1, 6}, std::vector<int>{6, 1, 7}}) {
+        LinkRig r;
+        r.markPresent({1, 4, 6, 7});
+        r.s.Write_Request.Com_State = Com_Monitor;
+        queueChain(r.s, 4, Com_WriteAll);
+        r.link.Timer4_Timer();
+        r.link.Timer4_Timer();
+        std::vector<std::string> asked;
+        for (int ch : channels) {
+            r.s.ParaData(ch, Item::SV) = qint16(ch * 10);
+            queueSingleWrite(r.s, ch, Item::SV);
+            asked.push_back(std::to_string(ch) + " P 0001 " + proto::hex4(int16_t(ch * 10)));
+            r.link.Timer4_Timer();  // the chain goes on between them
+        }
+        r.tickUntil([&] {
+            const WriteRequest& w = r.s.Write_Request;
+            return w.Com_State == Com_Monitor && w.Waiting.empty() && !r.link.lineWorkRunning();
+        }, 400);
+        std::vector<std::string> singles;
+        size_t chainLinks = 0, lastChain = 0;
+        const auto keys = r.keys();
+        for (size_t i = 0; i < keys.size(); ++i) {
+            if (keys[i].rfind("4 P ", 0) == 0) chainLinks++, lastChain = i;
+            if (keys[i].find(" P 0001 ") != std::string::npos && keys[i][0] != '4') {
+                singles.push_back(keys[i]);
+                EXPECT_GT(i, lastChain) << keys[i] << ": after the chain";
+            }
+        }
+        EXPECT_EQ(chainLinks, kWriteAllChain.size());
+        EXPECT_EQ(singles, asked);
     }
 }
 

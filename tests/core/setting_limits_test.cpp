@@ -391,16 +391,19 @@ TEST(SetdataWrite, OtherItemsFillTheRequest) {
         QVX720_INC s;
         fillParaAddr(s);
         s.ParaData(c.ch, c.k) = 321;
-        s.Write_Request.Com_State = Com_ReRead;  // a request not yet taken is replaced
+        s.Write_Request.Com_State = Com_ReRead;  // a re-read not yet taken: the write waits behind it
         s.Edit_Context.Set_Item = static_cast<qint16>(c.k);
         s.Edit_Context.Set_Ch = static_cast<qint16>(c.ch);
         SettingsStore store(path);
         Setdata_Write(s, store);
-        EXPECT_EQ(s.Write_Request.Com_State, Com_WriteOne) << c.k;
-        EXPECT_EQ(s.Write_Request.Com_Ch, c.ch) << c.k;
-        EXPECT_EQ(s.Write_Request.Com_Item, c.k) << c.k;
-        EXPECT_EQ(s.Write_Request.Com_Code, itemCode(c.k)) << c.k;
-        EXPECT_EQ(s.Write_Request.Com_Code.size(), 4) << c.k;
+        EXPECT_EQ(s.Write_Request.Com_State, Com_ReRead) << c.k;
+        ASSERT_EQ(s.Write_Request.Waiting.size(), 1u) << c.k;
+        const LineRequest& w = s.Write_Request.Waiting.front();
+        EXPECT_EQ(w.state, Com_WriteOne) << c.k;
+        EXPECT_EQ(w.ch, c.ch) << c.k;
+        EXPECT_EQ(w.item, c.k) << c.k;
+        EXPECT_EQ(w.code, itemCode(c.k)) << c.k;
+        EXPECT_EQ(w.value, 321) << c.k;
         EXPECT_EQ(s.ParaData(c.ch, c.k), 321) << c.k;  // the value stays until the read-back
         EXPECT_FALSE(QFile::exists(path)) << c.k;  // nothing saved
     }
@@ -415,7 +418,8 @@ TEST(SetdataWrite, BadChannelLeavesTheRequestAlone) {
         s.Edit_Context.Set_Item = 10;
         s.Edit_Context.Set_Ch = static_cast<qint16>(ch);
         EXPECT_THROW(Setdata_Write(s, store), std::out_of_range) << ch;
-        EXPECT_EQ(s.Write_Request.Com_State, Com_FirstRead) << ch;
+        EXPECT_EQ(s.Write_Request.Com_State, Com_Monitor) << ch;
+        EXPECT_TRUE(s.Write_Request.Waiting.empty()) << ch;
     }
 }
 

@@ -361,7 +361,11 @@ TEST_F(NumericDialogTest, TwoMembersOpenAtOnceEachKeepTheirOwnTarget) {
     bar.Command3_Click();
     EXPECT_EQ(state.ParaData(5, 14), 30);
     EXPECT_EQ(state.ParaData(2, Item::ScalingHigh), 800);
-    EXPECT_EQ(state.Write_Request.Com_Ch, 2);  // the later request replaced the first
+    // Both go out, in the order given.
+    EXPECT_EQ(state.Write_Request.Com_Ch, 5);
+    ASSERT_EQ(state.Write_Request.Waiting.size(), 1u);
+    EXPECT_EQ(state.Write_Request.Waiting.front().ch, 2);
+    EXPECT_EQ(state.Write_Request.Waiting.front().value, 800);
     EXPECT_TRUE(state.Write_Request.Para_chgflg);
 }
 
