@@ -214,6 +214,21 @@ DeviceLock namedHolder(const QString& lockFile) {
     return readDeviceLock(lockFile, QSysInfo::machineHostName(), processRuns);
 }
 
+// A lock left by a process of this computer that has ended is taken over at
+// once, whatever its form: the port object would refuse for half a minute a
+// fresh one it cannot read as its own. It is moved aside first and looked at
+// again there, so that a lock a live program wrote meanwhile is put back
+// rather than removed.
+void takeOverEndedLock(const QString& lockFile) {
+    if (lockFile.isEmpty() || namedHolder(lockFile).holder != DeviceLock::Holder::Ended) return;
+    const QByteArray path = QFile::encodeName(lockFile);
+    const QByteArray aside = path + ".qvx720-ended-" + QByteArray::number(qint64(::getpid()));
+    if (::rename(path.constData(), aside.constData()) != 0) return;  // the port object judges it
+    if (namedHolder(QFile::decodeName(aside)).holder != DeviceLock::Holder::Ended)
+        (void)::link(aside.constData(), path.constData());  // never over a lock made since
+    ::unlink(aside.constData());
+}
+
 }  // namespace
 
 DeviceLock anotherProgramsLock(const QString& lockFile) {
@@ -308,6 +323,7 @@ bool SerialTransport::open(int baud) {
                  QStringLiteral(" (%1)").arg(lock_.file);
         return false;
     }
+    takeOverEndedLock(lockFile);
     port_.setPortName(openPath_);
     if (!port_.open(QIODevice::ReadWrite)) {
         const auto e = port_.error();

@@ -251,3 +251,40 @@ TEST_F(SimTool, AnotherProgramsLockKeepsTheDeviceClosedWhateverThePortObjectWoul
         ::close(watch);
     }
 }
+
+TEST_F(SimTool, AFreshLockOfAnEndedProcessIsTakenOverAtOnce) {
+    ASSERT_TRUE(start({"--baud", "19200"}));
+    const QString tty = QFileInfo(link).canonicalFilePath();
+    const QString lock = serialLockFile(tty);
+    ASSERT_FALSE(lock.isEmpty());
+    const struct {
+        const char* form;
+        QByteArray (*content)(pid_t pid);
+    } rows[] = {
+        {"one line", [](pid_t pid) { return QString("%1 minicom root\n").arg(pid, 10).toUtf8(); }},
+        {"binary", [](pid_t pid) { return QByteArray(reinterpret_cast<const char*>(&pid), sizeof pid); }},
+        {"three lines",
+         [](pid_t pid) { return QByteArray::number(pid) + "\nminicom\n" + QSysInfo::machineHostName().toUtf8() + "\n"; }},
+        {"number alone", [](pid_t pid) { return QByteArray::number(pid) + "\n"; }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.form);
+        // A program that has just ended, its lock written a moment ago.
+        const pid_t pid = ::fork();
+        if (pid == 0) ::_exit(0);
+        ASSERT_GT(pid, 0);
+        ::waitpid(pid, nullptr, 0);
+        {
+            QFile f(lock);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::NewOnly));
+            const QByteArray content = row.content(pid);
+            ASSERT_EQ(f.write(content), content.size());
+        }
+        SerialTransport line(link);
+        EXPECT_TRUE(line.open(19200)) << line.lastError().toStdString();
+        EXPECT_EQ(line.lockRefusal().holder, DeviceLock::Holder::None);
+        line.close();
+        EXPECT_FALSE(QFile::exists(lock));
+        QFile::remove(lock);
+    }
+}
