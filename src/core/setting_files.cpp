@@ -320,10 +320,12 @@ bool queueAllChannels(QVX720_INC& s, const LoadWalk& walk) {
     int pending = -1;  // the channel last queued by the walk
     const auto between = [&] {
         if (transferFlagStale(s)) {
-            if (pending >= 0)
+            if (pending >= 0) {
+                if (walk.store) walk.store(pending);
                 queueChain(s, pending, Com_WriteAll);
-            else
+            } else {
                 s.Write_Request.AllSend_flg = false;
+            }
         }
         pump(walk.wait);
     };
@@ -337,6 +339,7 @@ bool queueAllChannels(QVX720_INC& s, const LoadWalk& walk) {
             if (!chainInSlot(s)) break;
             pump(walk.wait);
         }
+        if (walk.store) walk.store(ch);
         queueChain(s, ch, Com_WriteAll);
         pending = ch;
         if (walk.queued) walk.queued(ch);

@@ -269,6 +269,9 @@ void MainDisp::Command2_Click(int Index) {
                 transmitRefusal(ch);
             } else {
                 if (!waitForTransfer(m_state, pump, closing)) return;
+                // What the chain sends is the page, whatever was read from
+                // the channel while it waited its turn.
+                copyPageToChannel(m_state, ch, [this](int box) { return optionCheckValue(box); });
                 queueChain(m_state, ch, Com_WriteSelect);
                 setStatusPanel(4, m_strings.text(453));
             }
