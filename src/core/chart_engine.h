@@ -160,7 +160,7 @@ public:
     // The pens that have drawn since the start of the plot.
     std::array<bool, kChannels> PvDrawn{};
     std::array<bool, kChannels> SvDrawn{};
-    // The reply count (PvLog_State.Replies) when the span of the next sample
+    // The reply count (PvLog_State.LiveExchanges) when the span of the next sample
     // began; 0 for the first sample of a plot: since monitoring began.
     quint64 SpanStart = 0;
 

@@ -4,6 +4,7 @@
 // where the work stands, and the replies missed in a row.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -48,6 +49,10 @@ public:
     int channel() const { return ch_; }
     bool atEnd() const { return next_ >= frames_.size(); }
     const CursorFrame& frame() const { return frames_.at(next_); }
+    // The frames not sent yet.
+    std::vector<CursorFrame> rest() const {
+        return {frames_.begin() + std::ptrdiff_t(std::min(next_, frames_.size())), frames_.end()};
+    }
     // Passes over the frame without sending it.
     void skip() { ++next_; }
     // The frame went out and got its answer: a reply (taken: an

@@ -290,7 +290,22 @@ QString Link::transact(int ch, const QString& cmd, const QString& item, const QS
                      !deviceWasClosed();
     x.deviceGone = com_.lineDown();
     notePvExchange(s_.PvLog_State, x);
+    noteMissRun(ch, x.answered, com_.lastReachedLine() && !x.deviceGone);
     return reply;
+}
+
+void Link::noteMissRun(int ch, bool answered, bool missed) {
+    if (answered) {
+        // The line answers: the controllers that missed since the last reply
+        // are silent themselves, and no page shows what they measured as if
+        // it were current until they answer again. Their settings stay.
+        constexpr quint8 measured = Unread::Monitored & quint8(~Unread::Status);
+        for (int c : missRun_)
+            if (c != ch) s_.Monitor_Data.Unread(c) |= measured;
+        missRun_.clear();
+    } else if (missed && std::find(missRun_.begin(), missRun_.end(), ch) == missRun_.end()) {
+        missRun_.push_back(ch);
+    }
 }
 
 void Link::showDeviceWait(int ch) {
@@ -388,7 +403,10 @@ void Link::ReadDataSet(const QString& reply, int ch, int item) {
     case Item::TypeWord: m.TypeData(ch) = *v; break;
     default:
         // The value the operator gave stays until its write has gone out.
-        if (!writePending(ch, item)) s_.ParaData(ch, item) = *v;
+        if (!writePending(ch, item)) {
+            s_.ParaData(ch, item) = *v;
+            m.Untaken(ch, item) = false;
+        }
         break;
     }
 }
@@ -524,6 +542,10 @@ Link::CursorStep Link::cursorStep() {
         return CursorStep::DeviceClosed;
     }
     const ReplyClass c = judge(reply, ch, storeItem, keyCheck);
+    // An acknowledged link of a chain shows what was sent; one refused or
+    // unanswered shows nothing until the controller is read back.
+    if (f.kind == FrameKind::ChainWrite || f.kind == FrameKind::SelectWrite)
+        s_.Monitor_Data.Untaken(ch, f.item) = c != ReplyClass::Ack;
     if (!cursor_.moveOn(c != ReplyClass::None, c == ReplyClass::Ack)) return CursorStep::Cut;
     switch (f.kind) {
     case FrameKind::ExtensionA:
@@ -543,6 +565,7 @@ Link::CursorStep Link::cursorStep() {
         // the controller may never have taken: it is read back at its next answer.
         if (c != ReplyClass::Ack) wantReRead(ch);
         break;
+
     default: break;
     }
     // The chain ends with its last link sent, not a tick later.
@@ -560,12 +583,17 @@ bool Link::anyPresent() const {
 
 Link::ScanStep Link::scanStep() {
     if (work_ != Work::Scan) {
-        const int ch = scanNext_;
-        if (ch == 0) {
+        // The walk over the addresses, then the rounds of those probed while
+        // the line was silent.
+        const bool again = scanNext_ >= kChannels;
+        const int ch = again ? scanRound_.front() : scanNext_;
+        if (ch == 0 && !again) {
             s_.Com_Adr = QStringLiteral(" ");
             s_.Com_SubAdr = QStringLiteral(" ");
             com_.Comm_PreRead1();
             com_.Comm_PreRead2();
+            scanDeferred_.clear();
+            scanRound_.clear();
         }
         MonitorData& m = s_.Monitor_Data;
         const QString probe = transact(ch, kRead, QString::fromLatin1(kProbeItem), QString(), 1);
@@ -574,6 +602,7 @@ Link::ScanStep Link::scanStep() {
             showDeviceWait(ch);
             return ScanStep::DeviceClosed;
         }
+        if (again) scanRound_.erase(scanRound_.begin());
         s_.NoConnect(ch) = 0;
         if (probe.isEmpty()) {
             s_.NoConnect(ch) = 1;
@@ -582,6 +611,12 @@ Link::ScanStep Link::scanStep() {
             // A controller that no longer answers has no unit: the displays
             // must not show its last values as live.
             m.Connect_Code(ch) = 0;
+            if (s_.PvLog_State.LineSilent) {
+                // A probe into a silent line says nothing of its address: it
+                // is probed again once the line answers, before the scan ends.
+                scanDeferred_.push_back(ch);
+                showDeviceWait(ch);
+            }
             return nextScanAddress();
         }
         m.Connect_Code(ch) = Hex4_Value(com_.Comm_GetData(probe, 1));
@@ -619,8 +654,22 @@ void Link::finishScanAddress(int ch, bool cut) {
 }
 
 Link::ScanStep Link::nextScanAddress() {
-    view_.setScanProgress(scanNext_ + 1);
-    if (++scanNext_ < kChannels) return ScanStep::Going;
+    if (scanNext_ < kChannels) {
+        view_.setScanProgress(scanNext_ + 1);
+        if (++scanNext_ < kChannels) return ScanStep::Going;
+        roundFrom_ = kNoRound;
+    }
+    if (!scanRound_.empty()) return ScanStep::Going;
+    // A round of the addresses probed while the line was silent follows the
+    // walk, and another while a round heard the line answer: a line that
+    // stays silent for a whole round leaves them absent until the next scan.
+    const quint64 heard = s_.PvLog_State.LiveExchanges;
+    if (!scanDeferred_.empty() && (roundFrom_ == kNoRound || roundFrom_ != heard)) {
+        scanRound_ = std::exchange(scanDeferred_, {});
+        roundFrom_ = heard;
+        return ScanStep::Going;
+    }
+    scanDeferred_.clear();
     scanNext_ = 0;
     return ScanStep::Done;
 }
@@ -826,7 +875,9 @@ bool Link::chainStep(bool selected) {
     const CursorStep step = cursorStep();
     if (step == CursorStep::Going) return false;
     // Cut off (a silent controller, a device gone): the links not sent
-    // count as not taken.
+    // count as not taken, and show nothing until the controller is read back.
+    for (const CursorFrame& f : cursor_.rest())
+        if (f.kind == FrameKind::ChainWrite || OptionChk(s_.ParaAddr(f.item)) == 1) s_.Monitor_Data.Untaken(ch, f.item) = true;
     chainDone(ch, step == CursorStep::Ended && cursor_.allTaken());
     endWork();
     return true;

@@ -143,6 +143,10 @@ private:
     void step();
     // One transaction to channel ch; NoReply_flg := false once it returns.
     QString transact(int ch, const QString& cmd, const QString& item, const QString& data, qint16 mode);
+    // The controllers that missed their replies since the last reply of any
+    // (missed: the frame went out): once another answers they are silent
+    // themselves.
+    void noteMissRun(int ch, bool answered, bool missed);
     // Acts on a reply by its class; on acknowledge stores item (when >= 0)
     // before the panel says "OK". keyCheck: a NAK with error "5" shows the
     // key-operation message instead of a history entry.
@@ -240,8 +244,14 @@ private:
     std::vector<qint16> chainValues_;
     bool chainSelected_ = false;
     // The scan's next address; a data clear's scan that waits for the device
-    // goes on from the monitoring ticks.
+    // goes on from the monitoring ticks. kChannels: the walk is over, the
+    // rounds of the addresses probed while the line was silent go on.
     int scanNext_ = 0;
+    std::vector<int> scanDeferred_;  // probed while the line was silent
+    std::vector<int> scanRound_;     // the round under way
+    static constexpr quint64 kNoRound = std::numeric_limits<quint64>::max();
+    quint64 roundFrom_ = kNoRound;   // LiveExchanges when the round began
+    std::vector<int> missRun_;
     // The data clear: where it stands and the next channel of its clear
     // commands.
     enum class ClearPhase { None, Commands, Rescan };

@@ -145,7 +145,7 @@ QByteArray logRowLine(const QString& date, const QString& time, const QStringLis
 }
 
 bool pvRecordable(const PvLogState& log, int ch, quint64 spanStart) {
-    return log.Replies != spanStart && log.Current(ch);
+    return log.LiveExchanges != spanStart && log.Current(ch);
 }
 
 QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList<int>& columns) {
@@ -157,11 +157,23 @@ QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList
     return out;
 }
 
-void beginLogSpan(QVX720_INC& s) { s.PvLog_State.LogSpanStart = s.PvLog_State.Replies; }
+void beginLogSpan(QVX720_INC& s) { s.PvLog_State.LogSpanStart = s.PvLog_State.LiveExchanges; }
 
 void notePvExchange(PvLogState& log, const PvExchange& x) {
     if (x.deviceGone) log.Current.fill(false);
-    if (x.answered) ++log.Replies;
+    if (x.answered) {
+        ++log.LiveExchanges;
+        log.Answering(x.ch) = true;
+        log.LineSilent = false;
+    } else if (!x.deviceGone) {
+        // A controller that answered until now may have lost the line; one
+        // that was silent already says nothing of it.
+        if (log.Answering(x.ch))
+            log.LineSilent = true;
+        else if (!log.LineSilent)
+            ++log.LiveExchanges;
+        log.Answering(x.ch) = false;
+    }
     if (x.pvPoll)
         log.Current(x.ch) = x.pvMeasured;
     else if (!x.answered || x.clearCommand)

@@ -128,6 +128,10 @@ struct MonitorData {
     Table1<bool, kChannels> PvRead;
     // Unread bits: what has not been read since the channel's clear command.
     Table1<quint8, kChannels> Unread;
+    // Settings a write chain left without the controller's acknowledge (a
+    // link refused, or never sent once the chain was cut): not shown until
+    // the controller is read back.
+    Table2<bool, kChannels, kItems> Untaken;
 };
 
 // What the opener of a setting dialog hands to it.
@@ -217,14 +221,22 @@ struct HistoryTable {
 // What the records of the PVs (the logging file, the trend chart) may hold of
 // each channel's PV. A value is current from the PV poll that brought it
 // until a transaction to the channel goes without a reply, a clear command
-// goes out to it, or a PV poll brings no value. A span between two records
-// (for the first, since monitoring began) that brought no reply from any
-// channel had a dead line: the record holds no value at all. Current and
-// Replies are kept by notePvExchange alone.
+// goes out to it, or a PV poll brings no value. The line counts as silent
+// from a missed reply of a controller that was answering until the next
+// reply of any controller; a miss of a controller already silent says
+// nothing of the line. A span between two records (for the first, since
+// monitoring began) in which the line never showed itself answering (no
+// reply, no such miss while it counted as answering) had a dead line: the
+// record holds no value at all. Everything here is kept by notePvExchange
+// alone.
 struct PvLogState {
     Table1<bool, kChannels> Current;
-    quint64 Replies = 0;       // transactions answered since monitoring began
-    quint64 LogSpanStart = 0;  // Replies when the span of the next log row began
+    // The controller answered its last transaction.
+    Table1<bool, kChannels> Answering;
+    bool LineSilent = false;
+    // Transactions since monitoring began that found the line answering.
+    quint64 LiveExchanges = 0;
+    quint64 LogSpanStart = 0;  // LiveExchanges when the span of the next log row began
 };
 
 // Logging clock: hour, minute, second.
@@ -289,7 +301,9 @@ public:
     bool present(int ch) const { return NoConnect(ch) == 0; }
     // Item k of channel ch holds what the controller has now, as far as the
     // program knows: read since the channel's last clear command.
-    bool current(int ch, int k) const { return (Monitor_Data.Unread(ch) & Unread::of(k)) == 0; }
+    bool current(int ch, int k) const {
+        return (Monitor_Data.Unread(ch) & Unread::of(k)) == 0 && !Monitor_Data.Untaken(ch, k);
+    }
 };
 
 // The item code of item index k (4 upper-case hex digits; "" for item 9).

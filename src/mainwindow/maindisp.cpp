@@ -481,6 +481,7 @@ void MainDisp::setChartMaxCh(int n) { Korvel_ChartCtl1->setChartMaxCh(qint16(n))
 
 void MainDisp::startUpScanDone() {
     if (m_opening) {
+        m_opening->setCloseHandler({});
         m_opening->close();
         m_opening.reset();
     }

@@ -1,5 +1,6 @@
 #include "opuningdisp.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLinearGradient>
@@ -95,6 +96,15 @@ void OpuningDisp::Form_Load() {
 void OpuningDisp::setProgress(int value) {
     ProgressBar1->setValue(value);
     ProgressBar1->repaint();
+}
+
+void OpuningDisp::closeEvent(QCloseEvent* event) {
+    if (!m_onClose) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    m_onClose();
 }
 
 }  // namespace qvx

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "string_table.h"
 
@@ -19,6 +20,9 @@ public:
     // Sets the progress and repaints at once, so that it moves during a
     // scan that blocks the event loop.
     void setProgress(int value);
+    // What a close of the form by the operator (the window manager's close
+    // button) does instead of closing it; none: it closes.
+    void setCloseHandler(std::function<void()> handler) { m_onClose = std::move(handler); }
 
     QLabel* Image1 = nullptr;
     QLabel* Label1 = nullptr;  // maker's name
@@ -27,8 +31,12 @@ public:
     QLabel* Label4 = nullptr;  // "PWS-QVX07R"
     QProgressBar* ProgressBar1 = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void Form_Load();
+    std::function<void()> m_onClose;
     const StringTable& m_strings;
 };
 

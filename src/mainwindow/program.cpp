@@ -155,6 +155,11 @@ void Program::Main() {
 
     // 9. The opening form, painted at once.
     OpuningDisp* opening = window_->opening();
+    // Closed by the operator while the scan runs, it ends the program as an
+    // exit signal does: the settings saved, the port and its lock let go.
+    opening->setCloseHandler([this] {
+        if (window_ && link_) endProgram(ExitSave::Settings);
+    });
     opening->show();
     opening->repaint();
     QCoreApplication::processEvents();

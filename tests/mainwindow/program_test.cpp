@@ -783,7 +783,7 @@ TEST(ProgramEndToEnd, ExitFromOutsideSavesAsASignalDoesAndTheMenuExitSavesOnce) 
         const char* mode;
         int exitCode;
         bool fileLeft;  // the settings file is there after the exit
-    } rows[] = {{"exit-1", 1, true}, {"menu-exit", 0, false}};
+    } rows[] = {{"exit-1", 1, true}, {"menu-exit", 0, false}, {"close-opening", 0, true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.mode);
         SimOnPty sim(1, "0,1");
@@ -801,6 +801,8 @@ TEST(ProgramEndToEnd, ExitFromOutsideSavesAsASignalDoesAndTheMenuExitSavesOnce) 
 
         child.write("go\n");
         ASSERT_TRUE(child.waitForFinished(30000));
+        // The opening form closed ends the program in the scan, not after it.
+        EXPECT_FALSE(child.readAllStandardOutput().contains("after the scan"));
         const QByteArray err = child.readAllStandardError();
         EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(child.exitCode(), row.exitCode) << err.toStdString();

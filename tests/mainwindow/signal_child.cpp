@@ -7,7 +7,9 @@
 // Two modes wait for a line on the input once ready: "exit-1" then calls
 // exit(1) from the event loop, as Qt's X11 plugin does when the display goes
 // away; "menu-exit" then ends through the menu, and its exit question
-// removes the settings file (saved just before) and answers Yes.
+// removes the settings file (saved just before) and answers Yes;
+// "close-opening" then closes the opening form as the window manager's close
+// button does, while the start-up scan runs.
 // Arguments: settings file, program folder, mode, and optionally
 // "closed-stderr": the error output is then a pipe whose reader has gone, as
 // under `qvx720 2>&1 | tee run.log` in a terminal that was closed.
@@ -21,6 +23,8 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "maindisp.h"
+#include "opuningdisp.h"
 #include "program.h"
 
 using namespace qvx;
@@ -77,10 +81,17 @@ int main(int argc, char** argv) {
     }
     const bool exit1 = qstrcmp(argv[3], "exit-1") == 0;
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    input.setEnabled(exit1 || qstrcmp(argv[3], "menu-exit") == 0);
+    const bool closeOpening = qstrcmp(argv[3], "close-opening") == 0;
+    input.setEnabled(exit1 || closeOpening || qstrcmp(argv[3], "menu-exit") == 0);
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
         input.setEnabled(false);
         if (exit1) std::exit(1);
+        if (closeOpening) {
+            if (program.window().openingExists()) program.window().opening()->close();
+            std::fputs(program.window().openingExists() ? "closed in the scan\n" : "after the scan\n", stdout);
+            std::fflush(stdout);
+            return;
+        }
         program.window().mnuEnd_Click();
     });
     return QApplication::exec();
