@@ -299,9 +299,18 @@ void Link::noteMissRun(int ch, bool answered, bool missed) {
         // The line answers: the controllers that missed since the last reply
         // are silent themselves, and no page shows what they measured as if
         // it were current until they answer again. Their settings stay.
-        constexpr quint8 measured = Unread::Monitored & quint8(~Unread::Status);
-        for (int c : missRun_)
-            if (c != ch) s_.Monitor_Data.Unread(c) |= measured;
+        MonitorData& m = s_.Monitor_Data;
+        for (int c : missRun_) {
+            if (c == ch) continue;
+            // What its poll reads again: a value it is never asked for again
+            // would stay empty for good.
+            const qint16 opt = m.OptionData(c);
+            quint8 measured = Unread::PV | Unread::MV;
+            if (has(opt, OptionBit::HeatingCooling)) measured |= Unread::CoolMV;
+            if (has(opt, OptionBit::HeaterBurnout1)) measured |= Unread::HeaterCurrent1;
+            if (has(opt, OptionBit::HeaterBurnout2)) measured |= Unread::HeaterCurrent2;
+            m.Unread(c) |= measured;
+        }
         missRun_.clear();
     } else if (missed && std::find(missRun_.begin(), missRun_.end(), ch) == missRun_.end()) {
         missRun_.push_back(ch);

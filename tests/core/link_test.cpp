@@ -1221,6 +1221,219 @@ TEST(Requests, SingleWritesAskedDuringAChainAllGoOutInOrder) {
     }
 }
 
+// ------------------------------------------------------------------ a silent line, a silent controller
+
+TEST(SilentLine, AScanEndsWithEveryControllerThatIsThere) {
+    // The line goes silent from the third frame of channel 5's read, for a
+    // while measured on the line's clock: fewer addresses than it lasts, more,
+    // and longer than the whole walk. In the start-up scan and in a data
+    // clear's rescan.
+    const struct {
+        const char* name;
+        bool rescan;
+        qint64 silentMs;
+    } table[] = {
+        {"scan, 4.5 s", false, 4500},   {"scan, 30 s", false, 30000}, {"scan, 100 s", false, 100000},
+        {"rescan, 4.5 s", true, 4500}, {"rescan, 30 s", true, 30000},
+    };
+    const std::set<int> there{5, 6, 7, 9, 20, 33, 40, 94};
+    for (const auto& row : table) {
+        LinkRig r;
+        r.com.Comm_SetTimeOut(1000);
+        r.replyMs = 12;
+        r.bank.present = there;
+        WriteRequest& w = r.s.Write_Request;
+        if (row.rescan) {
+            w.Com_State = Com_FirstRead;
+            r.tickUntil([&] { return w.Com_State == Com_Monitor; });
+            r.link.mnuClear_Click();
+        } else {
+            w.Com_State = Com_FirstRead;
+        }
+        qint64 silentFrom = -1;
+        int toFive = 0;
+        std::map<int, int> probesWhileAnswering;  // of empty addresses, while the line counts as answering
+        r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+            const int ch = proto::channelOfAddress(q.address);
+            const bool clearCommand = q.command == 'P' && q.item == "0000" && q.data == kClearCode;
+            if (ch == 5 && !clearCommand && ++toFive == 3) silentFrom = r.now;
+            const bool silent = silentFrom >= 0 && r.now < silentFrom + row.silentMs;
+            if (!r.s.PvLog_State.LineSilent && q.item == "0000" && q.command == ' ' && !there.count(ch))
+                ++probesWhileAnswering[ch];
+            if (silent) return std::string();
+            return std::nullopt;
+        };
+        const bool done = r.tickUntil([&] {
+            return w.Com_State == Com_Monitor && !r.link.dataClearRunning() && !r.link.lineWorkRunning();
+        }, 5000) < 5000;
+        ASSERT_TRUE(done) << row.name;
+        ASSERT_GE(silentFrom, 0) << row.name;
+        for (int ch = 0; ch < kChannels; ++ch) {
+            const bool present = there.count(ch) > 0;
+            EXPECT_EQ(r.s.NoConnect(ch), present ? 0 : 1) << row.name << ", ch " << ch;
+            EXPECT_EQ(r.s.Monitor_Data.Connect_Code(ch) != 0, present) << row.name << ", ch " << ch;
+            // An empty address costs one time-out while the line answers.
+            if (!present) EXPECT_EQ(probesWhileAnswering[ch], 1) << row.name << ", ch " << ch;
+        }
+        // The controllers probed in the silence are read whole.
+        EXPECT_TRUE(r.s.current(7, Item::SV)) << row.name;
+        EXPECT_TRUE(r.s.current(94, Item::SV)) << row.name;
+    }
+}
+
+TEST(SilentLine, TheScanTellsOfTheSilence) {
+    LinkRig r;
+    r.com.Comm_SetTimeOut(1000);
+    r.bank.present = {5, 6};
+    int toFive = 0;
+    bool silent = false;
+    r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+        if (proto::channelOfAddress(q.address) == 5 && ++toFive == 3) silent = true;
+        if (silent) return std::string();
+        return std::nullopt;
+    };
+    r.s.Write_Request.Com_State = Com_FirstRead;
+    r.tickUntil([&] { return silent; });
+    for (int tick = 0; tick < 6; ++tick) {
+        r.link.Timer4_Timer();  // the read's second miss, then probes into the silence
+        EXPECT_TRUE(r.s.NoReply_flg) << tick;
+        EXPECT_TRUE(r.view.commError) << tick;
+    }
+}
+
+TEST(SilentController, ShowsNoMeasuredValueUntilItAnswers) {
+    LinkRig r;
+    r.markPresent({0, 1, 2});
+    for (int ch : {0, 1, 2}) r.s.Monitor_Data.OptionData(ch) = 0x160;  // cooling and both heater currents
+    r.s.Write_Request.Com_State = Com_Monitor;
+    std::set<int> off;
+    bool lineSilent = false;
+    r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+        if (lineSilent || off.count(proto::channelOfAddress(q.address))) return std::string();
+        return std::nullopt;
+    };
+    const auto shown = [&](int ch) {
+        std::vector<bool> v;
+        for (int k : {Item::PV, Item::MV, Item::CoolMV, Item::HeaterCurrent1, Item::HeaterCurrent2, Item::SV})
+            v.push_back(r.s.current(ch, k));
+        return v;
+    };
+    const std::vector<bool> all(6, true);
+    for (int n = 0; n < 3 * 7 * 2; ++n) r.link.Timer4_Timer();  // every phase read twice
+    ASSERT_EQ(shown(1), all);
+
+    // A whole line gone silent: every page keeps what it showed.
+    lineSilent = true;
+    for (int n = 0; n < 9; ++n) r.link.Timer4_Timer();
+    EXPECT_EQ(shown(0), all);
+    EXPECT_EQ(shown(1), all);
+    lineSilent = false;
+    for (int n = 0; n < 3 * 7 * 2; ++n) r.link.Timer4_Timer();
+
+    // Channel 1 switched off, the others answer: from its first missed poll
+    // its measured values are empty, its settings stay.
+    off = {1};
+    r.tickUntil([&] { return r.s.Poll_Cursor.Poll_Ch == 1; });
+    r.link.Timer4_Timer();  // its first miss
+    r.link.Timer4_Timer();  // channel 2 answers
+    EXPECT_EQ(shown(1), (std::vector<bool>{false, false, false, false, false, true}));
+    EXPECT_EQ(shown(2), all);
+    // It answers again: each value shows once it is read.
+    off = {};
+    for (int n = 0; n < 3 * 7; ++n) r.link.Timer4_Timer();
+    EXPECT_EQ(shown(1), all);
+}
+
+TEST(SilentController, AnsweringChannelsAreLoggedAndChartedWhileOthersAreSilent) {
+    // 4000 ms, rows every 10 s and chart samples every second, on the line's
+    // clock; channels 0 and 9 answer throughout.
+    const struct {
+        const char* name;
+        std::set<int> off;
+        bool wholeLine;
+    } table[] = {
+        {"one silent", {1}, false},
+        {"two silent", {1, 2}, false},
+        {"five silent", {1, 2, 3, 4, 5}, false},
+        {"the whole line silent", {}, true},
+    };
+    for (const auto& row : table) {
+        LinkRig r;
+        std::vector<int> chs(10);
+        for (int ch = 0; ch < 10; ++ch) chs[std::size_t(ch)] = ch;
+        for (int ch = 0; ch < kChannels; ++ch) r.s.NoConnect(ch) = ch < 10 ? 0 : 1;
+        r.bank.present = {chs.begin(), chs.end()};
+        r.com.Comm_SetTimeOut(4000);
+        r.replyMs = 12;
+        r.s.Write_Request.Com_State = Com_Monitor;
+        bool off = false;
+        r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+            if (off && (row.wholeLine || row.off.count(proto::channelOfAddress(q.address)))) return std::string();
+            return std::nullopt;
+        };
+        const auto runFor = [&](qint64 ms, qint64 spanMs, int* spans, int* emptyAnswering) {
+            const qint64 end = r.now + ms;
+            qint64 nextRecord = r.now + spanMs;
+            quint64 spanStart = r.s.PvLog_State.LiveExchanges;
+            while (r.now < end) {
+                r.link.Timer4_Timer();
+                if (r.now < nextRecord) continue;
+                ++*spans;
+                for (int ch : {0, 9})
+                    if (!pvRecordable(r.s.PvLog_State, ch, spanStart)) ++*emptyAnswering;
+                spanStart = r.s.PvLog_State.LiveExchanges;
+                nextRecord += spanMs;
+            }
+        };
+        int spans = 0, empty = 0;
+        runFor(5000, 1000, &spans, &empty);
+        ASSERT_EQ(empty, 0) << row.name;
+        off = true;
+        // The first round after they went silent cannot tell them from the line.
+        int skip = 0, skipped = 0;
+        runFor(row.wholeLine ? 2000 : 4000 * 6, 1000, &skip, &skipped);
+        for (qint64 spanMs : {10000, 1000}) {
+            spans = empty = 0;
+            runFor(120000, spanMs, &spans, &empty);
+            ASSERT_GT(spans, 0) << row.name;
+            // While the line answers, the answering channels are always there;
+            // with the whole line silent, nowhere.
+            EXPECT_EQ(empty, row.wholeLine ? 2 * spans : 0) << row.name << ", " << spanMs << " ms";
+        }
+    }
+}
+
+TEST(SilentController, ACutChainShowsOnlyTheLinksTaken) {
+    LinkRig r;
+    r.markPresent({5});
+    r.s.Write_Request.Com_State = Com_Monitor;
+    for (int k = Item::FirstSetting; k <= Item::LastSetting; ++k) {
+        r.bank.values[{5, itemCode(k).toStdString()}] = 43;
+        r.s.ParaData(5, k) = qint16(200 + k);  // copied from another channel
+    }
+    int links = 0;
+    bool off = false;
+    r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+        if (q.command == 'P' && ++links > 3) off = true;
+        if (off) return std::string();
+        return std::nullopt;
+    };
+    queueChain(r.s, 5, Com_WriteAll);
+    r.tickUntil([&] { return r.s.Write_Request.Com_State == Com_Monitor && !r.link.lineWorkRunning(); });
+    ASSERT_EQ(links, 5);  // three taken, then two misses
+    for (int i = 0; i < int(kWriteAllChain.size()); ++i) {
+        const int k = kWriteAllChain[std::size_t(i)];
+        EXPECT_EQ(r.s.current(5, k), i < 3) << "item " << k;
+        if (i < 3) EXPECT_EQ(r.s.ParaData(5, k), 200 + k) << "item " << k;
+    }
+    // It answers again and is read back: what it holds shows.
+    off = false;
+    r.tickUntil([&] { return !r.link.reReadWanted(5) && !r.link.lineWorkRunning(); }, 400);
+    constexpr int integralTime = 14;  // item 0006, never sent
+    EXPECT_TRUE(r.s.current(5, integralTime));
+    EXPECT_EQ(r.s.ParaData(5, integralTime), 43);
+}
+
 // ------------------------------------------------------------------ logging resume
 
 TEST(StartUp, ResumeLoggingIntoNewAutomaticFile) {
