@@ -428,6 +428,7 @@ bool Link::chainCovers(qint16 state, int item) const {
 
 bool Link::writePending(int ch, int item) const {
     const WriteRequest& w = s_.Write_Request;
+    if (w.Transfer_Pending(ch) && item >= Item::FirstSetting && item <= Item::LastSetting) return true;
     const auto writes = [&](qint16 state, int c, int k) {
         if (c != ch) return false;
         if (state == Com_WriteOne) return k == item;

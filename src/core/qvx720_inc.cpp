@@ -52,7 +52,6 @@ void queueSingleWrite(QVX720_INC& s, int ch, int k) {
     const QString code = s.ParaAddr(k);  // checks k before the slot is touched
     WriteRequest& w = s.Write_Request;
     const qint16 value = s.ParaData(ch, k);
-    const auto same = [&](const LineRequest& r) { return r.state == Com_WriteOne && r.ch == ch && r.item == k; };
     if (w.Com_State == Com_Monitor && w.Waiting.empty()) {
         w.Com_Code = code;
         w.Com_Item = static_cast<qint16>(k);
@@ -60,31 +59,43 @@ void queueSingleWrite(QVX720_INC& s, int ch, int k) {
         w.Com_Ch = static_cast<qint16>(ch);
         w.Com_Value = value;
         w.Com_ReReadAfter = w.Para_chgflg;
-    } else if (w.Waiting.empty() && w.Com_State == Com_WriteOne && w.Com_Ch == ch && w.Com_Item == k) {
-        // Not yet sent, and nothing after it: the newer value goes instead.
+        if (s.Link_Wake) s.Link_Wake();
+        return;
+    }
+    // The last request not yet sent that writes this item: a single write
+    // takes the newer value where it stands, since nothing after it writes
+    // the item; a chain of the channel (or none) has it go behind.
+    const auto writes = [&](qint16 state, int c, int item) {
+        if (c != ch) return false;
+        if (state == Com_WriteOne) return item == k;
+        return (state == Com_WriteAll || state == Com_WriteSelect) && k >= Item::FirstSetting &&
+               k <= Item::LastSetting;
+    };
+    for (auto it = w.Waiting.rbegin(); it != w.Waiting.rend(); ++it) {
+        if (!writes(it->state, it->ch, it->item)) continue;
+        if (it->state == Com_WriteOne) {
+            it->value = value;
+            it->reRead = it->reRead || w.Para_chgflg;
+            return;
+        }
+        break;
+    }
+    const bool waitingWrites = std::any_of(w.Waiting.begin(), w.Waiting.end(), [&](const LineRequest& r) {
+        return writes(r.state, r.ch, r.item);
+    });
+    if (!waitingWrites && w.Com_State == Com_WriteOne && w.Com_Ch == ch && w.Com_Item == k) {
         w.Com_Value = value;
         w.Com_ReReadAfter = w.Com_ReReadAfter || w.Para_chgflg;
-    } else {
-        // Behind everything asked before it; an older value of the same item
-        // still waiting would only be overwritten by this one.
-        bool reRead = w.Para_chgflg;
-        for (auto it = w.Waiting.begin(); it != w.Waiting.end();) {
-            if (same(*it)) {
-                reRead = reRead || it->reRead;
-                it = w.Waiting.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        LineRequest r;
-        r.state = Com_WriteOne;
-        r.ch = static_cast<qint16>(ch);
-        r.item = static_cast<qint16>(k);
-        r.code = code;
-        r.value = value;
-        r.reRead = reRead;
-        w.Waiting.push_back(std::move(r));
+        return;
     }
+    LineRequest r;
+    r.state = Com_WriteOne;
+    r.ch = static_cast<qint16>(ch);
+    r.item = static_cast<qint16>(k);
+    r.code = code;
+    r.value = value;
+    r.reRead = w.Para_chgflg;
+    w.Waiting.push_back(std::move(r));
     if (s.Link_Wake) s.Link_Wake();
 }
 

@@ -177,6 +177,9 @@ struct WriteRequest {
     bool AllSend_flg = false;
     // Transfers to several channels under way (TransferScope).
     int Transfers_Open = 0;
+    // Channels whose chain such a transfer has yet to queue: the values it
+    // will send are in ParaData already, and no read replaces them.
+    Table1<bool, kChannels> Transfer_Pending;
     std::deque<LineRequest> Waiting;
 };
 

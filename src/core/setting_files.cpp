@@ -317,11 +317,12 @@ bool queueChannelWriteAll(QVX720_INC& s, int ch, const TransferWait& wait, const
 
 bool queueAllChannels(QVX720_INC& s, const LoadWalk& walk) {
     const TransferScope running(s);
+    // What the file put into every channel waits there for its chain.
+    s.Write_Request.Transfer_Pending.fill(true);
     int pending = -1;  // the channel last queued by the walk
     const auto between = [&] {
         if (transferFlagStale(s)) {
             if (pending >= 0) {
-                if (walk.store) walk.store(pending);
                 queueChain(s, pending, Com_WriteAll);
             } else {
                 s.Write_Request.AllSend_flg = false;
@@ -339,7 +340,6 @@ bool queueAllChannels(QVX720_INC& s, const LoadWalk& walk) {
             if (!chainInSlot(s)) break;
             pump(walk.wait);
         }
-        if (walk.store) walk.store(ch);
         queueChain(s, ch, Com_WriteAll);
         pending = ch;
         if (walk.queued) walk.queued(ch);

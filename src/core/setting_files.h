@@ -169,10 +169,6 @@ struct LoadWalk {
     TransferWait wait;
     std::function<void(int ch)> nextChannel;  // before each channel is queued
     std::function<void(int ch)> queued;       // right after it is queued
-    // Puts the channel's values from the file into ParaData again right
-    // before its chain is queued (and queued again): the chain sends them,
-    // whatever was read from the controller while it waited its turn.
-    std::function<void(int ch)> store;
 };
 // The all-channels load's walk: queues the write-all chain of channels 0..94
 // one at a time, each once the link has cleared the transfer flag of the

@@ -27,6 +27,7 @@ void queueChain(QVX720_INC& s, int ch, qint16 state) {
     std::vector<qint16> values(kItems);
     for (int k = 0; k < kItems; ++k) values[std::size_t(k)] = s.ParaData(ch, k);
     w.AllSend_flg = true;
+    w.Transfer_Pending(ch) = false;  // the chain holds them from now on
     if (w.Com_State == Com_Monitor && w.Waiting.empty()) {
         w.Com_Ch = static_cast<qint16>(ch);
         w.Com_State = state;

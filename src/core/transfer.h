@@ -30,7 +30,9 @@ void queueChain(QVX720_INC& s, int ch, qint16 state);
 class TransferScope {
 public:
     explicit TransferScope(QVX720_INC& s) : s_(s) { ++s_.Write_Request.Transfers_Open; }
-    ~TransferScope() { --s_.Write_Request.Transfers_Open; }
+    ~TransferScope() {
+        if (--s_.Write_Request.Transfers_Open == 0) s_.Write_Request.Transfer_Pending.fill(false);
+    }
     TransferScope(const TransferScope&) = delete;
     TransferScope& operator=(const TransferScope&) = delete;
 

@@ -259,6 +259,8 @@ void MainDisp::Command2_Click(int Index) {
         // left to finish first.
         if (transferFlagStale(m_state)) m_state.Write_Request.AllSend_flg = false;
         const TransferScope running(m_state);
+        // The page's values wait in each channel for its chain.
+        for (int ch = 0; ch < kChannels; ++ch) m_state.Write_Request.Transfer_Pending(ch) = m_state.present(ch);
         const auto pump = [] { waitForEvents(); };
         const auto closing = [this] { return transferWaitRefused(); };
         for (int ch = 0; ch < kChannels; ++ch) {
@@ -269,9 +271,6 @@ void MainDisp::Command2_Click(int Index) {
                 transmitRefusal(ch);
             } else {
                 if (!waitForTransfer(m_state, pump, closing)) return;
-                // What the chain sends is the page, whatever was read from
-                // the channel while it waited its turn.
-                copyPageToChannel(m_state, ch, [this](int box) { return optionCheckValue(box); });
                 queueChain(m_state, ch, Com_WriteSelect);
                 setStatusPanel(4, m_strings.text(453));
             }

@@ -138,7 +138,6 @@ void SubDisp_AllSaveLoad::loadAll() {
         Label1[1]->show();
         Label2->setText(m_hooks.channelName ? m_hooks.channelName(ch) : QString());
     };
-    walk.store = [this, &blocks](int ch) { storeChannelBlock(m_state, ch, (*blocks)[std::size_t(ch)]); };
     walk.queued = [this](int) {
         if (m_hooks.setStatusPanel4) m_hooks.setStatusPanel4(m_strings.text(453));
     };

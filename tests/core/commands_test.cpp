@@ -153,25 +153,27 @@ TEST(Buttons, RowWithoutPageKeepsSetCh) {
 // ------------------------------------------------------------------ request slot
 
 TEST(RequestSlot, SingleWritesWaitInOrderAndTheLaterValueWins) {
-    // Three items asked while the slot holds the first: each goes out once,
-    // in the order asked, the item asked twice with its later value only.
+    // Items asked while the slot holds the first: each goes out once, in the
+    // order asked; an item asked again takes the newer value where it waits,
+    // the one in the slot too, and an older one never goes out.
     test::LinkRig r;
     r.markPresent({1, 2});
     r.s.Write_Request.Com_State = Com_Monitor;
-    r.s.ParaData(1, 10) = 5;
-    queueSingleWrite(r.s, 1, 10);
-    r.s.ParaData(2, 12) = 6;
-    queueSingleWrite(r.s, 2, 12);
-    r.s.ParaData(1, 12) = 7;
-    queueSingleWrite(r.s, 1, 12);
-    r.s.ParaData(2, 12) = 8;
-    queueSingleWrite(r.s, 2, 12);
+    const auto ask = [&](int ch, int k, qint16 v) {
+        r.s.ParaData(ch, k) = v;
+        queueSingleWrite(r.s, ch, k);
+    };
+    ask(1, 10, 5);
+    ask(2, 12, 6);
+    ask(1, 12, 7);
+    ask(2, 12, 8);
+    ask(1, 10, 9);
     EXPECT_EQ(r.s.Write_Request.Waiting.size(), 2u);  // bounded: one per channel and item
     r.tickUntil([&] { return r.s.Write_Request.Com_State == Com_Monitor && !r.link.lineWorkRunning(); });
     std::vector<std::string> writes;
     for (const auto& k : r.keys())
         if (k.find(" P ") != std::string::npos) writes.push_back(k);
-    EXPECT_EQ(writes, (std::vector<std::string>{"1 P 0001 0005", "1 P 0004 0007", "2 P 0004 0008"}));
+    EXPECT_EQ(writes, (std::vector<std::string>{"1 P 0001 0009", "2 P 0004 0008", "1 P 0004 0007"}));
     EXPECT_EQ(r.s.ParaData(2, 12), 8);
 }
 

@@ -1187,6 +1187,38 @@ TEST(Requests, WhatTheOperatorGaveIsWhatTheControllerGets) {
     }
 }
 
+TEST(Requests, AnAllChannelsLoadSendsTheFileAndTheOperatorsLaterValue) {
+    // The file put into every channel at once; a re-read of a channel that
+    // waits its turn, and a value the operator gives one before its turn.
+    LinkRig r;
+    r.markPresent({0, 1, 2, 3, 4});
+    r.replyMs = 12;
+    for (int ch = 0; ch < 5; ++ch) {
+        r.bank.values[{ch, "0001"}] = 11;
+        r.s.ParaData(ch, Item::SV) = qint16(100 + ch);
+    }
+    WriteRequest& w = r.s.Write_Request;
+    w.Com_State = Com_ReRead;
+    w.ReRead_Ch = 3;
+    int passes = 0;
+    LoadWalk walk;
+    walk.wait.processEvents = [&] {
+        r.link.Timer4_Timer();
+        if (++passes == 3) {
+            r.s.ParaData(4, Item::SV) = 77;
+            queueSingleWrite(r.s, 4, Item::SV);
+        }
+    };
+    ASSERT_TRUE(queueAllChannels(r.s, walk));
+    r.tickUntil([&] { return w.Com_State == Com_Monitor && w.Waiting.empty() && !r.link.lineWorkRunning(); }, 2000);
+    r.tickUntil([] { return false; }, 200);  // the re-reads the chains ask for
+    const std::map<int, int> want = {{0, 100}, {1, 101}, {2, 102}, {3, 103}, {4, 77}};
+    for (const auto& [ch, v] : want) {
+        EXPECT_EQ((r.bank.values[{ch, "0001"}]), v) << "ch " << ch;
+        EXPECT_EQ(r.s.ParaData(ch, Item::SV), v) << "ch " << ch;
+    }
+}
+
 TEST(Requests, SingleWritesAskedDuringAChainAllGoOutInOrder) {
     for (const std::vector<int> channels : {std::vector<int>{1, 6}, std::vector<int>{6, 1, 7}}) {
         LinkRig r;
