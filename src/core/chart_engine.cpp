@@ -238,7 +238,7 @@ PlotState::Tick PlotState::tick(const PlotInputs& in, std::vector<Stroke>& strok
         pen(c, in.selection->PvPlot[c], pvFed, (*in.pvValue)[c], PvPrev[c], PvDrawn[c], colors.PvColor(ch));
         pen(c, in.selection->SvPlot[c], svFed, (*in.svValue)[c], SvPrev[c], SvDrawn[c], colors.SvColor(ch));
     }
-    SpanStart = in.state->PvLog_State.LiveExchanges;
+    SpanStart = in.state->PvLog_State.mark();
     return Tick::Sampled;
 }
 

@@ -160,9 +160,9 @@ public:
     // The pens that have drawn since the start of the plot.
     std::array<bool, kChannels> PvDrawn{};
     std::array<bool, kChannels> SvDrawn{};
-    // The reply count (PvLog_State.LiveExchanges) when the span of the next sample
-    // began; 0 for the first sample of a plot: since monitoring began.
-    quint64 SpanStart = 0;
+    // Where the span of the next sample began (PvLog_State.mark()); {} for
+    // the first sample of a plot: since monitoring began.
+    PvSpanMark SpanStart;
 
     // Start of a plot: X and the count back to 0, no pen drawn yet.
     void restart() {
@@ -170,7 +170,7 @@ public:
         PlotCount = 0;
         PvDrawn.fill(false);
         SvDrawn.fill(false);
-        SpanStart = 0;
+        SpanStart = {};
     }
 
     enum class Tick { Idle, Sampled, Ended };

@@ -289,17 +289,21 @@ QString Link::transact(int ch, const QString& cmd, const QString& item, const QS
     x.clearCommand = cmd == kWrite && item == QLatin1String(kProbeItem) && data == QLatin1String(kClearCode) &&
                      !deviceWasClosed();
     x.deviceGone = com_.lineDown();
+    const bool lineWasSilent = s_.PvLog_State.LineSilent;
     notePvExchange(s_.PvLog_State, x);
-    noteMissRun(ch, x.answered, com_.lastReachedLine() && !x.deviceGone);
+    noteMissRun(ch, x.answered, com_.lastReachedLine() && !x.deviceGone, lineWasSilent);
     return reply;
 }
 
-void Link::noteMissRun(int ch, bool answered, bool missed) {
+void Link::noteMissRun(int ch, bool answered, bool missed, bool lineWasSilent) {
     if (answered) {
         // The line answers: the controllers that missed since the last reply
         // are silent themselves, and no page shows what they measured as if
         // it were current until they answer again. Their settings stay.
         MonitorData& m = s_.Monitor_Data;
+        // Misses that ran on into a silent line may have been the line's.
+        if (missRunUnclear_) missRun_.clear();
+        missRunUnclear_ = false;
         for (int c : missRun_) {
             if (c == ch) continue;
             // What its poll reads again: a value it is never asked for again
@@ -312,6 +316,10 @@ void Link::noteMissRun(int ch, bool answered, bool missed) {
             m.Unread(c) |= measured;
         }
         missRun_.clear();
+    } else if (missed && lineWasSilent) {
+        // The line counted as silent: this miss says nothing of the
+        // controller, nor of those before it. They keep what they showed.
+        missRunUnclear_ = true;
     } else if (missed && std::find(missRun_.begin(), missRun_.end(), ch) == missRun_.end()) {
         missRun_.push_back(ch);
     }
@@ -673,7 +681,7 @@ Link::ScanStep Link::nextScanAddress() {
     // A round of the addresses probed while the line was silent follows the
     // walk, and another while a round heard the line answer: a line that
     // stays silent for a whole round leaves them absent until the next scan.
-    const quint64 heard = s_.PvLog_State.LiveExchanges;
+    const quint64 heard = s_.PvLog_State.Replies;
     if (!scanDeferred_.empty() && (roundFrom_ == kNoRound || roundFrom_ != heard)) {
         scanRound_ = std::exchange(scanDeferred_, {});
         roundFrom_ = heard;

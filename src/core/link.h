@@ -144,9 +144,9 @@ private:
     // One transaction to channel ch; NoReply_flg := false once it returns.
     QString transact(int ch, const QString& cmd, const QString& item, const QString& data, qint16 mode);
     // The controllers that missed their replies since the last reply of any
-    // (missed: the frame went out): once another answers they are silent
-    // themselves.
-    void noteMissRun(int ch, bool answered, bool missed);
+    // while the line counted as answering (missed: the frame went out): once
+    // another answers they are silent themselves.
+    void noteMissRun(int ch, bool answered, bool missed, bool lineWasSilent);
     // Acts on a reply by its class; on acknowledge stores item (when >= 0)
     // before the panel says "OK". keyCheck: a NAK with error "5" shows the
     // key-operation message instead of a history entry.
@@ -250,8 +250,9 @@ private:
     std::vector<int> scanDeferred_;  // probed while the line was silent
     std::vector<int> scanRound_;     // the round under way
     static constexpr quint64 kNoRound = std::numeric_limits<quint64>::max();
-    quint64 roundFrom_ = kNoRound;   // LiveExchanges when the round began
+    quint64 roundFrom_ = kNoRound;   // Replies when the round began
     std::vector<int> missRun_;
+    bool missRunUnclear_ = false;
     // The data clear: where it stands and the next channel of its clear
     // commands.
     enum class ClearPhase { None, Commands, Rescan };

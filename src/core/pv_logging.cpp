@@ -144,8 +144,11 @@ QByteArray logRowLine(const QString& date, const QString& time, const QStringLis
     return continuedLine(QStringList{date, time} + values);
 }
 
-bool pvRecordable(const PvLogState& log, int ch, quint64 spanStart) {
-    return log.LiveExchanges != spanStart && log.Current(ch);
+bool pvRecordable(const PvLogState& log, int ch, const PvSpanMark& spanStart) {
+    // A span without a reply had a dead line only if the line counts as
+    // silent: misses of controllers that were silent already say nothing.
+    return log.Current(ch) &&
+           (log.Replies != spanStart.replies || (!log.LineSilent && log.Live != spanStart.live));
 }
 
 QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList<int>& columns) {
@@ -157,12 +160,13 @@ QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList
     return out;
 }
 
-void beginLogSpan(QVX720_INC& s) { s.PvLog_State.LogSpanStart = s.PvLog_State.LiveExchanges; }
+void beginLogSpan(QVX720_INC& s) { s.PvLog_State.LogSpanStart = s.PvLog_State.mark(); }
 
 void notePvExchange(PvLogState& log, const PvExchange& x) {
     if (x.deviceGone) log.Current.fill(false);
     if (x.answered) {
-        ++log.LiveExchanges;
+        ++log.Replies;
+        ++log.Live;
         log.Answering(x.ch) = true;
         log.LineSilent = false;
     } else if (!x.deviceGone) {
@@ -171,7 +175,7 @@ void notePvExchange(PvLogState& log, const PvExchange& x) {
         if (log.Answering(x.ch))
             log.LineSilent = true;
         else if (!log.LineSilent)
-            ++log.LiveExchanges;
+            ++log.Live;
         log.Answering(x.ch) = false;
     }
     if (x.pvPoll)

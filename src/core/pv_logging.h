@@ -81,10 +81,10 @@ QByteArray logHeaderLine(const StringTable& st, const QStringList& columnNames);
 QByteArray logRowLine(const QString& date, const QString& time, const QStringList& values);
 // Whether a record of the PVs holds channel ch's value: the value is current
 // and the line showed itself answering in the record's span, however many
-// controllers were silent in it. spanStart is log.LiveExchanges when the span
-// began (0: since monitoring began). The one rule of the logging file's
+// controllers were silent in it. spanStart is log.mark() when the span
+// began ({}: since monitoring began). The one rule of the logging file's
 // cells and of the trend chart's pens.
-bool pvRecordable(const PvLogState& log, int ch, quint64 spanStart);
+bool pvRecordable(const PvLogState& log, int ch, const PvSpanMark& spanStart);
 
 // The PV display texts of the columns; empty for a channel whose value is
 // not recordable now (pvRecordable over the span since the last row).
@@ -104,9 +104,8 @@ struct PvExchange {
 // The only place that decides which PV values are current: a PV poll makes
 // the channel's value current when it brought a number and ends it
 // otherwise; any transaction without a reply, and a clear command, ends it; a
-// device that has gone ends every channel's. A reply, and a miss of a
-// controller already silent while the line answers, are counted, so every
-// span they fall in had a live line; a miss of a controller that was
+// device that has gone ends every channel's. Any reply is counted, so every
+// span it falls in had a live line; a miss of a controller that was
 // answering makes the line silent until the next reply.
 void notePvExchange(PvLogState& log, const PvExchange& x);
 

@@ -228,18 +228,26 @@ struct HistoryTable {
 // from a missed reply of a controller that was answering until the next
 // reply of any controller; a miss of a controller already silent says
 // nothing of the line. A span between two records (for the first, since
-// monitoring began) in which the line never showed itself answering (no
-// reply, no such miss while it counted as answering) had a dead line: the
-// record holds no value at all. Everything here is kept by notePvExchange
-// alone.
+// monitoring began) that brought no reply had a dead line, unless the line
+// counts as answering at its end and a silent controller's miss fell in it:
+// the record of a dead line holds no value at all. Everything here is kept
+// by notePvExchange alone.
+struct PvSpanMark {
+    quint64 replies = 0;
+    quint64 live = 0;
+};
+
 struct PvLogState {
     Table1<bool, kChannels> Current;
     // The controller answered its last transaction.
     Table1<bool, kChannels> Answering;
     bool LineSilent = false;
-    // Transactions since monitoring began that found the line answering.
-    quint64 LiveExchanges = 0;
-    quint64 LogSpanStart = 0;  // LiveExchanges when the span of the next log row began
+    quint64 Replies = 0;  // transactions answered since monitoring began
+    // ... and those together with the misses of silent controllers while the
+    // line counted as answering.
+    quint64 Live = 0;
+    PvSpanMark LogSpanStart;  // where the span of the next log row began
+    PvSpanMark mark() const { return {Replies, Live}; }
 };
 
 // Logging clock: hour, minute, second.

@@ -84,7 +84,7 @@ protected:
         loadChartFiles(state, tmp.path());
         state.Monitor_Data.PvRead.fill(true);
         state.PvLog_State.Current.fill(true);
-        state.PvLog_State.LiveExchanges = 1;  // the line has answered since monitoring began
+        state.PvLog_State.Replies = 1;  // the line has answered since monitoring began
         chart = make();
     }
 
@@ -292,7 +292,7 @@ TEST_F(ChartTest, StartFromCodeWithAndWithoutSelection) {
     // A second start while running only plots: the first value fed is the
     // pen's first level, with no stroke up from the axis.
     c.setPvCaption(3, "200");
-    ++state.PvLog_State.LiveExchanges;  // the line answered meanwhile
+    ++state.PvLog_State.Replies;  // the line answered meanwhile
     c.cmdRUN_Click();
     EXPECT_EQ(c.plotState().PlotCount, 2);
     EXPECT_EQ(pixel(0, 1900 / 15), pen);

@@ -1360,6 +1360,8 @@ TEST(SilentController, ShowsNoMeasuredValueUntilItAnswers) {
     EXPECT_EQ(shown(0), all);
     EXPECT_EQ(shown(1), all);
     lineSilent = false;
+    r.link.Timer4_Timer();  // it answers again: nobody was silent on their own
+    for (int ch : {0, 1, 2}) EXPECT_EQ(shown(ch), all) << ch;
     for (int n = 0; n < 3 * 7 * 2; ++n) r.link.Timer4_Timer();
 
     // Channel 1 switched off, the others answer: from its first missed poll
@@ -1382,12 +1384,13 @@ TEST(SilentController, AnsweringChannelsAreLoggedAndChartedWhileOthersAreSilent)
     const struct {
         const char* name;
         std::set<int> off;
-        bool wholeLine;
+        bool wholeLine;  // then the whole line goes silent
     } table[] = {
         {"one silent", {1}, false},
         {"two silent", {1, 2}, false},
         {"five silent", {1, 2, 3, 4, 5}, false},
         {"the whole line silent", {}, true},
+        {"five silent, then the whole line", {1, 2, 3, 4, 5}, true},
     };
     for (const auto& row : table) {
         LinkRig r;
@@ -1398,22 +1401,22 @@ TEST(SilentController, AnsweringChannelsAreLoggedAndChartedWhileOthersAreSilent)
         r.com.Comm_SetTimeOut(4000);
         r.replyMs = 12;
         r.s.Write_Request.Com_State = Com_Monitor;
-        bool off = false;
+        bool off = false, lineDead = false;
         r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
-            if (off && (row.wholeLine || row.off.count(proto::channelOfAddress(q.address)))) return std::string();
+            if (lineDead || (off && row.off.count(proto::channelOfAddress(q.address)))) return std::string();
             return std::nullopt;
         };
         const auto runFor = [&](qint64 ms, qint64 spanMs, int* spans, int* emptyAnswering) {
             const qint64 end = r.now + ms;
             qint64 nextRecord = r.now + spanMs;
-            quint64 spanStart = r.s.PvLog_State.LiveExchanges;
+            PvSpanMark spanStart = r.s.PvLog_State.mark();
             while (r.now < end) {
                 r.link.Timer4_Timer();
                 if (r.now < nextRecord) continue;
                 ++*spans;
                 for (int ch : {0, 9})
                     if (!pvRecordable(r.s.PvLog_State, ch, spanStart)) ++*emptyAnswering;
-                spanStart = r.s.PvLog_State.LiveExchanges;
+                spanStart = r.s.PvLog_State.mark();
                 nextRecord += spanMs;
             }
         };
@@ -1423,7 +1426,12 @@ TEST(SilentController, AnsweringChannelsAreLoggedAndChartedWhileOthersAreSilent)
         off = true;
         // The first round after they went silent cannot tell them from the line.
         int skip = 0, skipped = 0;
-        runFor(row.wholeLine ? 2000 : 4000 * 6, 1000, &skip, &skipped);
+        runFor(4000 * 6, 1000, &skip, &skipped);
+        if (row.wholeLine) {
+            runFor(60000, 1000, &skip, &skipped);
+            lineDead = true;
+            runFor(4000 * 6, 1000, &skip, &skipped);  // the silent ones say nothing of it
+        }
         for (qint64 spanMs : {10000, 1000}) {
             spans = empty = 0;
             runFor(120000, spanMs, &spans, &empty);

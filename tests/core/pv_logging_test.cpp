@@ -192,7 +192,7 @@ protected:
     void measured(int ch, qint16 v) {
         s.Monitor_Data.PvData(ch) = v;
         s.PvLog_State.Current(ch) = true;
-        ++s.PvLog_State.LiveExchanges;
+        ++s.PvLog_State.Replies;
     }
 };
 

@@ -58,7 +58,7 @@ struct Rig {
             s.Monitor_Data.PvData(ch) = qint16(100 + ch);
             s.PvLog_State.Current(ch) = true;
         }
-        ++s.PvLog_State.LiveExchanges;
+        ++s.PvLog_State.Replies;
         w = std::make_unique<MainDisp>(s, strings, ui, dir.path());
         w->setSettingsStore(&store);
         w->logging().logger.setClock([this] { return now; });
@@ -78,7 +78,7 @@ struct Rig {
     // The logging clock at time t, and the box it posts, if any.
     void tickAt(const QTime& t) {
         now = QDateTime(now.date(), t);
-        ++s.PvLog_State.LiveExchanges;  // the line answered meanwhile
+        ++s.PvLog_State.Replies;  // the line answered meanwhile
         w->Timer1_Timer();
         QCoreApplication::processEvents();
     }
