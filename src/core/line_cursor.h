@@ -58,9 +58,12 @@ public:
     // The frame went out and got its answer: a reply (taken: an
     // acknowledge) or none. False when that was the controller's second
     // missing reply in a row: it is left.
-    bool moveOn(bool replied, bool taken) {
+    // A damaged reply (damaged) came from the controller, but what it said
+    // is not known: it counts as unanswered, though not as a miss in a row.
+    bool moveOn(bool replied, bool taken, bool damaged = false) {
         ++next_;
         if (!taken) notTaken_ = true;
+        if (damaged) missed_ = true;
         if (replied) {
             missesInRow_ = 0;
             return true;

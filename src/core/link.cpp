@@ -564,7 +564,11 @@ Link::CursorStep Link::cursorStep() {
     // unanswered shows nothing until the controller is read back.
     if (f.kind == FrameKind::ChainWrite || f.kind == FrameKind::SelectWrite)
         s_.Monitor_Data.Untaken(ch, f.item) = c != ReplyClass::Ack;
-    if (!cursor_.moveOn(c != ReplyClass::None, c == ReplyClass::Ack)) return CursorStep::Cut;
+    // A setting read answered with a damaged reply: the value shown is not
+    // the controller's, so it shows nothing and is read again.
+    const bool damaged = c == ReplyClass::ChecksumError && f.kind == FrameKind::Read;
+    if (damaged) s_.Monitor_Data.Untaken(ch, f.item) = true;
+    if (!cursor_.moveOn(c != ReplyClass::None, c == ReplyClass::Ack, damaged)) return CursorStep::Cut;
     switch (f.kind) {
     case FrameKind::ExtensionA:
         if (c == ReplyClass::Ack) {
@@ -612,6 +616,7 @@ Link::ScanStep Link::scanStep() {
             com_.Comm_PreRead2();
             scanDeferred_.clear();
             scanRound_.clear();
+            probeDamaged_.fill(false);
         }
         MonitorData& m = s_.Monitor_Data;
         const QString probe = transact(ch, kRead, QString::fromLatin1(kProbeItem), QString(), 1);
@@ -635,6 +640,15 @@ Link::ScanStep Link::scanStep() {
                 scanDeferred_.push_back(ch);
                 showDeviceWait(ch);
             }
+            return nextScanAddress();
+        }
+        // A damaged reply says that something answers, not its unit: the
+        // address is probed again before the scan ends, once.
+        if (replyClassOf(probe) == ReplyClass::ChecksumError && !probeDamaged_[std::size_t(ch)]) {
+            probeDamaged_[std::size_t(ch)] = true;
+            s_.NoConnect(ch) = 1;
+            m.Connect_Code(ch) = 0;
+            scanDeferred_.push_back(ch);
             return nextScanAddress();
         }
         m.Connect_Code(ch) = Hex4_Value(com_.Comm_GetData(probe, 1));

@@ -249,6 +249,7 @@ private:
     int scanNext_ = 0;
     std::vector<int> scanDeferred_;  // probed while the line was silent
     std::vector<int> scanRound_;     // the round under way
+    std::array<bool, kChannels> probeDamaged_{};  // answered the probe with a damaged reply
     static constexpr quint64 kNoRound = std::numeric_limits<quint64>::max();
     quint64 roundFrom_ = kNoRound;   // Replies when the round began
     std::vector<int> missRun_;

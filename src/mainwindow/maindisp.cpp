@@ -427,6 +427,7 @@ void MainDisp::flushStatusPanels() {
 }
 
 void MainDisp::setCommErrorVisible(bool visible) {
+    if (m_opening) m_opening->setCommErrorVisible(visible);
     if (Text_readmsg2->isHidden() != visible) return;
     Text_readmsg2->setVisible(visible);
     if (visible) Text_readmsg2->raise();

@@ -71,6 +71,24 @@ OpuningDisp::OpuningDisp(const StringTable& strings, QWidget* parent)
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFixedHeight(16);
+    // The scan's own "Communication error": the main window is not shown yet.
+    Label_commerror = new QLabel(this);
+    Label_commerror->setObjectName(QStringLiteral("Label_commerror"));
+    Label_commerror->setAlignment(Qt::AlignCenter);
+    Label_commerror->setAutoFillBackground(true);
+    {
+        QPalette pal = Label_commerror->palette();
+        pal.setColor(QPalette::Window, QColor(0xc6, 0x28, 0x28));
+        pal.setColor(QPalette::WindowText, Qt::white);
+        Label_commerror->setPalette(pal);
+        QFont f = Label_commerror->font();
+        f.setBold(true);
+        Label_commerror->setFont(f);
+        QSizePolicy keep = Label_commerror->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        Label_commerror->setSizePolicy(keep);
+    }
+    Label_commerror->hide();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 18);
@@ -83,6 +101,7 @@ OpuningDisp::OpuningDisp(const StringTable& strings, QWidget* parent)
     layout->addSpacing(10);
     layout->addWidget(Label3);
     layout->addWidget(ProgressBar1);
+    layout->addWidget(Label_commerror);
     Form_Load();
     setFixedSize(sizeHint().expandedTo(QSize(500, 0)));
 }
@@ -91,6 +110,13 @@ void OpuningDisp::Form_Load() {
     setWindowTitle(m_strings.text(1));
     Label1->setText(m_strings.text(2));
     Label3->setText(m_strings.text(16));
+    Label_commerror->setText(m_strings.text(451));
+}
+
+void OpuningDisp::setCommErrorVisible(bool visible) {
+    if (Label_commerror->isHidden() != visible) return;
+    Label_commerror->setVisible(visible);
+    Label_commerror->repaint();
 }
 
 void OpuningDisp::setProgress(int value) {

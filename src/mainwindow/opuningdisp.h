@@ -30,6 +30,10 @@ public:
     QLabel* Label3 = nullptr;  // "Wait for a moment."
     QLabel* Label4 = nullptr;  // "PWS-QVX07R"
     QProgressBar* ProgressBar1 = nullptr;
+    QLabel* Label_commerror = nullptr;  // "Communication error" while the line is silent in the scan
+
+    // Shows or hides the scan's communication error at once.
+    void setCommErrorVisible(bool visible);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1313,6 +1313,36 @@ TEST(SilentLine, AScanEndsWithEveryControllerThatIsThere) {
     }
 }
 
+TEST(SilentLine, DamagedRepliesInAScanAreNotTakenForTheController) {
+    // Replies overrun by others when the line comes back arrive damaged: a
+    // probe's says that something answers but not its unit, a setting
+    // read's not the setting.
+    LinkRig r;
+    r.bank.present = {5, 7};
+    r.bank.values[{7, "0001"}] = 250;
+    int probes7 = 0, svReads7 = 0;
+    r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+        if (proto::channelOfAddress(q.address) != 7) return std::nullopt;
+        const bool damage = (q.item == "0000" && q.command == ' ' && probes7++ == 0) ||
+                            (q.item == "0001" && q.command == ' ' && svReads7++ == 0);
+        if (!damage) return std::nullopt;
+        std::string frame = ack(q, "00FA");
+        frame[13] = frame[13] == '0' ? '1' : '0';  // a wrong BCC
+        return frame;
+    };
+    WriteRequest& w = r.s.Write_Request;
+    w.Com_State = Com_FirstRead;
+    r.tickUntil([&] { return w.Com_State == Com_Monitor; });
+    EXPECT_EQ(probes7, 2);  // probed again before the scan ended
+    EXPECT_EQ(r.s.NoConnect(7), 0);
+    EXPECT_EQ(r.s.Monitor_Data.Connect_Code(7), 0x0720);
+    EXPECT_FALSE(r.s.current(7, Item::SV));  // its read was damaged: nothing shown
+    EXPECT_TRUE(r.link.reReadWanted(7));
+    r.tickUntil([&] { return !r.link.reReadWanted(7) && !r.link.lineWorkRunning(); }, 400);
+    EXPECT_TRUE(r.s.current(7, Item::SV));
+    EXPECT_EQ(r.s.ParaData(7, Item::SV), 250);
+}
+
 TEST(SilentLine, TheScanTellsOfTheSilence) {
     LinkRig r;
     r.com.Comm_SetTimeOut(1000);

@@ -77,6 +77,17 @@ TEST_F(MainDispTest, HelpFileChosenByMakerText) {
     }
 }
 
+TEST_F(MainDispTest, TheOpeningFormTellsOfASilentLineInTheScan) {
+    MainDisp& m = make(test::numberedTable(QStringLiteral("maker")));
+    OpuningDisp* opening = m.opening();
+    opening->show();
+    for (bool silent : {true, false, true}) {
+        m.setCommErrorVisible(silent);
+        EXPECT_EQ(opening->Label_commerror->isVisible(), silent);
+    }
+    EXPECT_EQ(opening->Label_commerror->text(), strings.text(451));
+}
+
 TEST_F(MainDispTest, LoadFillsItemCodesPollCursorAndCommObject) {
     MainDisp& m = make(test::numberedTable());
     EXPECT_EQ(state.ParaAddr(10), QStringLiteral("0001"));
