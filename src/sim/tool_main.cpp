@@ -217,6 +217,10 @@ private:
     }
 
     void schedule(Steady::time_point start, const std::string& bytes) {
+        // One reply at a time on the line: requests that came in a burst
+        // (a line held up, then let go) are answered one after another,
+        // never with their bytes mixed.
+        if (!out_.empty()) start = std::max(start, out_.back().at);
         for (std::size_t i = 0; i < bytes.size(); ++i) {
             OutByte b{start + std::chrono::duration_cast<Steady::duration>(byteTime_ * (i + 1)), bytes[i],
                       i + 1 == bytes.size()};

@@ -18,8 +18,11 @@
 #include <sys/inotify.h>
 #include <sys/wait.h>
 #include <csignal>
+#include <fcntl.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include "protocol.h"
 #include "qvx720com.h"
 #include "serial_transport.h"
 
@@ -113,6 +116,37 @@ TEST_F(SimTool, PacesRepliesAtTheLineSpeed) {
     for (int i = 0; i < 3; ++i) ASSERT_EQ(com.Comm_Transact(" ", " ", " ", "0080", "", 2).size(), 12);
     // 26 bytes of 10 bits at 9600 baud take 27 ms, and the turnaround is 20 ms.
     EXPECT_GE(t.elapsed(), 3 * 47 - 1);
+}
+
+TEST_F(SimTool, RequestsInABurstGetWholeRepliesOneAfterAnother) {
+    ASSERT_TRUE(start({"--baud", "19200", "--channels", "0-9"}));
+    const int fd = ::open(QFile::encodeName(link).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios t{};
+    ASSERT_EQ(::tcgetattr(fd, &t), 0);
+    ::cfmakeraw(&t);
+    ASSERT_EQ(::tcsetattr(fd, TCSANOW, &t), 0);
+    // Ten probes at once, as a line held up and let go delivers them.
+    std::string burst;
+    for (int ch = 0; ch < 10; ++ch) burst += proto::encodeRequest({char(' ' + ch), ' ', ' ', "0000", ""});
+    ASSERT_EQ(::write(fd, burst.data(), burst.size()), ssize_t(burst.size()));
+    proto::ReplyScanner scanner;
+    std::vector<proto::DecodedReply> replies;
+    QElapsedTimer timer;
+    timer.start();
+    while (replies.size() < 10 && timer.elapsed() < 3000) {
+        char buf[256];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0) scanner.feed(std::string_view(buf, std::size_t(n)));
+        while (auto d = scanner.next()) replies.push_back(*d);
+        if (n <= 0) QThread::msleep(5);
+    }
+    ::close(fd);
+    ASSERT_EQ(replies.size(), 10u);
+    for (int ch = 0; ch < 10; ++ch) {
+        EXPECT_TRUE(replies[std::size_t(ch)].good) << ch;
+        EXPECT_EQ(replies[std::size_t(ch)].text[1], char(' ' + ch)) << ch;
+    }
 }
 
 TEST_F(SimTool, FaultsFromTheCommandLine) {
