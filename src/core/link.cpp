@@ -587,7 +587,6 @@ Link::CursorStep Link::cursorStep() {
         // the controller may never have taken: it is read back at its next answer.
         if (c != ReplyClass::Ack) wantReRead(ch);
         break;
-
     default: break;
     }
     // The chain ends with its last link sent, not a tick later.
@@ -888,10 +887,7 @@ bool Link::chainStep(bool selected) {
         // The values taken when the chain was asked for; a chain put into
         // the slot by hand sends what ParaData holds now.
         chainValues_ = std::exchange(w.Com_Values, {});
-        if (chainValues_.size() != std::size_t(kItems)) {
-            chainValues_.assign(std::size_t(kItems), 0);
-            for (int k = 0; k < kItems; ++k) chainValues_[std::size_t(k)] = s_.ParaData(ch, k);
-        }
+        if (chainValues_.size() != std::size_t(kItems)) chainValues_ = channelRow(s_, ch);
         std::vector<CursorFrame> frames;
         const FrameKind kind = selected ? FrameKind::SelectWrite : FrameKind::ChainWrite;
         if (s_.NoConnect(ch) == 0) {

@@ -41,6 +41,12 @@ void fillParaAddr(QVX720_INC& s) {
         if (k != Item::NoCode) s.ParaAddr(k) = itemCode(k);
 }
 
+std::vector<qint16> channelRow(const QVX720_INC& s, int ch) {
+    std::vector<qint16> row(static_cast<std::size_t>(kItems));
+    for (int k = 0; k < kItems; ++k) row[std::size_t(k)] = s.ParaData(ch, k);
+    return row;
+}
+
 bool chainQueued(const WriteRequest& w) {
     const auto isChain = [](qint16 st) { return st == Com_WriteAll || st == Com_WriteSelect; };
     return isChain(w.Com_State) ||
@@ -71,19 +77,14 @@ void queueSingleWrite(QVX720_INC& s, int ch, int k) {
         return (state == Com_WriteAll || state == Com_WriteSelect) && k >= Item::FirstSetting &&
                k <= Item::LastSetting;
     };
-    for (auto it = w.Waiting.rbegin(); it != w.Waiting.rend(); ++it) {
-        if (!writes(it->state, it->ch, it->item)) continue;
-        if (it->state == Com_WriteOne) {
-            it->value = value;
-            it->reRead = it->reRead || w.Para_chgflg;
-            return;
-        }
-        break;
+    const auto last = std::find_if(w.Waiting.rbegin(), w.Waiting.rend(),
+                                   [&](const LineRequest& r) { return writes(r.state, r.ch, r.item); });
+    if (last != w.Waiting.rend() && last->state == Com_WriteOne) {
+        last->value = value;
+        last->reRead = last->reRead || w.Para_chgflg;
+        return;
     }
-    const bool waitingWrites = std::any_of(w.Waiting.begin(), w.Waiting.end(), [&](const LineRequest& r) {
-        return writes(r.state, r.ch, r.item);
-    });
-    if (!waitingWrites && w.Com_State == Com_WriteOne && w.Com_Ch == ch && w.Com_Item == k) {
+    if (last == w.Waiting.rend() && w.Com_State == Com_WriteOne && w.Com_Ch == ch && w.Com_Item == k) {
         w.Com_Value = value;
         w.Com_ReReadAfter = w.Com_ReReadAfter || w.Para_chgflg;
         return;

@@ -183,6 +183,10 @@ struct WriteRequest {
     std::deque<LineRequest> Waiting;
 };
 
+class QVX720_INC;
+// ParaData of channel ch, by item index: what a chain queued now sends.
+std::vector<qint16> channelRow(const QVX720_INC& s, int ch);
+
 // The slot or a waiting request holds a chain.
 bool chainQueued(const WriteRequest& w);
 

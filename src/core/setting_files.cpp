@@ -322,11 +322,10 @@ bool queueAllChannels(QVX720_INC& s, const LoadWalk& walk) {
     int pending = -1;  // the channel last queued by the walk
     const auto between = [&] {
         if (transferFlagStale(s)) {
-            if (pending >= 0) {
+            if (pending >= 0)
                 queueChain(s, pending, Com_WriteAll);
-            } else {
+            else
                 s.Write_Request.AllSend_flg = false;
-            }
         }
         pump(walk.wait);
     };

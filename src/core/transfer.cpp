@@ -24,8 +24,7 @@ void queueChain(QVX720_INC& s, int ch, qint16 state) {
     if (ch < 0 || ch >= kChannels) throwIndexError("channel", ch, kChannels);
     WriteRequest& w = s.Write_Request;
     // What the chain sends is what was loaded or copied now.
-    std::vector<qint16> values(kItems);
-    for (int k = 0; k < kItems; ++k) values[std::size_t(k)] = s.ParaData(ch, k);
+    std::vector<qint16> values = channelRow(s, ch);
     w.AllSend_flg = true;
     w.Transfer_Pending(ch) = false;  // the chain holds them from now on
     if (w.Com_State == Com_Monitor && w.Waiting.empty()) {

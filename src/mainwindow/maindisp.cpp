@@ -85,18 +85,8 @@ MainDisp::MainDisp(QVX720_INC& state, const StringTable& strings, UiSeam& ui, co
     // in sight while its page scrolls.
     Text_readmsg2 = new QLabel(m_central);
     Text_readmsg2->setObjectName(QStringLiteral("Text_readmsg2"));
-    Text_readmsg2->setAlignment(Qt::AlignCenter);
-    Text_readmsg2->setAutoFillBackground(true);
+    styleCommErrorLabel(Text_readmsg2);
     Text_readmsg2->setFrameShape(QFrame::Box);
-    {
-        QPalette pal = Text_readmsg2->palette();
-        pal.setColor(QPalette::Window, QColor(0xc6, 0x28, 0x28));
-        pal.setColor(QPalette::WindowText, Qt::white);
-        Text_readmsg2->setPalette(pal);
-        QFont f = Text_readmsg2->font();
-        f.setBold(true);
-        Text_readmsg2->setFont(f);
-    }
     Text_readmsg2->hide();
     Text_readmsg3 = new QLabel(m_central);
     Text_readmsg3->setObjectName(QStringLiteral("Text_readmsg3"));

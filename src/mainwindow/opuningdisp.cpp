@@ -48,6 +48,18 @@ QPixmap openingPicture(const QSize& size) {
     return pm;
 }
 
+void styleCommErrorLabel(QLabel* label) {
+    label->setAlignment(Qt::AlignCenter);
+    label->setAutoFillBackground(true);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::Window, QColor(0xc6, 0x28, 0x28));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(pal);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+}
+
 OpuningDisp::OpuningDisp(const StringTable& strings, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint), m_strings(strings) {
     setObjectName(QStringLiteral("OpuningDisp"));
@@ -74,20 +86,10 @@ OpuningDisp::OpuningDisp(const StringTable& strings, QWidget* parent)
     // The scan's own "Communication error": the main window is not shown yet.
     Label_commerror = new QLabel(this);
     Label_commerror->setObjectName(QStringLiteral("Label_commerror"));
-    Label_commerror->setAlignment(Qt::AlignCenter);
-    Label_commerror->setAutoFillBackground(true);
-    {
-        QPalette pal = Label_commerror->palette();
-        pal.setColor(QPalette::Window, QColor(0xc6, 0x28, 0x28));
-        pal.setColor(QPalette::WindowText, Qt::white);
-        Label_commerror->setPalette(pal);
-        QFont f = Label_commerror->font();
-        f.setBold(true);
-        Label_commerror->setFont(f);
-        QSizePolicy keep = Label_commerror->sizePolicy();
-        keep.setRetainSizeWhenHidden(true);
-        Label_commerror->setSizePolicy(keep);
-    }
+    styleCommErrorLabel(Label_commerror);
+    QSizePolicy keep = Label_commerror->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    Label_commerror->setSizePolicy(keep);
     Label_commerror->hide();
 
     auto* layout = new QVBoxLayout(this);

@@ -47,4 +47,7 @@ private:
 // The opening picture, drawn at the given size.
 QPixmap openingPicture(const QSize& size);
 
+// The look of a "Communication error" message: white bold on red.
+void styleCommErrorLabel(QLabel* label);
+
 }  // namespace qvx
