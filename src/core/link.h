@@ -1,6 +1,8 @@
 // The instrument link: link set-up, the link state machine, the poll, the
 // start-up scan, re-reads, writes and data clear. The main window owns one
 // and its handlers (Timer4_Timer, Monitor_read, mnuClear_Click ...) call in.
+// link.cpp holds the set-up, the tick and the transaction; link_poll.cpp,
+// link_scan.cpp and link_writes.cpp the rest, each by its concern.
 #pragma once
 
 #include <QString>
