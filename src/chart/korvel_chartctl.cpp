@@ -499,6 +499,7 @@ void Korvel_ChartCtl::endRecording() {
 }
 
 void Korvel_ChartCtl::timChart_Timer() {
+    if (deferred_) return;
     chart::PlotInputs in;
     in.pvValue = &pvValue_;
     in.svValue = &svValue_;
@@ -514,6 +515,16 @@ void Korvel_ChartCtl::timChart_Timer() {
     case chart::PlotState::Tick::Idle: return;
     case chart::PlotState::Tick::Ended: endRecording(); return;
     case chart::PlotState::Tick::Sampled: picCanbus->drawStrokes(strokes_); return;
+    case chart::PlotState::Tick::Deferred:
+        // The link's next step answers it: the sample is taken right after.
+        if (!deferred_) {
+            deferred_ = true;
+            QTimer::singleShot(kDeferredSampleMs, this, [this] {
+                deferred_ = false;
+                timChart_Timer();
+            });
+        }
+        return;
     }
 }
 

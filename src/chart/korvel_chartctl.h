@@ -259,6 +259,9 @@ private:
     std::vector<chart::Stroke> strokes_;
     bool timerEnabled_ = false;
     bool quiet_ = false;  // loading: the span options run no handlers
+    // A sample waits for the line check; the timer's own tick leaves it to that.
+    bool deferred_ = false;
+    static constexpr int kDeferredSampleMs = 20;
     std::array<qint32, chart::kSlots> devBack_{};
     std::array<qint32, chart::kSlots> dev1Back_{};
     std::array<qint32, chart::kSlots> pvFore_{};

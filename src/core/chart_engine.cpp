@@ -207,6 +207,8 @@ SampleY sampleY(const QString& cur, const QString& prev, bool first, qint16 high
 PlotState::Tick PlotState::tick(const PlotInputs& in, std::vector<Stroke>& strokes) {
     strokes.clear();
     if (RunFlag != 1) return Tick::Idle;
+    // A miss still waiting for the line check: the sample waits for its answer.
+    if (in.state && in.state->PvLog_State.Deciding) return Tick::Deferred;
     PlotX = qint16(PlotX + (in.shortSpan ? kShortStep : kLongStep));
     PlotCount = qint16(PlotCount + 1);
     if (float(PlotX) >= float(in.scaleWidth)) return Tick::Ended;

@@ -173,8 +173,9 @@ public:
         SpanStart = {};
     }
 
-    enum class Tick { Idle, Sampled, Ended };
-    // One tick. Idle when not recording. Otherwise X advances (15 short, 1
+    enum class Tick { Idle, Sampled, Ended, Deferred };
+    // One tick. Idle when not recording; Deferred, with nothing moved, while
+    // a miss waits for the line check (the caller asks again shortly). Otherwise X advances (15 short, 1
     // long) and the count by one; Ended when X reaches the plot width (no
     // sample then; the caller stops the recording); else the strokes of the
     // selected (flag 1), present channels that have had a value, PV before

@@ -98,6 +98,9 @@ QString Link::Link_open(const QString& port, const QString& speed) {
     }
     if (replyClassOf(reply) == ReplyClass::Ack) {
         result = QStringLiteral("ok");
+        // Ch01 answered: the first controller the line can be checked with.
+        lastAnswerer_ = 0;
+        answered_[0] = true;
     } else if (!s_.CommDisp_flg) {
         view_.setCommDialogPort(store_.read(QStringLiteral("Port"), QStringLiteral("COM1")));
         view_.setCommDialogSpeed(store_.read(QStringLiteral("Speed"), QStringLiteral("9600")));
@@ -133,6 +136,11 @@ void Link::Timer4_Timer() {
 
 void Link::step() {
     WriteRequest& w = s_.Write_Request;
+    // A miss waits for its check before anything else goes out.
+    if (doubtCh_ >= 0 && w.Com_State != Com_Reopen) {
+        settleDoubt();
+        return;
+    }
     // Line work under way goes on, one frame a tick, before anything else.
     switch (work_) {
     case Work::Single:
@@ -223,7 +231,9 @@ qint64 Link::msUntilNextTick() const {
 QString Link::transact(int ch, const QString& cmd, const QString& item, const QString& data, qint16 mode) {
     s_.Com_Adr = channelAddress(ch);
     s_.Com_SubAdr = QStringLiteral(" ");
+    const qint64 start = com_.clockMs();
     const QString reply = com_.Comm_Transact(s_.Com_Adr, s_.Com_SubAdr, cmd, item, data, mode);
+    lastTransactMs_ = com_.clockMs() - start;
     s_.NoReply_flg = false;
     // A silent controller: the whole time-out was waited out.
     if (reply.isEmpty() && com_.lastReachedLine()) tickWaited_ = true;
@@ -235,40 +245,107 @@ QString Link::transact(int ch, const QString& cmd, const QString& item, const QS
     x.clearCommand = cmd == kWrite && item == QLatin1String(kProbeItem) && data == QLatin1String(kClearCode) &&
                      !deviceWasClosed();
     x.deviceGone = com_.lineDown();
-    const bool lineWasSilent = s_.PvLog_State.LineSilent;
     notePvExchange(s_.PvLog_State, x);
-    noteMissRun(ch, x.answered, com_.lastReachedLine() && !x.deviceGone, lineWasSilent);
+    if (x.answered) {
+        lastAnswerer_ = ch;
+        answered_[std::size_t(ch)] = true;
+        answeredMs_ = lastTransactMs_;
+    }
     return reply;
 }
 
-void Link::noteMissRun(int ch, bool answered, bool missed, bool lineWasSilent) {
-    if (answered) {
-        // The line answers: the controllers that missed since the last reply
-        // are silent themselves, and no page shows what they measured as if
-        // it were current until they answer again. Their settings stay.
-        MonitorData& m = s_.Monitor_Data;
-        // Misses that ran on into a silent line may have been the line's.
-        if (missRunUnclear_) missRun_.clear();
-        missRunUnclear_ = false;
-        for (int c : missRun_) {
-            if (c == ch) continue;
-            // What its poll reads again: a value it is never asked for again
-            // would stay empty for good.
-            const qint16 opt = m.OptionData(c);
-            quint8 measured = Unread::PV | Unread::MV;
-            if (has(opt, OptionBit::HeatingCooling)) measured |= Unread::CoolMV;
-            if (has(opt, OptionBit::HeaterBurnout1)) measured |= Unread::HeaterCurrent1;
-            if (has(opt, OptionBit::HeaterBurnout2)) measured |= Unread::HeaterCurrent2;
-            m.Unread(c) |= measured;
-        }
-        missRun_.clear();
-    } else if (missed && lineWasSilent) {
-        // The line counted as silent: this miss says nothing of the
-        // controller, nor of those before it. They keep what they showed.
-        missRunUnclear_ = true;
-    } else if (missed && std::find(missRun_.begin(), missRun_.end(), ch) == missRun_.end()) {
-        missRun_.push_back(ch);
+// ---------------------------------------------------------------- whether the line answers
+
+int Link::checkTarget(int except) const {
+    const int reading = work_ == Work::Scan ? cursor_.channel() : -1;
+    const auto askable = [&](int c) {
+        return c >= 0 && c != except && answered_[std::size_t(c)] &&
+               std::find(unsure_.begin(), unsure_.end(), c) == unsure_.end();
+    };
+    if (!s_.PvLog_State.LineSilent && askable(lastAnswerer_)) return lastAnswerer_;
+    // Silent: each in turn, so that one switched off meanwhile cannot hold
+    // the line silent for good.
+    for (int n = 1; n <= kChannels; ++n) {
+        const int c = (std::max(lastCheckTarget_, 0) + n) % kChannels;
+        if (askable(c)) return c;
     }
+    // A controller in the middle of its read that alone has answered is
+    // asked itself: its answer says that the line answers.
+    if (reading >= 0 && reading == except && answered_[std::size_t(reading)]) return reading;
+    return -1;
+}
+
+Link::Heard Link::checkLine(int except) {
+    const int target = checkTarget(except);
+    lastCheckTarget_ = target;
+    const QString reply = transact(target, kRead, s_.ParaAddr(Item::PV), QString(), 2);
+    ++checkCount_.checks;
+    checkCount_.ms += lastTransactMs_;
+    if (deviceWasClosed()) {
+        showDeviceWait(target);
+        return Heard::DeviceClosed;
+    }
+    // Its PV is read like the poll's: during a long scan it stays current.
+    judge(reply, target, Item::PV, false);
+    if (!reply.isEmpty()) return Heard::Yes;
+    s_.PvLog_State.LineSilent = true;
+    return Heard::No;
+}
+
+qint64 Link::checkSpanMs() const {
+    // A PV poll and its reply are about 30 characters of 10 bits on the line;
+    // what the last answered transaction took counts when it was longer.
+    const int baud = std::max(1, com_.speed().toInt());
+    const qint64 checkMs = std::max<qint64>(answeredMs_, 300000 / baud);
+    return std::max<qint64>(com_.timeOut(), 40 * checkMs);
+}
+
+void Link::noteDeciding() {
+    s_.PvLog_State.Deciding = doubtCh_ >= 0 || scanDoubt_ != ScanDoubt::None || !unsure_.empty();
+}
+
+void Link::doubtMiss(int ch) {
+    if (s_.PvLog_State.LineSilent || !com_.lastReachedLine() || com_.lineDown()) return;
+    if (checkTarget(ch) < 0) {
+        // Nobody else to ask: a line of one controller cannot tell.
+        s_.PvLog_State.LineSilent = true;
+        return;
+    }
+    doubtCh_ = ch;
+    noteDeciding();
+}
+
+void Link::settleDoubt() {
+    const int ch = doubtCh_;
+    switch (checkLine(ch)) {
+    case Heard::DeviceClosed: return;  // asked again once the device is back
+    case Heard::Yes:
+        silentItself(ch);
+        missCounted(ch);
+        break;
+    case Heard::No: break;  // the line: every page keeps what it showed
+    }
+    doubtCh_ = -1;
+    noteDeciding();
+}
+
+void Link::missCounted(int ch) {
+    // Until it answers again it tells nothing of the line.
+    answered_[std::size_t(ch)] = false;
+    if (lastAnswerer_ == ch) lastAnswerer_ = -1;
+}
+
+void Link::silentItself(int ch) {
+    // No page shows what it measured as if it were current until it answers
+    // again; its settings stay. Only what its poll reads again: a value it
+    // is never asked for again would stay empty for good.
+    MonitorData& m = s_.Monitor_Data;
+    const qint16 opt = m.OptionData(ch);
+    quint8 measured = Unread::PV | Unread::MV;
+    if (has(opt, OptionBit::HeatingCooling)) measured |= Unread::CoolMV;
+    if (has(opt, OptionBit::HeaterBurnout1)) measured |= Unread::HeaterCurrent1;
+    if (has(opt, OptionBit::HeaterBurnout2)) measured |= Unread::HeaterCurrent2;
+    m.Unread(ch) |= measured;
 }
 
 void Link::showDeviceWait(int ch) {
@@ -376,6 +453,19 @@ Link::CursorStep Link::cursorStep() {
         return CursorStep::DeviceClosed;
     }
     const ReplyClass c = judge(reply, ch, storeItem, keyCheck);
+    // A miss in a scan's read waits for the line check before it counts
+    // against the controller: as the cursor stands now, it goes back to the
+    // frame if the line was silent. Elsewhere the check says whose it was.
+    const bool doubtRead = c == ReplyClass::None && work_ == Work::Scan && checkTarget(ch) >= 0;
+    if (doubtRead) {
+        doubtCursor_ = cursor_;
+        scanDoubt_ = ScanDoubt::Read;
+        noteDeciding();
+    } else if (c == ReplyClass::None && work_ == Work::Scan) {
+        missCounted(ch);  // nobody else to ask: the miss is taken as its own
+    } else if (c == ReplyClass::None) {
+        doubtMiss(ch);
+    }
     // An acknowledged link of a chain shows what was sent; one refused or
     // unanswered shows nothing until the controller is read back.
     if (f.kind == FrameKind::ChainWrite || f.kind == FrameKind::SelectWrite)

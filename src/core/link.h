@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <array>
+#include <deque>
 #include <limits>
 #include <vector>
 
@@ -137,6 +138,13 @@ public:
     // reason its settings were to be read again.
     static constexpr int kReReadTries = 3;
 
+    // The line checks made so far and the line time they took.
+    struct LineCheckCount {
+        quint64 checks = 0;
+        qint64 ms = 0;
+    };
+    LineCheckCount lineChecks() const { return checkCount_; }
+
     // Program folder, for the automatic logging file name.
     void setProgramFolder(const QString& folder) { programFolder_ = folder; }
 
@@ -145,10 +153,37 @@ private:
     void step();
     // One transaction to channel ch; NoReply_flg := false once it returns.
     QString transact(int ch, const QString& cmd, const QString& item, const QString& data, qint16 mode);
-    // The controllers that missed their replies since the last reply of any
-    // while the line counted as answering (missed: the frame went out): once
-    // another answers they are silent themselves.
-    void noteMissRun(int ch, bool answered, bool missed, bool lineWasSilent);
+    // ---- whether the line answers
+    // A frame went out and got no reply: the controller is silent, or the
+    // line. A check (a PV poll of a controller that has answered) tells
+    // which; its answer is had at the next step, so a miss costs one
+    // answered transaction more, and a silent line no more than a time-out a
+    // step.
+    enum class Heard { Yes, No, DeviceClosed };
+    // The controller to ask: while the line answers, the one that answered
+    // last; while it is silent, each that has answered in turn. -1: none but
+    // except (or those probed without a reply and not yet judged); the
+    // controller a scan reads is asked itself when nobody else can be.
+    int checkTarget(int except) const;
+    Heard checkLine(int except);
+    // A miss of the poll or of line work outside a scan: asks at the next
+    // step. With nobody else to ask the line counts as silent at once.
+    void doubtMiss(int ch);
+    // The check of such a miss: the controller is silent itself (it shows no
+    // measured value until it answers), or the line is.
+    void settleDoubt();
+    // A controller that misses while the line answers: its measured values
+    // show nothing until its poll reads them again; its settings stay.
+    void silentItself(int ch);
+    // A miss taken as the controller's own: it is asked in no check until it
+    // answers again.
+    void missCounted(int ch);
+    // The records wait while a miss waits for its check.
+    void noteDeciding();
+    // How long unanswered probes run before the line is checked: a check
+    // costs at most a fortieth of the wait, and comes after one time-out at
+    // the least.
+    qint64 checkSpanMs() const;
     // Acts on a reply by its class; on acknowledge stores item (when >= 0)
     // before the panel says "OK". keyCheck: a NAK with error "5" shows the
     // key-operation message instead of a history entry.
@@ -156,7 +191,15 @@ private:
     // One step of the scan from where it stands: the probe of the next
     // address, or one frame of a present controller's read.
     enum class ScanStep { Done, Going, DeviceClosed };
+    enum class CursorStep { Going, Ended, Cut, DeviceClosed };
     ScanStep scanStep();
+    // The scan's check after a run of unanswered probes, or after a miss in
+    // a controller's read: the line answered (the probes found empty
+    // addresses, the miss was the controller's) or was silent (they are
+    // probed again, the frame sent again, once it answers).
+    ScanStep settleScanDoubt();
+    // What a frame of a controller's read came to, for the scan.
+    ScanStep afterScanFrame(int ch, CursorStep step);
     // The read of the scanned address ended (cut: the controller was left
     // after two missing replies); the scan moves to the next address.
     void finishScanAddress(int ch, bool cut);
@@ -205,7 +248,6 @@ private:
 
     // Line work under way, stepped by the cursor.
     enum class Work { None, Scan, ReRead, Chain, Single };
-    enum class CursorStep { Going, Ended, Cut, DeviceClosed };
     void startWork(Work work, int ch, std::vector<CursorFrame> frames);
     void endWork();
     // Sends the cursor's next frame and acts on its reply.
@@ -249,13 +291,32 @@ private:
     // goes on from the monitoring ticks. kChannels: the walk is over, the
     // rounds of the addresses probed while the line was silent go on.
     int scanNext_ = 0;
-    std::vector<int> scanDeferred_;  // probed while the line was silent
-    std::vector<int> scanRound_;     // the round under way
+    std::vector<int> damagedProbes_;  // probed again after the walk
     std::array<bool, kChannels> probeDamaged_{};  // answered the probe with a damaged reply
-    static constexpr quint64 kNoRound = std::numeric_limits<quint64>::max();
-    quint64 roundFrom_ = kNoRound;   // Replies when the round began
-    std::vector<int> missRun_;
-    bool missRunUnclear_ = false;
+    // Probed without a reply since the line last answered, and how long
+    // that took: empty addresses once a check is answered.
+    std::vector<int> unsure_;
+    qint64 unsureMs_ = 0;
+    // Probed while the line was silent: probed again, first, once it answers.
+    std::deque<int> reprobe_;
+    // What waits for a check at the next step: a miss of the poll or of
+    // line work (doubtCh_), and in a scan, a run of unanswered probes or a
+    // miss in a controller's read (the cursor as it was before that frame,
+    // and what the miss came to if it was the controller's own).
+    enum class ScanDoubt { None, Probes, Read };
+    int doubtCh_ = -1;
+    ScanDoubt scanDoubt_ = ScanDoubt::None;
+    LineCursor doubtCursor_;
+    CursorStep doubtStep_ = CursorStep::Going;
+    // Who answered: last, ever since the start (the link check's Ch01
+    // included); the last check's controller.
+    int lastAnswerer_ = -1;
+    std::array<bool, kChannels> answered_{};
+    int lastCheckTarget_ = -1;
+    // What the last transaction took, and the last answered one.
+    qint64 lastTransactMs_ = 0;
+    qint64 answeredMs_ = 0;
+    LineCheckCount checkCount_;
     // The data clear: where it stands and the next channel of its clear
     // commands.
     enum class ClearPhase { None, Commands, Rescan };

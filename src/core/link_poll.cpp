@@ -35,6 +35,7 @@ void Link::Monitor_read() {
     if (s_.NoConnect(ch) == 0) {
         const QString reply = transact(ch, kRead, s_.ParaAddr(item), QString(), 2);
         c = judge(reply, ch, item, false);
+        if (reply.isEmpty()) doubtMiss(ch);
     }
     if (item == Item::Status) statusAcked_[std::size_t(ch)] = c == ReplyClass::Ack;
     if (item == Item::Status || item == Item::AutoTuning) statecomchk(ch);

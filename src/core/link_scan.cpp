@@ -50,18 +50,25 @@ bool Link::anyPresent() const {
 }
 
 Link::ScanStep Link::scanStep() {
+    if (scanDoubt_ != ScanDoubt::None) return settleScanDoubt();
+    // A silent line: nothing but the check goes out until it answers.
+    const int reading = work_ == Work::Scan ? cursor_.channel() : -1;
+    if (s_.PvLog_State.LineSilent && checkTarget(reading) >= 0) {
+        if (checkLine(reading) == Heard::DeviceClosed) return ScanStep::DeviceClosed;
+        return ScanStep::Going;
+    }
     if (work_ != Work::Scan) {
-        // The walk over the addresses, then the rounds of those probed while
-        // the line was silent.
-        const bool again = scanNext_ >= kChannels;
-        const int ch = again ? scanRound_.front() : scanNext_;
+        // The addresses probed in a silence first, then the walk; the last
+        // run of unanswered probes is judged before the scan ends.
+        const bool again = !reprobe_.empty();
+        if (!again && scanNext_ >= kChannels) return nextScanAddress();
+        const int ch = again ? reprobe_.front() : scanNext_;
         if (ch == 0 && !again) {
             s_.Com_Adr = QStringLiteral(" ");
             s_.Com_SubAdr = QStringLiteral(" ");
             com_.Comm_PreRead1();
             com_.Comm_PreRead2();
-            scanDeferred_.clear();
-            scanRound_.clear();
+            damagedProbes_.clear();
             probeDamaged_.fill(false);
         }
         MonitorData& m = s_.Monitor_Data;
@@ -71,7 +78,7 @@ Link::ScanStep Link::scanStep() {
             showDeviceWait(ch);
             return ScanStep::DeviceClosed;
         }
-        if (again) scanRound_.erase(scanRound_.begin());
+        if (again) reprobe_.pop_front();
         s_.NoConnect(ch) = 0;
         if (probe.isEmpty()) {
             s_.NoConnect(ch) = 1;
@@ -80,22 +87,30 @@ Link::ScanStep Link::scanStep() {
             // A controller that no longer answers has no unit: the displays
             // must not show its last values as live.
             m.Connect_Code(ch) = 0;
-            if (s_.PvLog_State.LineSilent) {
-                // A probe into a silent line says nothing of its address: it
-                // is probed again once the line answers, before the scan ends.
-                scanDeferred_.push_back(ch);
-                showDeviceWait(ch);
+            // An empty address, or a silent line: a check after the run
+            // tells, while it costs a fortieth of the run at most.
+            if (checkTarget(ch) >= 0) {
+                unsure_.push_back(ch);
+                unsureMs_ += lastTransactMs_;
+                if (unsureMs_ >= checkSpanMs()) scanDoubt_ = ScanDoubt::Probes;
+                noteDeciding();
+            } else {
+                missCounted(ch);
             }
-            return nextScanAddress();
+            return again ? ScanStep::Going : nextScanAddress();
         }
+        // The line answers: the addresses probed since it last did are empty.
+        unsure_.clear();
+        unsureMs_ = 0;
+        noteDeciding();
         // A damaged reply says that something answers, not its unit: the
         // address is probed again before the scan ends, once.
         if (replyClassOf(probe) == ReplyClass::ChecksumError && !probeDamaged_[std::size_t(ch)]) {
             probeDamaged_[std::size_t(ch)] = true;
             s_.NoConnect(ch) = 1;
             m.Connect_Code(ch) = 0;
-            scanDeferred_.push_back(ch);
-            return nextScanAddress();
+            damagedProbes_.push_back(ch);
+            return again ? ScanStep::Going : nextScanAddress();
         }
         m.Connect_Code(ch) = Hex4_Value(com_.Comm_GetData(probe, 1));
         wordsUnread_[std::size_t(ch)] = true;
@@ -103,13 +118,51 @@ Link::ScanStep Link::scanStep() {
         return ScanStep::Going;
     }
     const int ch = cursor_.channel();
-    switch (cursorStep()) {
+    const CursorStep step = cursorStep();
+    if (scanDoubt_ == ScanDoubt::Read) {
+        doubtStep_ = step;
+        return ScanStep::Going;
+    }
+    return afterScanFrame(ch, step);
+}
+
+Link::ScanStep Link::afterScanFrame(int ch, CursorStep step) {
+    switch (step) {
     case CursorStep::Going: return ScanStep::Going;
     case CursorStep::DeviceClosed: return ScanStep::DeviceClosed;  // the frame goes again once it is back
     case CursorStep::Cut: finishScanAddress(ch, true); break;
     case CursorStep::Ended: finishScanAddress(ch, false); break;
     }
     return nextScanAddress();
+}
+
+Link::ScanStep Link::settleScanDoubt() {
+    const int reading = scanDoubt_ == ScanDoubt::Read ? cursor_.channel() : -1;
+    const Heard heard = checkLine(reading);
+    if (heard == Heard::DeviceClosed) return ScanStep::DeviceClosed;
+    const ScanDoubt doubt = std::exchange(scanDoubt_, ScanDoubt::None);
+    ScanStep result = ScanStep::Going;
+    if (doubt == ScanDoubt::Probes) {
+        // Silent: the run goes again, before anything else, once the line answers.
+        if (heard == Heard::No)
+            reprobe_.insert(reprobe_.begin(), unsure_.begin(), unsure_.end());
+        else
+            for (int c : unsure_) missCounted(c);
+        unsure_.clear();
+        unsureMs_ = 0;
+        if (scanNext_ >= kChannels && reprobe_.empty()) result = nextScanAddress();
+    } else if (heard == Heard::Yes) {
+        // The miss was the controller's own (a reply lost, when it was the
+        // one asked).
+        if (lastCheckTarget_ != reading) missCounted(reading);
+        result = afterScanFrame(reading, doubtStep_);
+    } else {
+        // The line's: the frame goes again once it answers, and the miss
+        // counts against nobody.
+        cursor_ = doubtCursor_;
+    }
+    noteDeciding();
+    return result;
 }
 
 void Link::finishScanAddress(int ch, bool cut) {
@@ -135,19 +188,17 @@ Link::ScanStep Link::nextScanAddress() {
     if (scanNext_ < kChannels) {
         view_.setScanProgress(scanNext_ + 1);
         if (++scanNext_ < kChannels) return ScanStep::Going;
-        roundFrom_ = kNoRound;
+        // Damaged probes are probed again once the walk is over.
+        reprobe_.insert(reprobe_.end(), damagedProbes_.begin(), damagedProbes_.end());
+        damagedProbes_.clear();
     }
-    if (!scanRound_.empty()) return ScanStep::Going;
-    // A round of the addresses probed while the line was silent follows the
-    // walk, and another while a round heard the line answer: a line that
-    // stays silent for a whole round leaves them absent until the next scan.
-    const quint64 heard = s_.PvLog_State.Replies;
-    if (!scanDeferred_.empty() && (roundFrom_ == kNoRound || roundFrom_ != heard)) {
-        scanRound_ = std::exchange(scanDeferred_, {});
-        roundFrom_ = heard;
+    if (!reprobe_.empty()) return ScanStep::Going;
+    if (!unsure_.empty()) {
+        // The last run is judged before the scan ends.
+        scanDoubt_ = ScanDoubt::Probes;
+        noteDeciding();
         return ScanStep::Going;
     }
-    scanDeferred_.clear();
     scanNext_ = 0;
     return ScanStep::Done;
 }

@@ -145,10 +145,9 @@ QByteArray logRowLine(const QString& date, const QString& time, const QStringLis
 }
 
 bool pvRecordable(const PvLogState& log, int ch, const PvSpanMark& spanStart) {
-    // A span without a reply had a dead line only if the line counts as
-    // silent: misses of controllers that were silent already say nothing.
-    return log.Current(ch) &&
-           (log.Replies != spanStart.replies || (!log.LineSilent && log.Live != spanStart.live));
+    // A span without a reply had a dead line: after a silent controller's
+    // miss the line check's answer falls in the same span.
+    return log.Current(ch) && log.Replies != spanStart.replies;
 }
 
 QStringList logRowValues(const QVX720_INC& s, const StringTable& st, const QList<int>& columns) {
@@ -166,17 +165,7 @@ void notePvExchange(PvLogState& log, const PvExchange& x) {
     if (x.deviceGone) log.Current.fill(false);
     if (x.answered) {
         ++log.Replies;
-        ++log.Live;
-        log.Answering(x.ch) = true;
         log.LineSilent = false;
-    } else if (!x.deviceGone) {
-        // A controller that answered until now may have lost the line; one
-        // that was silent already says nothing of it.
-        if (log.Answering(x.ch))
-            log.LineSilent = true;
-        else if (!log.LineSilent)
-            ++log.Live;
-        log.Answering(x.ch) = false;
     }
     if (x.pvPoll)
         log.Current(x.ch) = x.pvMeasured;
@@ -288,6 +277,9 @@ LogWriteResult PvLogger::start(const QString& path, bool append, const QList<int
 }
 
 std::optional<LogWriteResult> PvLogger::tick(const QString& path) {
+    // A miss still waiting for the line check: the row is written once the
+    // answer says whose the silence was (the next tick of this timer).
+    if (s_.PvLog_State.Deciding) return std::nullopt;
     const QDateTime n = clock_();
     if (!logRowDue(s_.Log_Clock, n.time())) return std::nullopt;
     const LogWriteResult wrote = writer_(path, takeRow(n), false);

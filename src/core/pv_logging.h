@@ -105,8 +105,7 @@ struct PvExchange {
 // the channel's value current when it brought a number and ends it
 // otherwise; any transaction without a reply, and a clear command, ends it; a
 // device that has gone ends every channel's. Any reply is counted, so every
-// span it falls in had a live line; a miss of a controller that was
-// answering makes the line silent until the next reply.
+// span it falls in had a live line, and ends a silence of the line.
 void notePvExchange(PvLogState& log, const PvExchange& x);
 
 // Date of a row: the locale's short date form.

@@ -228,30 +228,24 @@ struct HistoryTable {
 // What the records of the PVs (the logging file, the trend chart) may hold of
 // each channel's PV. A value is current from the PV poll that brought it
 // until a transaction to the channel goes without a reply, a clear command
-// goes out to it, or a PV poll brings no value. The line counts as silent
-// from a missed reply of a controller that was answering until the next
-// reply of any controller; a miss of a controller already silent says
-// nothing of the line. A span between two records (for the first, since
-// monitoring began) that brought no reply had a dead line, unless the line
-// counts as answering at its end and a silent controller's miss fell in it:
-// the record of a dead line holds no value at all. Everything here is kept
-// by notePvExchange alone.
+// goes out to it, or a PV poll brings no value. Whether the line answers is
+// not guessed from misses: after a miss the link asks a controller that has
+// answered, and only a check that goes unanswered makes the line silent; any
+// reply ends that. A span between two records (for the first, since
+// monitoring began) that brought no reply had a dead line: its record holds
+// no value at all. While a miss waits for its check (Deciding) nothing is
+// recorded: the record waits for the answer.
 struct PvSpanMark {
     quint64 replies = 0;
-    quint64 live = 0;
 };
 
 struct PvLogState {
     Table1<bool, kChannels> Current;
-    // The controller answered its last transaction.
-    Table1<bool, kChannels> Answering;
     bool LineSilent = false;
+    bool Deciding = false;
     quint64 Replies = 0;  // transactions answered since monitoring began
-    // ... and those together with the misses of silent controllers while the
-    // line counted as answering.
-    quint64 Live = 0;
     PvSpanMark LogSpanStart;  // where the span of the next log row began
-    PvSpanMark mark() const { return {Replies, Live}; }
+    PvSpanMark mark() const { return {Replies}; }
 };
 
 // Logging clock: hour, minute, second.

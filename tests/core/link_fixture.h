@@ -216,6 +216,12 @@ struct LinkRig {
     int finishWork() {
         return tickUntil([this] { return !link.lineWorkRunning(); });
     }
+    // PV reads sent since sent[from]: in a scan, its line checks.
+    int pvReadsSince(size_t from) const {
+        int n = 0;
+        for (size_t i = from; i < sent.size(); ++i) n += sent[i].req.command == ' ' && sent[i].req.item == "0080";
+        return n;
+    }
     std::vector<std::string> keys() const {
         std::vector<std::string> k;
         for (const auto& x : sent) k.push_back(x.key());

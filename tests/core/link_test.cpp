@@ -241,7 +241,17 @@ TEST(Scan, FrameTranscriptOfOnePresentChannel) {
         return std::nullopt;
     };
     r.link.Setdata_read();
-    std::vector<std::string> k = r.keys();
+    // The line checks after runs of empty addresses ask the controller found.
+    std::vector<std::string> k;
+    int checks = 0;
+    for (const std::string& key : r.keys()) {
+        if (key == "1   0080")
+            ++checks;
+        else
+            k.push_back(key);
+    }
+    EXPECT_GT(checks, 0);
+    EXPECT_LE(checks, 94 * r.com.timeOut() / 1000 + 1);  // no more than one a second of probes at 9600 baud
     // channel 0 probe, then channel 1's sequence, then probes of 2..94
     ASSERT_EQ(k.size(), 95u + 5 + 54);
     EXPECT_EQ(k[0], "0   0000");
@@ -475,7 +485,7 @@ TEST(DataClear, ClearsAt500msThenScansAtTheOperatorsTimeout) {
         const size_t before = r.sent.size();
         const int ticks = r.tickUntil([&] { return !r.link.dataClearRunning(); });
         EXPECT_EQ(size_t(ticks), r.sent.size() - before);  // one frame a tick
-        EXPECT_EQ(ticks, kChannels + 3 * (5 + 44));
+        EXPECT_EQ(ticks, kChannels + 3 * (5 + 44) + r.pvReadsSince(before));  // and the line checks
         EXPECT_FALSE(r.s.NoReply_flg);
         EXPECT_EQ(r.view.progress.back(), kChannels);
         for (size_t i = 4; i < r.sent.size(); ++i) ASSERT_EQ(r.sent[i].timeoutMs, row.ms) << i;
@@ -508,7 +518,8 @@ TEST(DataClear, RunsFromTheTicksAndLetsAQueuedWriteThrough) {
     EXPECT_EQ(r.sent[1].key(), "60 P " + itemCode(10).toStdString() + " 0000");
     EXPECT_EQ(r.sent[1].timeoutMs, 700);
     EXPECT_EQ(r.sent[2].timeoutMs, 700);  // its read-back
-    for (int i = 0; i < 1 + 10; ++i) r.link.Timer4_Timer();  // the second clear command, ten addresses
+    r.link.Timer4_Timer();  // the second clear command
+    r.tickUntil([&] { return r.view.progress.back() == 10; });  // ten addresses
     EXPECT_EQ(r.sent[3].key(), "60 P 0000 9346");
     EXPECT_EQ(r.sent[3].timeoutMs, 500);
     ASSERT_TRUE(r.link.dataClearRunning());
@@ -522,8 +533,9 @@ TEST(DataClear, RunsFromTheTicksAndLetsAQueuedWriteThrough) {
     ASSERT_GE(r.sent.size(), 2u);
     EXPECT_EQ(r.sent[r.sent.size() - 2].key(), "60 P " + itemCode(10).toStdString() + " 0159");
     EXPECT_EQ(r.view.progress.back(), 10);
+    const size_t rest = r.sent.size();
     const int ticks = r.tickUntil([&] { return !r.link.dataClearRunning(); });
-    EXPECT_EQ(ticks, kChannels - 10 + 2 * (5 + 44));
+    EXPECT_EQ(ticks, kChannels - 10 + 2 * (5 + 44) + r.pvReadsSince(rest));
     EXPECT_EQ(r.view.progress.back(), kChannels);
     EXPECT_EQ(r.s.NoConnect(60), 0);
 }
@@ -645,7 +657,10 @@ TEST(DataClear, NothingFromBeforeTheClearIsShownOrLoggedAsCurrent) {
     EXPECT_EQ(shown(0), Shown("", "0", "", false));
     EXPECT_FALSE(r.s.current(0, Item::Status));
     while (r.link.dataClearRunning()) r.link.Timer4_Timer();
-    EXPECT_EQ(shown(5), Shown("", "0", "", false));
+    // The line checks after its read asked channel 5 for its PV: read after
+    // the clear, it is current; its status word is not.
+    EXPECT_EQ(shown(5), Shown("20", "0", "20", true));
+    EXPECT_FALSE(r.s.current(5, Item::Status));
 
     // The poll brings the monitored values back.
     r.s.Poll_Cursor = {0, 0};
@@ -806,8 +821,9 @@ TEST(LinkSetup, FailingCheckShowsDialogOnceAndRetriesAfterOk) {
     EXPECT_EQ(r.com.speed(), "19200");
     EXPECT_EQ(r.com.timeOut(), 300);
     // The start-up state: the scan, one address a tick, then monitoring.
+    const size_t scanFrom = r.sent.size();
     const int ticks = r.tickUntil([&] { return r.s.Write_Request.Com_State != Com_FirstRead; });
-    EXPECT_EQ(ticks, kChannels + 5 + 44);
+    EXPECT_EQ(ticks, kChannels + 5 + 44 + r.pvReadsSince(scanFrom));
     EXPECT_EQ(r.view.scanDone, 1);
     EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
     EXPECT_EQ(r.s.NoConnect(0), 0);
@@ -1056,14 +1072,19 @@ TEST(LineWork, AControllerSilentInTheMiddleIsLeftAfterTwoMisses) {
     };
     for (const auto& row : table) {
         LinkRig r;
-        r.markPresent({5, 20});
+        // Channel 0 answers throughout: the line checks ask it (a line's
+        // first controller has answered the link check).
+        r.markPresent({0, 5, 20});
         r.com.Comm_SetTimeOut(1000);
         r.replyMs = 12;
-        int toFive = 0;
+        int toFive = 0;  // its frames of the work; a PV poll of it is a line check
+        bool fiveSilent = false;
         r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
             if (proto::channelOfAddress(q.address) != 5) return std::nullopt;
+            if (q.command == ' ' && q.item == "0080") return fiveSilent ? std::optional(std::string()) : std::nullopt;
             const int n = toFive++;
-            if (n >= row.silentFrom && n < row.silentFrom + row.silentCount) return std::string();
+            fiveSilent = n >= row.silentFrom && n < row.silentFrom + row.silentCount;
+            if (fiveSilent) return std::string();
             return std::nullopt;
         };
         WriteRequest& w = r.s.Write_Request;
@@ -1442,7 +1463,8 @@ TEST(SilentController, AnsweringChannelsAreLoggedAndChartedWhileOthersAreSilent)
             PvSpanMark spanStart = r.s.PvLog_State.mark();
             while (r.now < end) {
                 r.link.Timer4_Timer();
-                if (r.now < nextRecord) continue;
+                // A record waits for the line check, as the logger's and the chart's do.
+                if (r.now < nextRecord || r.s.PvLog_State.Deciding) continue;
                 ++*spans;
                 for (int ch : {0, 9})
                     if (!pvRecordable(r.s.PvLog_State, ch, spanStart)) ++*emptyAnswering;
@@ -1582,7 +1604,10 @@ TEST(PvLogging, AValueIsLoggedOnlyWhileItIsCurrent) {
         return QString::fromUtf8(lines[lines.size() - 2]).remove('"').split(',').mid(2, 6);
     };
     const auto poll = [&](int transactions) {
-        for (int n = 0; n < transactions; ++n) r.link.Monitor_read();
+        for (int n = 0; n < transactions; ++n) {
+            r.link.Monitor_read();
+            while (r.s.PvLog_State.Deciding) r.link.Timer4_Timer();  // a miss's line check
+        }
     };
     const QStringList allEmpty{"", "", "", "", "", ""};
 
