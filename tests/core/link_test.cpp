@@ -1334,6 +1334,92 @@ TEST(SilentLine, AScanEndsWithEveryControllerThatIsThere) {
     }
 }
 
+// Wherever a silence of the line begins in a scan or a rescan (inside a
+// controller's read, at a controller's probe, at an empty address's probe, at
+// the end of the walk), the scan ends with every controller that is there,
+// costs about the silence and no more, and probes no empty address again
+// once the line has answered. The line's first controller answered the link
+// check, as it must before any scan.
+TEST(SilentLine, EveryControllerIsFoundWhereverTheSilenceBegins) {
+    const struct {
+        const char* name;
+        std::set<int> there;
+        int timeoutMs;
+        int at;      // the silence begins with the n-th request to this address ...
+        int nth;     // ... (1: its probe)
+        qint64 silentMs;
+        bool rescan;
+    } table[] = {
+        {"inside a read", {0, 5, 6, 7, 12, 20}, 1000, 5, 3, 5000, false},
+        {"at a controller's probe after its neighbour's read", {0, 5, 6, 7, 12, 20}, 1000, 6, 1, 5000, false},
+        {"at an empty address's probe", {0, 5, 6, 7, 12, 20}, 1000, 10, 1, 5000, false},
+        {"at an empty address's probe, 4000 ms", {0, 5, 6, 7, 12, 20}, 4000, 10, 1, 20000, false},
+        {"near the end of the walk", {0, 5, 89, 92}, 1000, 89, 3, 30000, false},
+        {"at the last address", {0, 5, 89, 92}, 1000, 94, 1, 8000, false},
+        {"a full line, inside a read", {}, 1000, 40, 20, 5000, false},
+        {"rescan, at an empty address's probe", {0, 5, 6, 7, 12, 20}, 1000, 10, 1, 5000, true},
+        {"rescan, inside a read", {0, 5, 6, 7, 12, 20}, 1000, 6, 4, 5000, true},
+    };
+    for (const auto& row : table) {
+        std::set<int> there = row.there;
+        if (there.empty())
+            for (int ch = 0; ch < kChannels; ++ch) there.insert(ch);
+        // What the scan takes with the line answering throughout, and with the silence.
+        const auto scan = [&](bool silence, std::map<int, int>* emptyProbesAfter, std::map<int, int>* emptyProbes) {
+            LinkRig r;
+            r.com.Comm_SetTimeOut(row.timeoutMs);
+            r.com.Comm_SetSpeed("19200");
+            r.replyMs = 12;
+            r.bank.present = there;
+            EXPECT_EQ(r.link.Link_open("COM1", "19200"), "ok") << row.name;
+            WriteRequest& w = r.s.Write_Request;
+            w.Com_State = Com_FirstRead;
+            if (row.rescan) {
+                r.tickUntil([&] { return w.Com_State == Com_Monitor; });
+                r.link.mnuClear_Click();
+            }
+            qint64 silentFrom = -1;
+            int toAt = 0;
+            r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+                const int ch = proto::channelOfAddress(q.address);
+                const bool clearCommand = q.command == 'P' && q.item == "0000" && q.data == kClearCode;
+                if (silence && ch == row.at && !clearCommand && ++toAt == row.nth) silentFrom = r.now;
+                const bool silent = silentFrom >= 0 && r.now < silentFrom + row.silentMs;
+                if (emptyProbes && q.item == "0000" && q.command == ' ' && !there.count(ch)) {
+                    ++(*emptyProbes)[ch];
+                    if (silentFrom >= 0 && r.now >= silentFrom + row.silentMs) ++(*emptyProbesAfter)[ch];
+                }
+                if (silent) return std::string();
+                return std::nullopt;
+            };
+            const qint64 start = r.now;
+            const bool done = r.tickUntil([&] {
+                return w.Com_State == Com_Monitor && !r.link.dataClearRunning() && !r.link.lineWorkRunning();
+            }, 50000) < 50000;
+            EXPECT_TRUE(done) << row.name;
+            if (silence) {
+                EXPECT_GE(silentFrom, 0) << row.name;
+                for (int ch = 0; ch < kChannels; ++ch) {
+                    EXPECT_EQ(r.s.NoConnect(ch), there.count(ch) ? 0 : 1) << row.name << ", ch " << ch;
+                    if (there.count(ch)) EXPECT_TRUE(r.s.current(ch, Item::SV)) << row.name << ", ch " << ch;
+                }
+                EXPECT_FALSE(r.s.PvLog_State.LineSilent) << row.name;
+                EXPECT_FALSE(r.s.PvLog_State.Deciding) << row.name;
+            }
+            return r.now - start;
+        };
+        const qint64 base = scan(false, nullptr, nullptr);
+        std::map<int, int> after, probes;
+        const qint64 took = scan(true, &after, &probes);
+        // About the silence: at most it, two time-outs and 3 %.
+        EXPECT_LE(took, base + row.silentMs + 2 * row.timeoutMs + base * 3 / 100) << row.name << ": " << base;
+        for (const auto& [ch, n] : probes) {
+            EXPECT_LE(n, 2) << row.name << ", ch " << ch;
+            EXPECT_LE(after[ch], 1) << row.name << ", ch " << ch;
+        }
+    }
+}
+
 TEST(SilentLine, DamagedRepliesInAScanAreNotTakenForTheController) {
     // Replies overrun by others when the line comes back arrive damaged: a
     // probe's says that something answers but not its unit, a setting
@@ -1439,6 +1525,7 @@ TEST(SilentController, AnsweringChannelsAreLoggedAndChartedWhileOthersAreSilent)
     } table[] = {
         {"one silent", {1}, false},
         {"two silent", {1, 2}, false},
+        {"three neighbours silent", {3, 4, 5}, false},
         {"five silent", {1, 2, 3, 4, 5}, false},
         {"the whole line silent", {}, true},
         {"five silent, then the whole line", {1, 2, 3, 4, 5}, true},
@@ -1457,12 +1544,14 @@ TEST(SilentController, AnsweringChannelsAreLoggedAndChartedWhileOthersAreSilent)
             if (lineDead || (off && row.off.count(proto::channelOfAddress(q.address)))) return std::string();
             return std::nullopt;
         };
-        const auto runFor = [&](qint64 ms, qint64 spanMs, int* spans, int* emptyAnswering) {
+        const auto runFor = [&](qint64 ms, qint64 spanMs, int* spans, int* emptyAnswering,
+                                const std::function<void()>& eachTick = {}) {
             const qint64 end = r.now + ms;
             qint64 nextRecord = r.now + spanMs;
             PvSpanMark spanStart = r.s.PvLog_State.mark();
             while (r.now < end) {
                 r.link.Timer4_Timer();
+                if (eachTick) eachTick();
                 // A record waits for the line check, as the logger's and the chart's do.
                 if (r.now < nextRecord || r.s.PvLog_State.Deciding) continue;
                 ++*spans;
@@ -1476,9 +1565,24 @@ TEST(SilentController, AnsweringChannelsAreLoggedAndChartedWhileOthersAreSilent)
         runFor(5000, 1000, &spans, &empty);
         ASSERT_EQ(empty, 0) << row.name;
         off = true;
-        // The first round after they went silent cannot tell them from the line.
+        // From their first round on, the silent ones cost the others nothing,
+        // and show no PV from their first miss, once its check has answered.
+        const size_t offFrom = r.sent.size();
+        int first = 0, firstEmpty = 0, blankChecked = 0;
+        runFor(4000 * 8, 1000, &first, &firstEmpty, [&] {
+            if (r.s.PvLog_State.Deciding) return;
+            for (int ch : row.off) {
+                const bool missed = std::any_of(r.sent.begin() + std::ptrdiff_t(offFrom), r.sent.end(),
+                                                [&](const Sent& x) { return proto::channelOfAddress(x.req.address) == ch; });
+                if (!missed) continue;
+                ++blankChecked;
+                EXPECT_FALSE(r.s.current(ch, Item::PV)) << row.name << ", ch " << ch;
+            }
+        });
+        ASSERT_GT(first, 5) << row.name;
+        EXPECT_EQ(firstEmpty, 0) << row.name;
+        EXPECT_EQ(blankChecked > 0, !row.off.empty()) << row.name;
         int skip = 0, skipped = 0;
-        runFor(4000 * 6, 1000, &skip, &skipped);
         if (row.wholeLine) {
             runFor(60000, 1000, &skip, &skipped);
             lineDead = true;
