@@ -3,7 +3,12 @@
 // transport, each against the line's limit for the same frames; and the
 // program's own time per monitoring tick outside the transaction.
 //
-//   qvx720_link_bench [--bauds 19200,9600] [--turnaround-ms T] [--channels LIST] [--ticks N]
+// Then, on a virtual clock, what the line checks cost a scan: a sparse line
+// of 8 controllers and a full one, at 100, 1000 and 4000 ms, as the ratio of
+// the scan's time to the same scan without the checks' transactions; and a
+// one-controller scan with and without a 3-s silence inside its read.
+//
+//   qvx720_link_bench [--bauds 19200,9600] [--turnaround-ms T] [--channels LIST] [--ticks N] [--checks-only]
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,6 +19,7 @@
 #include <QThread>
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -194,6 +200,115 @@ void tickCost(int ticks) {
                 ticks, own[own.size() / 2], own[own.size() * 99 / 100], whole[whole.size() / 2]);
 }
 
+
+// The simulated bank with line time counted on a virtual clock: 10 bits a
+// byte each way and the turnaround; a silent controller or line costs the
+// whole time-out. Replies are dropped while the line is made silent.
+class VirtualLine final : public Transport {
+public:
+    VirtualLine(std::shared_ptr<sim::ControllerBank> bank, qint64& now, int turnaroundMs)
+        : inner_(std::move(bank), sim::SimLineOptions{false, 0}), now_(now), turnaroundMs_(turnaroundMs) {}
+    bool open(int baud) override {
+        baud_ = baud;
+        return inner_.open(baud);
+    }
+    void close() override { inner_.close(); }
+    bool isOpen() const override { return inner_.isOpen(); }
+    bool send(const QByteArray& b) override {
+        now_ += bytesMs(b.size()) + turnaroundMs_;
+        return inner_.send(b);
+    }
+    QByteArray receive(int ms) override {
+        QByteArray b = inner_.receive(0);  // the virtual clock waits, not this thread
+        if (now_ >= silentFrom && now_ < silentFrom + silentMs) b.clear();
+        now_ += b.isEmpty() ? ms : bytesMs(b.size());
+        return b;
+    }
+    void discardInput() override { inner_.discardInput(); }
+
+    qint64 silentFrom = std::numeric_limits<qint64>::max() / 2;
+    qint64 silentMs = 0;
+
+private:
+    qint64 bytesMs(qsizetype n) const { return (qint64(n) * 10 * 1000 + baud_ - 1) / std::max(baud_, 1); }
+    sim::SimTransport inner_;
+    qint64& now_;
+    int turnaroundMs_;
+    int baud_ = 9600;
+};
+
+struct VirtualScan {
+    qint64 ms = 0;
+    Link::LineCheckCount checks;
+    int present = 0;
+};
+
+// A start-up scan on the virtual clock, after the link check; silentAtFrame:
+// the line goes silent for silentMs from the n-th frame to channel silentCh.
+VirtualScan virtualScan(const std::vector<int>& there, int baud, int timeoutMs, int turnaround,
+                        int silentCh = -1, int silentAtFrame = 0, qint64 silentMs = 0) {
+    Rig r;
+    fillParaAddr(r.s);
+    auto bank = std::make_shared<sim::ControllerBank>();
+    for (int ch : there) bank->setChannel(ch, sim::plainChannel(ch));
+    qint64 now = 0;
+    VirtualLine* line = nullptr;
+    r.com.setClock([&now] { return now; });
+    r.com.setSimulateAllPorts(true);
+    r.com.setSimulatedLine([&] {
+        auto l = std::make_unique<VirtualLine>(bank, now, turnaround);
+        line = l.get();
+        return l;
+    });
+    r.com.Comm_SetOption(true);
+    r.com.Comm_SetTimeOut(timeoutMs);
+    r.s.Time_Count = 0;  // the time-out given here, not a stored choice
+    // The link check asks Ch01; a line without it is opened as it stands.
+    if (std::find(there.begin(), there.end(), 0) != there.end()) {
+        r.link.Link_open("COM1", QString::number(baud));
+    } else {
+        r.com.Comm_SetSpeed(QString::number(baud));
+        r.com.Comm_PortOpen();
+    }
+    int frames = 0;
+    if (silentCh >= 0)
+        r.com.setBeforeTransaction([&] {
+            if (r.s.Com_Adr == channelAddress(silentCh) && ++frames == silentAtFrame && line) {
+                line->silentFrom = now;
+                line->silentMs = silentMs;
+            }
+        });
+    const qint64 start = now;
+    r.s.Write_Request.Com_State = Com_FirstRead;
+    while (r.s.Write_Request.Com_State == Com_FirstRead) r.link.Timer4_Timer();
+    VirtualScan v;
+    v.ms = now - start;
+    v.checks = r.link.lineChecks();
+    for (int ch = 0; ch < kChannels; ++ch) v.present += r.s.NoConnect(ch) == 0;
+    return v;
+}
+
+void checkCosts(int turnaround) {
+    const std::vector<int> sparse{0, 7, 19, 33, 48, 61, 77, 90};
+    std::vector<int> full(kChannels);
+    for (int ch = 0; ch < kChannels; ++ch) full[std::size_t(ch)] = ch;
+    for (int baud : {19200, 9600})
+        for (const auto& [name, there] : {std::pair{"8 controllers", sparse}, std::pair{"95 controllers", full}})
+            for (int t : {100, 1000, 4000}) {
+                const VirtualScan v = virtualScan(there, baud, t, turnaround);
+                std::printf("%6d baud  scan of %s at %4d ms: %8.2f s, %3llu line checks (%6.2f s), "
+                            "ratio to the scan without them %.4f\n",
+                            baud, name, t, v.ms / 1000.0, static_cast<unsigned long long>(v.checks.checks),
+                            v.checks.ms / 1000.0, double(v.ms) / double(v.ms - v.checks.ms));
+            }
+    for (int t : {1000, 4000}) {
+        const VirtualScan quiet = virtualScan({5}, 19200, t, turnaround);
+        const VirtualScan silent = virtualScan({5}, 19200, t, turnaround, 5, 4, 3000);
+        std::printf(" 19200 baud  one controller at %4d ms: scan %7.2f s, with a 3-s silence from its 4th frame "
+                    "%7.2f s (%+.2f s), %d present\n",
+                    t, quiet.ms / 1000.0, silent.ms / 1000.0, (silent.ms - quiet.ms) / 1000.0, silent.present);
+    }
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -202,6 +317,7 @@ int main(int argc, char** argv) {
     int turnaround = 2;
     int ticks = 20000;
     QString channels = "all";
+    bool checksOnly = false;
     const QStringList a = app.arguments();
     for (int i = 1; i + 1 < a.size(); ++i) {
         if (a[i] == "--bauds") bauds = a[++i].split(',');
@@ -209,7 +325,11 @@ int main(int argc, char** argv) {
         else if (a[i] == "--ticks") ticks = a[++i].toInt();
         else if (a[i] == "--channels") channels = a[++i];
     }
-    tickCost(ticks);
-    for (const QString& b : bauds) linkRun(b.toInt(), turnaround, channels);
+    checksOnly = a.contains(QStringLiteral("--checks-only"));
+    if (!checksOnly) {
+        tickCost(ticks);
+        for (const QString& b : bauds) linkRun(b.toInt(), turnaround, channels);
+    }
+    checkCosts(turnaround);
     return 0;
 }
