@@ -277,6 +277,11 @@ int Link::checkTarget(int except) const {
 
 Link::Heard Link::checkLine(int except) {
     const int target = checkTarget(except);
+    if (target < 0) {
+        // Nobody left to ask: the line cannot be told from the controller.
+        s_.PvLog_State.LineSilent = true;
+        return Heard::No;
+    }
     lastCheckTarget_ = target;
     const QString reply = transact(target, kRead, s_.ParaAddr(Item::PV), QString(), 2);
     ++checkCount_.checks;

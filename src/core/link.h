@@ -203,7 +203,9 @@ private:
     // The read of the scanned address ended (cut: the controller was left
     // after two missing replies); the scan moves to the next address.
     void finishScanAddress(int ch, bool cut);
-    ScanStep nextScanAddress();
+    // walked: the address judged was the walk's (not one probed again), so
+    // the walk moves on.
+    ScanStep nextScanAddress(bool walked);
     // One step of a data clear: one clear command, or one step of its rescan.
     void dataClearStep();
     // The clear command to channel ch (clearNext_), at its own time-out; the
@@ -292,6 +294,7 @@ private:
     // rounds of the addresses probed while the line was silent go on.
     int scanNext_ = 0;
     std::vector<int> damagedProbes_;  // probed again after the walk
+    bool readFromWalk_ = true;        // the read under way is of the walk's address
     std::array<bool, kChannels> probeDamaged_{};  // answered the probe with a damaged reply
     // Probed without a reply since the line last answered, and how long
     // that took: empty addresses once a check is answered.

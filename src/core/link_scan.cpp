@@ -61,7 +61,7 @@ Link::ScanStep Link::scanStep() {
         // The addresses probed in a silence first, then the walk; the last
         // run of unanswered probes is judged before the scan ends.
         const bool again = !reprobe_.empty();
-        if (!again && scanNext_ >= kChannels) return nextScanAddress();
+        if (!again && scanNext_ >= kChannels) return nextScanAddress(false);
         const int ch = again ? reprobe_.front() : scanNext_;
         if (ch == 0 && !again) {
             s_.Com_Adr = QStringLiteral(" ");
@@ -97,7 +97,7 @@ Link::ScanStep Link::scanStep() {
             } else {
                 missCounted(ch);
             }
-            return again ? ScanStep::Going : nextScanAddress();
+            return nextScanAddress(!again);
         }
         // The line answers: the addresses probed since it last did are empty.
         unsure_.clear();
@@ -110,10 +110,11 @@ Link::ScanStep Link::scanStep() {
             s_.NoConnect(ch) = 1;
             m.Connect_Code(ch) = 0;
             damagedProbes_.push_back(ch);
-            return again ? ScanStep::Going : nextScanAddress();
+            return nextScanAddress(!again);
         }
         m.Connect_Code(ch) = Hex4_Value(com_.Comm_GetData(probe, 1));
         wordsUnread_[std::size_t(ch)] = true;
+        readFromWalk_ = !again;
         startWork(Work::Scan, ch, scanFrames());
         return ScanStep::Going;
     }
@@ -133,7 +134,7 @@ Link::ScanStep Link::afterScanFrame(int ch, CursorStep step) {
     case CursorStep::Cut: finishScanAddress(ch, true); break;
     case CursorStep::Ended: finishScanAddress(ch, false); break;
     }
-    return nextScanAddress();
+    return nextScanAddress(readFromWalk_);
 }
 
 Link::ScanStep Link::settleScanDoubt() {
@@ -150,7 +151,7 @@ Link::ScanStep Link::settleScanDoubt() {
             for (int c : unsure_) missCounted(c);
         unsure_.clear();
         unsureMs_ = 0;
-        if (scanNext_ >= kChannels && reprobe_.empty()) result = nextScanAddress();
+        if (scanNext_ >= kChannels && reprobe_.empty()) result = nextScanAddress(false);
     } else if (heard == Heard::Yes) {
         // The miss was the controller's own (a reply lost, when it was the
         // one asked).
@@ -184,15 +185,15 @@ void Link::finishScanAddress(int ch, bool cut) {
     s_.ParaData(ch, Item::DecimalPoint) = s_.DecimalData(ch);
 }
 
-Link::ScanStep Link::nextScanAddress() {
-    if (scanNext_ < kChannels) {
+Link::ScanStep Link::nextScanAddress(bool walked) {
+    if (walked && scanNext_ < kChannels) {
         view_.setScanProgress(scanNext_ + 1);
         if (++scanNext_ < kChannels) return ScanStep::Going;
         // Damaged probes are probed again once the walk is over.
         reprobe_.insert(reprobe_.end(), damagedProbes_.begin(), damagedProbes_.end());
         damagedProbes_.clear();
     }
-    if (!reprobe_.empty()) return ScanStep::Going;
+    if (!reprobe_.empty() || scanNext_ < kChannels) return ScanStep::Going;
     if (!unsure_.empty()) {
         // The last run is judged before the scan ends.
         scanDoubt_ = ScanDoubt::Probes;

@@ -1380,9 +1380,13 @@ TEST(SilentLine, EveryControllerIsFoundWhereverTheSilenceBegins) {
             }
             qint64 silentFrom = -1;
             int toAt = 0;
+            std::set<int> probed, svRead;  // answered, in the scan
             r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
                 const int ch = proto::channelOfAddress(q.address);
                 const bool clearCommand = q.command == 'P' && q.item == "0000" && q.data == kClearCode;
+                const bool answered = !(silentFrom >= 0 && r.now < silentFrom + row.silentMs);
+                if (answered && q.command == ' ' && q.item == "0000" && !clearCommand) probed.insert(ch);
+                if (answered && q.command == ' ' && q.item == "0001") svRead.insert(ch);
                 if (silence && ch == row.at && !clearCommand && ++toAt == row.nth) silentFrom = r.now;
                 const bool silent = silentFrom >= 0 && r.now < silentFrom + row.silentMs;
                 if (emptyProbes && q.item == "0000" && q.command == ' ' && !there.count(ch)) {
@@ -1400,6 +1404,9 @@ TEST(SilentLine, EveryControllerIsFoundWhereverTheSilenceBegins) {
             if (silence) {
                 EXPECT_GE(silentFrom, 0) << row.name;
                 for (int ch = 0; ch < kChannels; ++ch) {
+                    // Every address probed with the line answering; every controller read.
+                    EXPECT_TRUE(probed.count(ch)) << row.name << ", ch " << ch;
+                    EXPECT_EQ(svRead.count(ch), there.count(ch)) << row.name << ", ch " << ch;
                     EXPECT_EQ(r.s.NoConnect(ch), there.count(ch) ? 0 : 1) << row.name << ", ch " << ch;
                     if (there.count(ch)) EXPECT_TRUE(r.s.current(ch, Item::SV)) << row.name << ", ch " << ch;
                 }
