@@ -317,6 +317,14 @@ void Link::doubtMiss(int ch) {
         return;
     }
     doubtCh_ = ch;
+    undecidedMiss();
+}
+
+void Link::undecidedMiss() {
+    // "Communication error" tells of a silent line, and this miss may be a
+    // silent controller's: the check's answer decides, a step later.
+    view_.setCommErrorVisible(false);
+    s_.NoReply_flg = false;
     noteDeciding();
 }
 
@@ -465,7 +473,7 @@ Link::CursorStep Link::cursorStep() {
     if (doubtRead) {
         doubtCursor_ = cursor_;
         scanDoubt_ = ScanDoubt::Read;
-        noteDeciding();
+        undecidedMiss();
     } else if (c == ReplyClass::None && work_ == Work::Scan) {
         missCounted(ch);  // nobody else to ask: the miss is taken as its own
     } else if (c == ReplyClass::None) {

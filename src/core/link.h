@@ -180,6 +180,8 @@ private:
     void missCounted(int ch);
     // The records wait while a miss waits for its check.
     void noteDeciding();
+    // A miss that waits for its check shows nothing yet.
+    void undecidedMiss();
     // How long unanswered probes run before the line is checked: a check
     // costs at most a fortieth of the wait, and comes after one time-out at
     // the least.

@@ -256,6 +256,11 @@ TEST(ChartPlot, WhichPensDrawAndInWhatOrder) {
     ASSERT_EQ(r.plot.tick(r.inputs(true), r.strokes), PlotState::Tick::Sampled);
     EXPECT_TRUE(r.strokes.empty());
     r.lineAnswers = true;
+    // A miss waiting for the line check: the sample waits, nothing moves.
+    r.s.PvLog_State.Deciding = true;
+    EXPECT_EQ(r.plot.tick(r.inputs(true), r.strokes), PlotState::Tick::Deferred);
+    EXPECT_TRUE(r.strokes.empty());
+    r.s.PvLog_State.Deciding = false;
     notePvExchange(r.s.PvLog_State, {.ch = 5, .answered = true, .pvPoll = true, .pvMeasured = true});
     r.pv[5] = "200";
     ASSERT_EQ(r.plot.tick(r.inputs(true), r.strokes), PlotState::Tick::Sampled);

@@ -1408,7 +1408,9 @@ TEST(SilentLine, EveryControllerIsFoundWhereverTheSilenceBegins) {
                     EXPECT_TRUE(probed.count(ch)) << row.name << ", ch " << ch;
                     EXPECT_EQ(svRead.count(ch), there.count(ch)) << row.name << ", ch " << ch;
                     EXPECT_EQ(r.s.NoConnect(ch), there.count(ch) ? 0 : 1) << row.name << ", ch " << ch;
-                    if (there.count(ch)) EXPECT_TRUE(r.s.current(ch, Item::SV)) << row.name << ", ch " << ch;
+                    if (there.count(ch)) {
+                        EXPECT_TRUE(r.s.current(ch, Item::SV)) << row.name << ", ch " << ch;
+                    }
                 }
                 EXPECT_FALSE(r.s.PvLog_State.LineSilent) << row.name;
                 EXPECT_FALSE(r.s.PvLog_State.Deciding) << row.name;
@@ -1503,6 +1505,8 @@ TEST(SilentController, ShowsNoMeasuredValueUntilItAnswers) {
     for (int n = 0; n < 9; ++n) r.link.Timer4_Timer();
     EXPECT_EQ(shown(0), all);
     EXPECT_EQ(shown(1), all);
+    EXPECT_TRUE(r.view.commError);  // the line is silent: said
+    EXPECT_TRUE(r.s.NoReply_flg);
     lineSilent = false;
     r.link.Timer4_Timer();  // it answers again: nobody was silent on their own
     for (int ch : {0, 1, 2}) EXPECT_EQ(shown(ch), all) << ch;
@@ -1513,7 +1517,11 @@ TEST(SilentController, ShowsNoMeasuredValueUntilItAnswers) {
     off = {1};
     r.tickUntil([&] { return r.s.Poll_Cursor.Poll_Ch == 1; });
     r.link.Timer4_Timer();  // its first miss
-    r.link.Timer4_Timer();  // channel 2 answers
+    // Not yet known whose silence it is: nothing said of the line.
+    EXPECT_FALSE(r.view.commError);
+    EXPECT_FALSE(r.s.NoReply_flg);
+    r.link.Timer4_Timer();  // the line check: channel 0 answers
+    EXPECT_FALSE(r.view.commError);
     EXPECT_EQ(shown(1), (std::vector<bool>{false, false, false, false, false, true}));
     EXPECT_EQ(shown(2), all);
     // It answers again: each value shows once it is read.
