@@ -1,55 +1,24 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QTimer>
-
 #include "transfer.h"
 
 using namespace qvx;
 
-TEST(Transfer, WaitEndsWhenTheChainClearsTheFlag) {
+TEST(Transfer, QueuesEveryPresentChannelWithTheValuesGivenThen) {
     QVX720_INC s;
-    queueChain(s, 7, Com_WriteAll);
-    EXPECT_TRUE(s.Write_Request.AllSend_flg);
-    EXPECT_EQ(s.Write_Request.Com_Ch, 7);
-    EXPECT_EQ(s.Write_Request.Com_State, Com_WriteAll);
-    int rounds = 0;
-    const bool done = waitForTransfer(
-        s, [&] { if (++rounds == 3) s.Write_Request.AllSend_flg = false; }, [] { return false; });
-    EXPECT_TRUE(done);
-    EXPECT_EQ(rounds, 3);
-}
-
-TEST(Transfer, WaitEndsWhenTheProgramCloses) {
-    QVX720_INC s;
-    queueChain(s, 0, Com_WriteSelect);
-    bool closing = false;
-    int rounds = 0;
-    const bool done = waitForTransfer(s, [&] { if (++rounds == 5) closing = true; }, [&] { return closing; });
-    EXPECT_FALSE(done);
-    EXPECT_EQ(rounds, 5);
+    for (int ch = 0; ch < kChannels; ++ch) s.NoConnect(ch) = ch == 2 || ch == 5 ? 0 : 1;
+    EXPECT_FALSE(transferRunning(s));
+    const int n = queueTransfer(s, Com_WriteSelect, [&](int ch) { s.ParaData(ch, Item::SV) = qint16(ch * 10); });
+    s.ParaData(2, Item::SV) = 999;  // a read that lands meanwhile
+    EXPECT_EQ(n, 2);
+    EXPECT_TRUE(transferRunning(s));
+    const auto& q = s.Write_Request.Line_Queue.requests();
+    ASSERT_EQ(q.size(), 2u);
+    EXPECT_EQ(q[0].ch, 2);
+    EXPECT_EQ(q[0].values.at(Item::SV), 20);
+    EXPECT_EQ(q[1].ch, 5);
+    EXPECT_EQ(q[1].values.at(Item::SV), 50);
+    EXPECT_EQ(s.Write_Request.Com_State, Com_WriteSelect);
+    EXPECT_EQ(s.Write_Request.Com_Ch, 2);
     EXPECT_THROW(queueChain(s, 95, Com_WriteAll), std::out_of_range);
-}
-
-// The program's wait sleeps until an event comes: with a timer standing in
-// for the link (a tick every 5 ms, the flag cleared on the fifth), it makes
-// about one pass per tick, where a wait that spins makes thousands.
-TEST(Transfer, ProgramWaitSleepsBetweenEvents) {
-    static int argc = 1;
-    static char arg0[] = "test_core";
-    static char* argv[] = {arg0, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    QVX720_INC s;
-    queueChain(s, 3, Com_WriteAll);
-    int ticks = 0;
-    QTimer link;
-    link.setInterval(5);
-    QObject::connect(&link, &QTimer::timeout, [&] {
-        if (++ticks == 5) s.Write_Request.AllSend_flg = false;
-    });
-    link.start();
-    int passes = 0;
-    EXPECT_TRUE(waitForTransfer(s, [&] { ++passes; waitForEvents(); }, [] { return false; }));
-    EXPECT_EQ(ticks, 5);
-    EXPECT_LE(passes, 2 * ticks + 5);
 }

@@ -424,7 +424,7 @@ TEST(PageFile, SaveAndLoad) {
     EXPECT_TRUE(r.ui.fileDialogs[1].mustExist);
     // Nothing goes to the controllers.
     EXPECT_NE(r.s.Write_Request.Com_State, Com_WriteSelect);
-    EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
+    EXPECT_TRUE(r.s.Write_Request.Line_Queue.empty());
 }
 
 TEST(PageFile, LoadRefusals) {
@@ -513,28 +513,15 @@ TEST(PageFile, SaveOverExistingFileAsksFirst) {
 // ---- transmit -------------------------------------------------------------------------------
 
 namespace {
-// Stands in for the link: serves each queued chain on the next event pass.
-struct FakeLink {
-    Rig& r;
-    QTimer timer;
-    QList<int> served;
-    int queuedWhileBusy = 0;
-    std::function<void(int ch)> onServe;
-    explicit FakeLink(Rig& rig) : r(rig) {
-        timer.setInterval(0);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            WriteRequest& w = r.s.Write_Request;
-            if (!w.AllSend_flg) return;
-            EXPECT_EQ(w.Com_State, Com_WriteSelect);
-            served << w.Com_Ch;
-            if (onServe) onServe(w.Com_Ch);
-            if (r.w->End_flg) return;  // closing: the chain never finishes
-            w.Com_State = Com_Monitor;
-            w.AllSend_flg = false;
-        });
-        timer.start();
+// The channels of the chains queued, in order.
+QList<int> queuedChains(const Rig& r) {
+    QList<int> out;
+    for (const LineRequest& q : r.s.Write_Request.Line_Queue.requests()) {
+        EXPECT_EQ(q.state, Com_WriteSelect);
+        out << q.ch;
     }
-};
+    return out;
+}
 
 void setUpPage(Rig& r) {
     r.s.AllPage_Data.AllParaData(29) = 1300;
@@ -549,14 +536,14 @@ void setUpPage(Rig& r) {
 }
 }  // namespace
 
-TEST(PageTransmit, QueuesOneChannelAtATime) {
+TEST(PageTransmit, QueuesEveryPresentChannelAtOnce) {
     Rig r;
     setUpPage(r);
-    FakeLink link(r);
     r.ui.answers = {UiSeam::Answer::Yes};
     r.w->Command2[2]->click();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(link.served, (QList<int>{0, 1, 2, 5}));
+    EXPECT_EQ(queuedChains(r), (QList<int>{0, 1, 2, 5}));
+    for (const LineRequest& q : r.s.Write_Request.Line_Queue.requests())
+        EXPECT_EQ(q.values.at(29), 1300) << q.ch;  // the page's value, taken when asked
     for (int ch : {0, 1, 2, 5}) EXPECT_EQ(r.s.ParaData(ch, 29), 1300) << ch;
     EXPECT_EQ(r.s.ParaData(1, 13), 55);
     for (int ch : {0, 2, 5}) EXPECT_EQ(r.s.ParaData(ch, 13), 10) << ch;
@@ -571,51 +558,21 @@ TEST(PageTransmit, AnsweredNoDoesNothing) {
     setUpPage(r);
     r.w->Command2_Click(2);
     EXPECT_EQ(r.s.ParaData(0, 29), 900);
-    EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
+    EXPECT_TRUE(r.s.Write_Request.Line_Queue.empty());
 }
 
 TEST(PageTransmit, AutoTuningChannelRefusesBeforeAnythingChanges) {
     Rig r;
     setUpPage(r);
     r.s.Monitor_Data.StatusData(2) = qint16(0x800);
-    FakeLink link(r);
     QString labelDuringBox;
     r.ui.duringBox = [&](const QString&) { labelDuringBox = r.w->Label2->text(); };
     r.ui.answers = {UiSeam::Answer::Yes};
     r.w->Command2_Click(2);
-    QCoreApplication::processEvents();
     EXPECT_EQ(r.boxTexts(), (QStringList{r.T(534), r.T(503)}));
     EXPECT_EQ(labelDuringBox, r.T(227) + " Ch03");
     EXPECT_TRUE(r.w->Label2->text().isEmpty());
-    EXPECT_TRUE(link.served.isEmpty());
+    EXPECT_TRUE(queuedChains(r).isEmpty());
     for (int ch : {0, 1, 2, 5}) EXPECT_EQ(r.s.ParaData(ch, 29), 900) << ch;
 }
 
-TEST(PageTransmit, ChannelThatStartsAutoTuningMeanwhileIsSkipped) {
-    Rig r;
-    setUpPage(r);
-    FakeLink link(r);
-    link.onServe = [&](int ch) {
-        if (ch == 1) r.s.Monitor_Data.StatusData(2) = qint16(0x800);
-    };
-    r.ui.answers = {UiSeam::Answer::Yes};
-    r.w->Command2_Click(2);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(link.served, (QList<int>{0, 1, 5}));
-    EXPECT_EQ(r.boxTexts(), (QStringList{r.T(534), r.T(503)}));
-    EXPECT_EQ(r.s.ParaData(2, 29), 900);  // not sent: its own value again
-    EXPECT_EQ(r.s.ParaData(5, 29), 1300);
-}
-
-TEST(PageTransmit, WaitEndsWhenTheProgramCloses) {
-    Rig r;
-    setUpPage(r);
-    FakeLink link(r);
-    link.onServe = [&](int ch) {
-        if (ch == 1) r.w->End_flg = true;
-    };
-    r.ui.answers = {UiSeam::Answer::Yes};
-    r.w->Command2_Click(2);  // returns instead of waiting for ever
-    EXPECT_EQ(link.served, (QList<int>{0, 1}));
-    EXPECT_TRUE(r.s.Write_Request.AllSend_flg);
-}
