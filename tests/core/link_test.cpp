@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "link_fixture.h"
 #include "preferences.h"
+#include "setting_entry.h"
 #include "setting_files.h"
 #include "pv_logging.h"
 #include "transfer.h"
@@ -1200,6 +1201,57 @@ TEST(Requests, AnAllChannelsLoadSendsTheFileAndTheOperatorsLaterValue) {
         EXPECT_EQ((r.bank.values[{ch, "0001"}]), v) << "ch " << ch;
         EXPECT_EQ(r.s.ParaData(ch, Item::SV), v) << "ch " << ch;
     }
+}
+
+// SV 500, scaling high 2000, SV 1500 on a controller at SV 100 and scaling
+// high 1000 that refuses an SV above its scaling high: asked during a re-read
+// of the channel, they leave it as they do with no line work under way.
+TEST(Requests, ALaterValueGoesOutAfterWhatWasAskedBeforeIt) {
+    for (const bool busy : {false, true}) {
+        LinkRig r;
+        r.markPresent({1});
+        r.bank.values[{1, "0001"}] = 100;
+        r.bank.values[{1, "0018"}] = 1000;
+        r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+            if (q.command == 'P' && q.item == "0001" && proto::parseHex4(q.data).value_or(0) > r.bank.values[{1, "0018"}])
+                return nak(q, '3');
+            return std::nullopt;
+        };
+        const auto idle = [&] { return r.s.Write_Request.Line_Queue.empty() && !r.link.lineWorkRunning(); };
+        if (busy) {
+            queueReRead(r.s, 1);
+            r.link.Timer4_Timer();
+            ASSERT_TRUE(r.link.lineWorkRunning());
+        }
+        const struct { int item; qint16 value; } asked[] = {{Item::SV, 500}, {Item::ScalingHigh, 2000}, {Item::SV, 1500}};
+        for (const auto& a : asked) {
+            r.s.ParaData(1, a.item) = a.value;
+            queueSingleWrite(r.s, 1, a.item, numericSetsReRead(a.item));
+            if (!busy) r.tickUntil(idle);
+        }
+        r.tickUntil(idle);
+        EXPECT_EQ((r.bank.values[{1, "0001"}]), 1500) << busy;
+        EXPECT_EQ((r.bank.values[{1, "0018"}]), 2000) << busy;
+        EXPECT_EQ(r.s.ParaData(1, Item::SV), 1500) << busy;
+        EXPECT_TRUE(r.view.history.empty()) << busy;  // nothing refused
+    }
+}
+
+// A write that asks for its channel's re-read asks it for that channel only:
+// a write to another channel asked before the re-read starts reads nothing more.
+TEST(Requests, AReReadIsTheWritesOwn) {
+    LinkRig r;
+    r.markPresent({1, 2});
+    r.s.ParaData(1, Item::ScalingHigh) = 2000;
+    queueSingleWrite(r.s, 1, Item::ScalingHigh, true);
+    r.link.Timer4_Timer();  // the write goes out
+    r.s.ParaData(2, Item::SV) = 50;
+    queueSingleWrite(r.s, 2, Item::SV);
+    r.tickUntil([&] { return r.s.Write_Request.Line_Queue.empty() && !r.link.lineWorkRunning(); });
+    const auto keys = r.keys();
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), "1   0004"), 1);  // channel 1 re-read (item 12)
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), "2   0004"), 0);  // channel 2 not
+    EXPECT_EQ(keys.back().substr(0, 1), "1");  // the re-read comes after the write to channel 2
 }
 
 TEST(Requests, SingleWritesAskedDuringAChainAllGoOutInOrder) {

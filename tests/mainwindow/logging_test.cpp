@@ -27,6 +27,7 @@ using namespace qvx;
 using namespace qvx::test;
 
 #include "test_files.h"
+#include "transfer.h"
 
 using qvx::test::fileBytes;
 using qvx::test::writeFile;
@@ -576,3 +577,69 @@ TEST(PageTransmit, AutoTuningChannelRefusesBeforeAnythingChanges) {
     for (int ch : {0, 1, 2, 5}) EXPECT_EQ(r.s.ParaData(ch, 29), 900) << ch;
 }
 
+
+// A box opened while the transmit is asked runs its own event loop on top:
+// the chains of every channel still go out while it stays open, since no
+// handler below it walks the channels or waits for them.
+TEST(PageTransmit, ChainsGoOutWhileABoxIsOpenAboveThem) {
+    app();
+    QTemporaryDir dir;
+    ScriptedUi ui;
+    auto bank = std::make_shared<sim::ControllerBank>();
+    for (int ch = 0; ch < 10; ++ch) bank->setChannel(ch, sim::plainChannel(ch));
+    ProgramOptions o;
+    o.programFolder = dir.path();
+    o.settingsPath = dir.filePath("settings.ini");
+    sim::SimLineOptions line;
+    line.lineTime = false;
+    o.simulatedLine = [bank, line] { return std::make_unique<sim::SimTransport>(bank, line); };
+    o.simulateAllPorts = true;
+    o.initialTimeoutMs = 5;
+    SettingsStore(o.settingsPath).saveAll({{"Time_Count", "0"}});
+    Program program(o, numberedTable(), ui);
+    program.Main();
+    QVX720_INC& s = program.state();
+    MainDisp& w = program.window();
+    QElapsedTimer t;
+    t.start();
+    while (!s.Monitor_Data.PvRead(9) && t.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(s.Monitor_Data.PvRead(9));
+    constexpr qint16 kSv = 123;
+    for (int ch = 0; ch < 10; ++ch) ASSERT_NE(bank->controller(ch)->setting(Item::SV), kSv);
+    s.AllPage_Data.AllParaData(Item::SV) = kSv;
+    w.setOptionCheckValue(0, 1);
+    const auto allSent = [&] {
+        for (int ch = 0; ch < 10; ++ch)
+            if (bank->controller(ch)->setting(Item::SV) != kSv) return false;
+        return true;
+    };
+    const QString question = QStringLiteral("End?");
+    bool boxDone = false, sentInBox = false, emptiedInBox = false;
+    ui.duringBox = [&](const QString& text) {
+        if (text != question) return;
+        QEventLoop box;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &box, [&] {
+            if (allSent() && !transferRunning(s)) box.quit();
+        });
+        poll.start(5);
+        QTimer::singleShot(10000, &box, &QEventLoop::quit);
+        box.exec();
+        sentInBox = allSent();
+        emptiedInBox = w.statusPanelText(4).isEmpty();
+        boxDone = true;
+    };
+    // The box comes up from the next pass of the event loop, as a box of
+    // another window would while the transmit is under way.
+    QTimer::singleShot(0, &w, [&] {
+        ui.messageBox(&w, question, QString(), UiSeam::Icon::Question, UiSeam::Buttons::YesNo);
+    });
+    ui.answers = {UiSeam::Answer::Yes};  // the transmit's question
+    w.Command2_Click(2);
+    EXPECT_EQ(w.statusPanelText(4), QStringLiteral("T453"));
+    t.restart();
+    while (!boxDone && t.elapsed() < 15000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(sentInBox);
+    EXPECT_TRUE(emptiedInBox);  // the transfer's panel empties with its last chain
+    w.Timer4->stop();
+}
