@@ -92,6 +92,19 @@ struct Rig {
     }
 };
 
+// The program on the simulated controllers of bank, its files in dir.
+ProgramOptions simulatedProgram(const QTemporaryDir& dir, const std::shared_ptr<sim::ControllerBank>& bank) {
+    ProgramOptions o;
+    o.programFolder = dir.path();
+    o.settingsPath = dir.filePath("settings.ini");
+    sim::SimLineOptions line;
+    line.lineTime = false;
+    o.simulatedLine = [bank, line] { return std::make_unique<sim::SimTransport>(bank, line); };
+    o.simulateAllPorts = true;
+    o.initialTimeoutMs = 5;
+    return o;
+}
+
 }  // namespace
 
 // ---- start, stop, browse ---------------------------------------------------------------
@@ -279,14 +292,7 @@ TEST(LoggingButtons, ResumedAtStartUp) {
     ScriptedUi ui;
     auto bank = std::make_shared<sim::ControllerBank>();
     for (int ch : {0, 2}) bank->setChannel(ch, sim::plainChannel(ch));
-    ProgramOptions o;
-    o.programFolder = dir.path();
-    o.settingsPath = dir.filePath("settings.ini");
-    sim::SimLineOptions line;
-    line.lineTime = false;
-    o.simulatedLine = [bank, line] { return std::make_unique<sim::SimTransport>(bank, line); };
-    o.simulateAllPorts = true;
-    o.initialTimeoutMs = 5;
+    const ProgramOptions o = simulatedProgram(dir, bank);
     const QString file = dir.filePath("Logging/resumed.csv");
     {
         SettingsStore seed(o.settingsPath);
@@ -587,14 +593,7 @@ TEST(PageTransmit, ChainsGoOutWhileABoxIsOpenAboveThem) {
     ScriptedUi ui;
     auto bank = std::make_shared<sim::ControllerBank>();
     for (int ch = 0; ch < 10; ++ch) bank->setChannel(ch, sim::plainChannel(ch));
-    ProgramOptions o;
-    o.programFolder = dir.path();
-    o.settingsPath = dir.filePath("settings.ini");
-    sim::SimLineOptions line;
-    line.lineTime = false;
-    o.simulatedLine = [bank, line] { return std::make_unique<sim::SimTransport>(bank, line); };
-    o.simulateAllPorts = true;
-    o.initialTimeoutMs = 5;
+    const ProgramOptions o = simulatedProgram(dir, bank);
     SettingsStore(o.settingsPath).saveAll({{"Time_Count", "0"}});
     Program program(o, numberedTable(), ui);
     program.Main();
