@@ -102,18 +102,3 @@ TEST(LineQueue, WriteStillToGoOut) {
         EXPECT_EQ(q.writePending(row.ch, row.item, covers), row.pending) << row.name;
     }
 }
-
-TEST(LineQueue, TheHeadLeavesAndAChainHoldsTheTransfer) {
-    LineQueue q;
-    for (const char* op : {"A1", "W2/10=5", "S3"}) apply(q, op);
-    q.startHead();
-    EXPECT_TRUE(q.holdsChain());
-    q.popHead();
-    EXPECT_FALSE(q.headStarted());
-    EXPECT_EQ(shown(q), "W2/10=5 S3");
-    q.popHead();
-    EXPECT_TRUE(q.holdsChain());
-    q.popHead();
-    EXPECT_FALSE(q.holdsChain());
-    EXPECT_EQ(q.head(), nullptr);
-}

@@ -1237,23 +1237,6 @@ TEST(Requests, ALaterValueGoesOutAfterWhatWasAskedBeforeIt) {
     }
 }
 
-// A write that asks for its channel's re-read asks it for that channel only:
-// a write to another channel asked before the re-read starts reads nothing more.
-TEST(Requests, AReReadIsTheWritesOwn) {
-    LinkRig r;
-    r.markPresent({1, 2});
-    r.s.ParaData(1, Item::ScalingHigh) = 2000;
-    queueSingleWrite(r.s, 1, Item::ScalingHigh, true);
-    r.link.Timer4_Timer();  // the write goes out
-    r.s.ParaData(2, Item::SV) = 50;
-    queueSingleWrite(r.s, 2, Item::SV);
-    r.tickUntil([&] { return r.s.Write_Request.Line_Queue.empty() && !r.link.lineWorkRunning(); });
-    const auto keys = r.keys();
-    EXPECT_EQ(std::count(keys.begin(), keys.end(), "1   0004"), 1);  // channel 1 re-read (item 12)
-    EXPECT_EQ(std::count(keys.begin(), keys.end(), "2   0004"), 0);  // channel 2 not
-    EXPECT_EQ(keys.back().substr(0, 1), "1");  // the re-read comes after the write to channel 2
-}
-
 TEST(Requests, SingleWritesAskedDuringAChainAllGoOutInOrder) {
     for (const std::vector<int> channels : {std::vector<int>{1, 6}, std::vector<int>{6, 1, 7}}) {
         LinkRig r;
