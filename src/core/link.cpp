@@ -150,12 +150,11 @@ void Link::step() {
         ReadPara_setflg();
         return;
     case Work::Chain:
-        if (chainStep(chainSelected_)) afterChain();
+        chainStep();
         return;
     case Work::Scan: break;  // the scan's own state goes on below
     case Work::None:
-        serveWaiting();
-        serveReReads();
+        w.showHead();  // the head of the queue is served next
         break;
     }
     // A data clear takes the place of the poll until its rescan ends. The
@@ -185,7 +184,7 @@ void Link::step() {
         break;
     case Com_WriteAll:
     case Com_WriteSelect:
-        if (chainStep(w.Com_State == Com_WriteSelect)) afterChain();
+        chainStep();
         break;
     case Com_ReRead:
         ReadPara_setflg();

@@ -103,8 +103,9 @@ public:
     // and returns false, and the next call goes on with that frame. True
     // once every address is judged.
     bool Setdata_read();
-    // One step of the re-read of ReRead_Ch: the first takes the request
-    // from the slot. True once the re-read has ended.
+    // One step of the re-read at the head of the queue (ReRead_Ch in the
+    // slot); it leaves the queue when it ends. True once it has ended, or
+    // at once when no re-read is at the head.
     bool ReadPara_setflg();
     // The data clear, after the operator's Yes: its clear commands (at a
     // 500 ms time-out) and its rescan (at the operator's time-out) run from
@@ -113,9 +114,10 @@ public:
     // rescan does; the window is refreshed after every step.
     void mnuClear_Click();
 
-    // Writes, one transaction a call; true once the write has ended. The
-    // single write takes Com_Ch, Com_Item and Com_Code from the slot at its
-    // first call; the chains take Com_Ch. A controller that misses two
+    // Writes, one transaction a call; true once the write has ended (at
+    // once when the head of the queue is no such write). Each takes its
+    // request, with the values it sends, from the head of the queue and
+    // leaves the queue when it ends. A controller that misses two
     // replies in a row, or a device that is gone, cuts a chain off: it
     // counts as not taken, and the channel is read back at its next answer.
     bool OneData_write();
@@ -228,27 +230,24 @@ private:
     void wantReRead(int ch);
     // A chain ends: a link the controller did not take (no reply, a NAK, a
     // damaged reply) leaves the channel to be re-read at its next answer.
+    // The chain leaves the queue, and the transfer's panel empties with the
+    // last chain.
     void chainDone(int ch, bool allTaken);
-    // One step of a chain (selected: the write-selected chain).
-    bool chainStep(bool selected);
-    // The chain in the slot has ended: the slot is free, and what was asked
-    // while it ran goes next.
-    void afterChain();
-    // Starts a single write taken from the slot; false when it ended at once
+    // One step of the chain at the head of the queue.
+    bool chainStep();
+    // The head of the queue, started, when it is of the kind asked for and
+    // not under way yet; else null, with the slot showing what waits.
+    const LineRequest* takeHead(bool (*kind)(qint16 state));
+    // Starts a single write taken from the queue; false when it ended at once
     // (an absent channel).
     bool startSingle(const LineRequest& request);
-    // A free slot takes the first request waiting.
-    void serveWaiting();
-    // A write of item of channel ch is still to go out (in the slot or
-    // waiting): what a read brings for it is not stored over the
-    // operator's value.
+    // A write of item of channel ch is still to go out: what a read brings
+    // for it is not stored over the operator's value.
     bool writePending(int ch, int item) const;
     bool chainCovers(qint16 state, int item) const;
     void singleDone();
-    // A re-read asked for by a single write: taken into the slot when it is
-    // free, in the order asked.
+    // A re-read of the channel, queued behind what was asked before it.
     void askReRead(int ch);
-    void serveReReads();
 
     // Line work under way, stepped by the cursor.
     enum class Work { None, Scan, ReRead, Chain, Single };
@@ -283,14 +282,11 @@ private:
     // A controller whose read was left before its words were read: the
     // rest of its read starts with them.
     std::array<bool, kChannels> wordsUnread_{};
-    // Re-reads asked for while the slot held other work.
-    std::vector<int> reReadQueue_;
     Work work_ = Work::None;
     LineCursor cursor_;
     LineRequest single_;
     // The values the running chain sends, by item index.
     std::vector<qint16> chainValues_;
-    bool chainSelected_ = false;
     // The scan's next address; a data clear's scan that waits for the device
     // goes on from the monitoring ticks. kChannels: the walk is over, the
     // rounds of the addresses probed while the line was silent go on.

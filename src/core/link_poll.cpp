@@ -41,11 +41,7 @@ void Link::Monitor_read() {
     if (item == Item::Status || item == Item::AutoTuning) statecomchk(ch);
     // Settings that may not have reached the controller are read back the
     // first time it answers again.
-    WriteRequest& w = s_.Write_Request;
-    if (c == ReplyClass::Ack && reReadWanted_[std::size_t(ch)] && w.Com_State == Com_Monitor) {
-        w.Com_State = Com_ReRead;
-        w.ReRead_Ch = static_cast<qint16>(ch);
-    }
+    if (c == ReplyClass::Ack && reReadWanted_[std::size_t(ch)]) askReRead(ch);
 
     // Advance to the next present channel; at most one full pass.
     for (int n = 0; n < kChannels; ++n) {
@@ -95,20 +91,15 @@ void Link::ReadDataSet(const QString& reply, int ch, int item) {
 }
 
 void Link::statecomchk(int ch) {
-    WriteRequest& w = s_.Write_Request;
     // The held status word asks for a re-read only while the channel's last
     // status poll was acknowledged: a bit left over from a channel that has
     // gone silent must not ask every cycle.
-    if (statusAcked_.at(std::size_t(ch)) && has(s_.Monitor_Data.StatusData(ch), StatusBit::ReRead)) {
-        w.Com_State = Com_ReRead;
-        w.ReRead_Ch = static_cast<qint16>(ch);
-    }
+    if (statusAcked_.at(std::size_t(ch)) && has(s_.Monitor_Data.StatusData(ch), StatusBit::ReRead)) askReRead(ch);
     if (s_.ParaData(ch, Item::AutoTuning) == 1) {
         s_.Mode1_flg(ch) = true;
     } else if (s_.Mode1_flg(ch)) {
         s_.Mode1_flg(ch) = false;
-        w.ReRead_Ch = static_cast<qint16>(ch);
-        w.Com_State = Com_ReRead;
+        askReRead(ch);
     }
 }
 

@@ -211,15 +211,10 @@ bool Link::Setdata_read() {
 }
 
 bool Link::ReadPara_setflg() {
-    WriteRequest& w = s_.Write_Request;
     if (work_ != Work::ReRead) {
-        const int ch = w.ReRead_Ch;
-        // Taken from the slot: the next request waiting takes its place.
-        if (w.Com_State == Com_ReRead) {
-            w.Com_State = Com_Monitor;
-            serveWaiting();
-        }
-        w.Para_chgflg = false;
+        const LineRequest* head = takeHead([](qint16 st) { return st == Com_ReRead; });
+        if (!head) return true;
+        const int ch = head->ch;
         s_.Com_SubAdr = QStringLiteral(" ");
         com_.Comm_PreRead1();
         com_.Comm_PreRead2();
@@ -248,8 +243,9 @@ bool Link::ReadPara_setflg() {
         reReadWanted_[std::size_t(ch)] = ++tries < kReReadTries;
     }
     endWork();
-    view_.setStatusPanel(4, QString());
-    serveReReads();
+    s_.Write_Request.headDone();
+    // A transfer whose chains wait behind the re-read shows again.
+    view_.setStatusPanel(4, s_.Write_Request.Line_Queue.holdsChain() ? strings_.text(453) : QString());
     return true;
 }
 
@@ -258,18 +254,7 @@ void Link::wantReRead(int ch) {
     reReadTries_[std::size_t(ch)] = 0;
 }
 
-void Link::askReRead(int ch) {
-    if (std::find(reReadQueue_.begin(), reReadQueue_.end(), ch) == reReadQueue_.end()) reReadQueue_.push_back(ch);
-    serveReReads();
-}
-
-void Link::serveReReads() {
-    WriteRequest& w = s_.Write_Request;
-    if (reReadQueue_.empty() || w.Com_State != Com_Monitor) return;
-    w.ReRead_Ch = static_cast<qint16>(reReadQueue_.front());
-    w.Com_State = Com_ReRead;
-    reReadQueue_.erase(reReadQueue_.begin());
-}
+void Link::askReRead(int ch) { s_.Write_Request.ask(LineRequest::reReadOf(ch)); }
 
 void Link::mnuClear_Click() {
     if (clear_ != ClearPhase::None) return;

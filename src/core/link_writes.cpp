@@ -1,9 +1,8 @@
 // Writes to the controllers: a single write with its read-back, the write-all
-// and write-selected chains, and the waiting work served when the slot frees.
+// and write-selected chains, each taken from the head of the line queue.
 #include "link.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "link_internal.h"
 
@@ -29,39 +28,8 @@ bool Link::chainCovers(qint16 state, int item) const {
 }
 
 bool Link::writePending(int ch, int item) const {
-    const WriteRequest& w = s_.Write_Request;
-    if (w.Transfer_Pending(ch) && item >= Item::FirstSetting && item <= Item::LastSetting) return true;
-    const auto writes = [&](qint16 state, int c, int k) {
-        if (c != ch) return false;
-        if (state == Com_WriteOne) return k == item;
-        return chainCovers(state, item);
-    };
-    // The chain that runs holds the slot until its last link has gone out.
-    const bool slotRuns = work_ == Work::Chain && (w.Com_State == Com_WriteAll || w.Com_State == Com_WriteSelect);
-    if (!slotRuns && writes(w.Com_State, w.Com_Ch, w.Com_Item)) return true;
-    return std::any_of(w.Waiting.begin(), w.Waiting.end(),
-                       [&](const LineRequest& r) { return writes(r.state, r.ch, r.item); });
-}
-
-void Link::serveWaiting() {
-    WriteRequest& w = s_.Write_Request;
-    if (w.Com_State != Com_Monitor || w.Waiting.empty()) return;
-    LineRequest r = std::move(w.Waiting.front());
-    w.Waiting.pop_front();
-    w.Com_State = r.state;
-    w.Com_Ch = r.ch;
-    switch (r.state) {
-    case Com_WriteOne:
-        w.Com_Item = r.item;
-        w.Com_Code = r.code;
-        w.Com_Value = r.value;
-        w.Com_ReReadAfter = r.reRead;
-        break;
-    case Com_WriteAll:
-    case Com_WriteSelect: w.Com_Values = std::move(r.values); break;
-    case Com_ReRead: w.ReRead_Ch = r.ch; break;
-    default: break;
-    }
+    return s_.Write_Request.Line_Queue.writePending(ch, item,
+                                                    [this](qint16 state, int k) { return chainCovers(state, k); });
 }
 
 // ---------------------------------------------------------------- writes
@@ -81,27 +49,27 @@ bool Link::startSingle(const LineRequest& request) {
 
 void Link::singleDone() {
     endWork();
-    if (single_.reRead || s_.Write_Request.Para_chgflg) askReRead(single_.ch);
+    s_.Write_Request.headDone();
+    if (single_.reRead) askReRead(single_.ch);
+}
+
+const LineRequest* Link::takeHead(bool (*kind)(qint16 state)) {
+    WriteRequest& w = s_.Write_Request;
+    const LineRequest* head = w.Line_Queue.head();
+    if (!head || w.Line_Queue.headStarted() || !kind(head->state)) {
+        // Nothing of that kind waits: the slot shows what does.
+        w.showHead();
+        return nullptr;
+    }
+    w.Line_Queue.startHead();
+    return head;
 }
 
 bool Link::OneData_write() {
     if (work_ != Work::Single) {
-        WriteRequest& w = s_.Write_Request;
-        LineRequest request;
-        request.state = Com_WriteOne;
-        request.ch = w.Com_Ch;
-        request.item = w.Com_Item;
-        request.code = w.Com_Code;
-        request.value = w.Com_Value.value_or(s_.ParaData(w.Com_Ch, w.Com_Item));
-        request.reRead = w.Com_ReReadAfter;
-        w.Com_Value.reset();
-        w.Com_ReReadAfter = false;
-        // Taken from the slot: the next request waiting takes its place.
-        if (w.Com_State == Com_WriteOne) {
-            w.Com_State = Com_Monitor;
-            serveWaiting();
-        }
-        if (!startSingle(request)) return true;
+        const LineRequest* head = takeHead([](qint16 st) { return st == Com_WriteOne; });
+        if (!head) return true;
+        if (!startSingle(*head)) return true;
     }
     const int ch = cursor_.channel();
     switch (cursorStep()) {
@@ -116,17 +84,19 @@ bool Link::OneData_write() {
 
 void Link::chainDone(int ch, bool allTaken) {
     if (!allTaken) wantReRead(ch);
-    view_.setStatusPanel(4, QString());
-    s_.Write_Request.AllSend_flg = false;
+    endWork();
+    s_.Write_Request.headDone();
+    // The transfer shows until its last chain has ended.
+    if (!s_.Write_Request.Line_Queue.holdsChain()) view_.setStatusPanel(4, QString());
 }
 
-bool Link::chainStep(bool selected) {
+bool Link::chainStep() {
     if (work_ != Work::Chain) {
-        WriteRequest& w = s_.Write_Request;
-        const int ch = w.Com_Ch;
-        // The values taken when the chain was asked for; a chain put into
-        // the slot by hand sends what ParaData holds now.
-        chainValues_ = std::exchange(w.Com_Values, {});
+        const LineRequest* head = takeHead([](qint16 st) { return st == Com_WriteAll || st == Com_WriteSelect; });
+        if (!head) return true;
+        const int ch = head->ch;
+        const bool selected = head->state == Com_WriteSelect;
+        chainValues_ = head->values;
         if (chainValues_.size() != std::size_t(kItems)) chainValues_ = channelRow(s_, ch);
         std::vector<CursorFrame> frames;
         const FrameKind kind = selected ? FrameKind::SelectWrite : FrameKind::ChainWrite;
@@ -136,7 +106,6 @@ bool Link::chainStep(bool selected) {
             else
                 for (int k : kWriteAllChain) frames.push_back({kind, k});
         }
-        chainSelected_ = selected;
         startWork(Work::Chain, ch, std::move(frames));
     }
     const int ch = cursor_.channel();
@@ -147,22 +116,12 @@ bool Link::chainStep(bool selected) {
     for (const CursorFrame& f : cursor_.rest())
         if (f.kind == FrameKind::ChainWrite || OptionChk(s_.ParaAddr(f.item)) == 1) s_.Monitor_Data.Untaken(ch, f.item) = true;
     chainDone(ch, step == CursorStep::Ended && cursor_.allTaken());
-    endWork();
     return true;
 }
 
-bool Link::AllData_write() { return chainStep(false); }
+bool Link::AllData_write() { return chainStep(); }
 
-bool Link::SelectData_write() { return chainStep(true); }
-
-void Link::afterChain() {
-    WriteRequest& w = s_.Write_Request;
-    w.Com_State = Com_Monitor;
-    // What was asked while the chain ran goes first; the re-reads asked for
-    // follow.
-    serveWaiting();
-    serveReReads();
-}
+bool Link::SelectData_write() { return chainStep(); }
 
 qint16 Link::OptionChk(const QString& code) const {
     const int k = itemOfCode(code);

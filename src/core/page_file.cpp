@@ -59,12 +59,4 @@ void copyPageToChannel(QVX720_INC& s, int ch, const std::function<int(int box)>&
     }
 }
 
-void undoPageCopy(QVX720_INC& s, int ch, const ChannelBlock& before, const ChannelBlock& copied) {
-    for (int i = 0; i < kFileItems; ++i) {
-        const std::size_t n = std::size_t(i);
-        qint16& v = s.ParaData(ch, kFileFirstItem + i);
-        if (before[n] != copied[n] && v == copied[n]) v = before[n];
-    }
-}
-
 }  // namespace qvx

@@ -43,10 +43,5 @@ int firstAutoTuningChannel(const QVX720_INC& s);
 // 10..63 whose page box (k - 10) has the value 1, except items 11, 18 and 54
 // (never on the page) and items whose option bit the channel lacks.
 void copyPageToChannel(QVX720_INC& s, int ch, const std::function<int(int box)>& boxValue);
-// Takes back the copy into a channel that is then not sent: every item that
-// the copy changed (before -> copied) and that still holds the copied value
-// gets its old value back; an item changed since (a poll, a read-back) keeps
-// its newer value.
-void undoPageCopy(QVX720_INC& s, int ch, const ChannelBlock& before, const ChannelBlock& copied);
 
 }  // namespace qvx

@@ -47,57 +47,54 @@ std::vector<qint16> channelRow(const QVX720_INC& s, int ch) {
     return row;
 }
 
-bool chainQueued(const WriteRequest& w) {
-    const auto isChain = [](qint16 st) { return st == Com_WriteAll || st == Com_WriteSelect; };
-    return isChain(w.Com_State) ||
-           std::any_of(w.Waiting.begin(), w.Waiting.end(), [&](const LineRequest& r) { return isChain(r.state); });
+void WriteRequest::ask(LineRequest r) {
+    Line_Queue.push(std::move(r));
+    showHead();
 }
 
-void queueSingleWrite(QVX720_INC& s, int ch, int k) {
+void WriteRequest::headDone() {
+    Line_Queue.popHead();
+    showHead();
+}
+
+void WriteRequest::showHead() {
+    const bool serving = Com_State == Com_Monitor || Com_State == Com_WriteOne || Com_State == Com_WriteAll ||
+                         Com_State == Com_WriteSelect || Com_State == Com_ReRead;
+    if (!serving) return;
+    const LineRequest* head = Line_Queue.head();
+    if (!head) {
+        Com_State = Com_Monitor;
+        return;
+    }
+    Com_State = head->state;
+    Com_Ch = head->ch;
+    if (head->state == Com_WriteOne) {
+        Com_Item = head->item;
+        Com_Code = head->code;
+    }
+    if (head->state == Com_ReRead) ReRead_Ch = head->ch;
+}
+
+void askLineWork(QVX720_INC& s, LineRequest r) {
+    s.Write_Request.ask(std::move(r));
+    if (s.Link_Wake) s.Link_Wake();
+}
+
+void queueSingleWrite(QVX720_INC& s, int ch, int k, bool reRead) {
     if (ch < 0 || ch >= kChannels) throwIndexError("channel", ch, kChannels);
-    const QString code = s.ParaAddr(k);  // checks k before the slot is touched
-    WriteRequest& w = s.Write_Request;
-    const qint16 value = s.ParaData(ch, k);
-    if (w.Com_State == Com_Monitor && w.Waiting.empty()) {
-        w.Com_Code = code;
-        w.Com_Item = static_cast<qint16>(k);
-        w.Com_State = Com_WriteOne;
-        w.Com_Ch = static_cast<qint16>(ch);
-        w.Com_Value = value;
-        w.Com_ReReadAfter = w.Para_chgflg;
-        if (s.Link_Wake) s.Link_Wake();
-        return;
-    }
-    // The last request not yet sent that writes this item: a single write
-    // takes the newer value where it stands, since nothing after it writes
-    // the item; a chain of the channel (or none) has it go behind.
-    const auto writes = [&](qint16 state, int c, int item) {
-        if (c != ch) return false;
-        if (state == Com_WriteOne) return item == k;
-        return (state == Com_WriteAll || state == Com_WriteSelect) && k >= Item::FirstSetting &&
-               k <= Item::LastSetting;
-    };
-    const auto last = std::find_if(w.Waiting.rbegin(), w.Waiting.rend(),
-                                   [&](const LineRequest& r) { return writes(r.state, r.ch, r.item); });
-    if (last != w.Waiting.rend() && last->state == Com_WriteOne) {
-        last->value = value;
-        last->reRead = last->reRead || w.Para_chgflg;
-        return;
-    }
-    if (last == w.Waiting.rend() && w.Com_State == Com_WriteOne && w.Com_Ch == ch && w.Com_Item == k) {
-        w.Com_Value = value;
-        w.Com_ReReadAfter = w.Com_ReReadAfter || w.Para_chgflg;
-        return;
-    }
     LineRequest r;
+    r.code = s.ParaAddr(k);  // checks k before anything is queued
     r.state = Com_WriteOne;
     r.ch = static_cast<qint16>(ch);
     r.item = static_cast<qint16>(k);
-    r.code = code;
-    r.value = value;
-    r.reRead = w.Para_chgflg;
-    w.Waiting.push_back(std::move(r));
-    if (s.Link_Wake) s.Link_Wake();
+    r.value = s.ParaData(ch, k);
+    r.reRead = reRead;
+    askLineWork(s, std::move(r));
+}
+
+void queueReRead(QVX720_INC& s, int ch) {
+    if (ch < 0 || ch >= kChannels) throwIndexError("channel", ch, kChannels);
+    askLineWork(s, LineRequest::reReadOf(ch));
 }
 
 int timeoutMs(int choice) {

@@ -5,12 +5,11 @@
 
 #include <QString>
 #include <QtGlobal>
-#include <deque>
 #include <functional>
-#include <optional>
 #include <vector>
 
 #include "bounded.h"
+#include "line_queue.h"
 
 namespace qvx {
 
@@ -143,52 +142,33 @@ struct EditContext {
     bool Set_Dec1 = false;
 };
 
-// A request for line work that waits behind the one in the slot: a single
-// write, a write-all or write-selected chain, or a re-read. A write carries
-// the values it sends, taken when the operator gave them, so that whatever is
-// read from the controller meanwhile never changes what goes out.
-struct LineRequest {
-    qint16 state = Com_Monitor;  // Com_WriteOne, Com_WriteAll, Com_WriteSelect or Com_ReRead
-    qint16 ch = 0;
-    qint16 item = 0;  // a single write's item index and code
-    QString code;
-    qint16 value = 0;     // a single write's value
-    bool reRead = false;  // the single write asks for a re-read once it is done
-    std::vector<qint16> values;  // a chain's values by item index (kItems)
-};
-
 // The request slot through which dialogs and buttons ask the link for work.
-// The item index of a single write travels with the request, and so do the
-// values a write sends. A request made while the slot holds one waits in
-// Waiting, served in the order made; a later value for the channel and item
-// of a single write not yet sent takes its place, nothing else is dropped.
+// Every request waits in Line_Queue, served in the order made; the slot's
+// fields show the head of the queue (showHead alone writes them) while the
+// link is free to serve it: its state, channel, item and code.
 struct WriteRequest {
     qint16 Com_State = Com_Monitor;  // the start sets the first state
     qint16 Com_Ch = 0;
     QString Com_Code;       // item code of a single write
     qint16 Com_Item = 0;    // item index of a single write
-    // The values of the request in the slot, taken when it was queued; a
-    // request put into the slot by hand sends what ParaData holds then.
-    std::optional<qint16> Com_Value;
-    bool Com_ReReadAfter = false;
-    std::vector<qint16> Com_Values;
-    bool Para_chgflg = false;
     qint16 ReRead_Ch = 0;
-    bool AllSend_flg = false;
-    // Transfers to several channels under way (TransferScope).
-    int Transfers_Open = 0;
-    // Channels whose chain such a transfer has yet to queue: the values it
-    // will send are in ParaData already, and no read replaces them.
-    Table1<bool, kChannels> Transfer_Pending;
-    std::deque<LineRequest> Waiting;
+    LineQueue Line_Queue;
+
+    // Queues r by the queue's rules and shows the head.
+    void ask(LineRequest r);
+    // The head's work has ended: the next request shows in the slot.
+    void headDone();
+    // Shows the head in the slot, unless the link is in its start-up scan or
+    // its retry state (then the work waits for monitoring).
+    void showHead();
 };
 
 class QVX720_INC;
 // ParaData of channel ch, by item index: what a chain queued now sends.
 std::vector<qint16> channelRow(const QVX720_INC& s, int ch);
 
-// The slot or a waiting request holds a chain.
-bool chainQueued(const WriteRequest& w);
+// Queues r and wakes the link.
+void askLineWork(QVX720_INC& s, LineRequest r);
 
 // Tells the run loop that line work has been queued, so that a link asleep
 // (nothing to poll, a closed device) takes it at once. May be empty.
@@ -323,10 +303,12 @@ int itemOfCode(const QString& code);
 void fillParaAddr(QVX720_INC& s);
 
 // Queues a single write of item k of channel ch with the value ParaData holds
-// now. It goes into the slot when the slot is free and nothing waits, else it
-// waits behind what was asked before it; a single write of the same channel
-// and item still waiting gives way to it (the later value wins).
-void queueSingleWrite(QVX720_INC& s, int ch, int k);
+// now, behind what was asked before it; a single write of the same channel
+// and item not yet sent gives way to it (the later value wins, at the end).
+// reRead: the channel's settings are read again once it is done.
+void queueSingleWrite(QVX720_INC& s, int ch, int k, bool reRead = false);
+// Queues a re-read of channel ch's settings.
+void queueReRead(QVX720_INC& s, int ch);
 
 // Time-out choice 1..14 to milliseconds; 0 for a choice outside.
 int timeoutMs(int choice);

@@ -108,7 +108,7 @@ OkCheck checkOk(const TenKeyEntry& e, qint16 min, qint16 max) {
 
 bool numericSetsReRead(int k) { return k == Item::ScalingHigh || k == Item::ScalingLow; }
 
-void Setdata_WriteFor(QVX720_INC& s, SettingsStore& store, int k, int ch) {
+void Setdata_WriteFor(QVX720_INC& s, SettingsStore& store, int k, int ch, bool reRead) {
     // The context belongs to the openers: it is put back however the call ends.
     struct Restore {
         EditContext& e;
@@ -121,13 +121,12 @@ void Setdata_WriteFor(QVX720_INC& s, SettingsStore& store, int k, int ch) {
     } restore{s.Edit_Context, s.Edit_Context.Set_Item, s.Edit_Context.Set_Ch};
     s.Edit_Context.Set_Item = static_cast<qint16>(k);
     s.Edit_Context.Set_Ch = static_cast<qint16>(ch);
-    Setdata_Write(s, store);
+    Setdata_Write(s, store, reRead);
 }
 
 void storeNumeric(QVX720_INC& s, SettingsStore& store, const EditTarget& t, qint16 v) {
     s.ParaData(t.channel, t.item) = v;
-    if (numericSetsReRead(t.item)) s.Write_Request.Para_chgflg = true;
-    Setdata_WriteFor(s, store, t.item, t.channel);
+    Setdata_WriteFor(s, store, t.item, t.channel, numericSetsReRead(t.item));
 }
 
 void storePageNumeric(QVX720_INC& s, const EditTarget& t, qint16 v) { s.AllPage_Data.AllParaData(t.item) = v; }
@@ -211,14 +210,12 @@ void storeSelection(QVX720_INC& s, SettingsStore& store, const SelectTarget& t, 
         s.ParaData(t.channel, t.item) = v;
         if (f == SelectFrame::Dp) s.DecimalData(t.channel) = v;
     }
-    if (f != SelectFrame::None && selectionSetsReRead(t.item)) s.Write_Request.Para_chgflg = true;
-    Setdata_WriteFor(s, store, t.item, t.channel);
+    Setdata_WriteFor(s, store, t.item, t.channel, f != SelectFrame::None && selectionSetsReRead(t.item));
 }
 
 void storePageSelection(QVX720_INC& s, const SelectTarget& t, int option) {
     const SelectFrame f = selectFrameOf(t.item, SelectWindow::Page);
     if (option >= 0 && option < optionCount(f)) s.AllPage_Data.AllParaData(t.item) = optionValue(f, option);
-    if (f != SelectFrame::None && selectionSetsReRead(t.item)) s.Write_Request.Para_chgflg = true;
 }
 
 QStringList inputTypeCaptions(const StringTable& st) {

@@ -121,11 +121,11 @@ bool numericSetsReRead(int k);
 
 // Setdata_Write for item k of channel ch, whatever the edit context holds:
 // the context's item and channel are set for the call and put back after it.
-void Setdata_WriteFor(QVX720_INC& s, SettingsStore& store, int k, int ch);
+void Setdata_WriteFor(QVX720_INC& s, SettingsStore& store, int k, int ch, bool reRead = false);
 
 // OK of a one-channel numeric dialog on an accepted value: stores it in
-// ParaData of the target, sets the re-read flag for items 29 and 30 and
-// queues the single write (items 65 and 66 go to the settings store).
+// ParaData of the target and queues the single write, with the re-read
+// after it for items 29 and 30 (items 65 and 66 go to the settings store).
 void storeNumeric(QVX720_INC& s, SettingsStore& store, const EditTarget& t, qint16 v);
 
 // OK of the all-channels page dialog: stores the value of the target item
@@ -174,14 +174,14 @@ SelectTarget pageSelectTarget(const QVX720_INC& s, int k);
 
 // OK of the one-channel window. option is the selected option of the target
 // item's frame (-1: none, nothing is stored); unitText the unit box (item
-// 65). Alarm types and the input type set the re-read flag whether an option
-// was chosen or not. The write is queued (or unit / decimal point saved) in
+// 65). The write of an alarm type or the input type asks for the channel's
+// re-read whether an option was chosen or not. The write is queued (or unit / decimal point saved) in
 // every case.
 void storeSelection(QVX720_INC& s, SettingsStore& store, const SelectTarget& t, int option,
                     const QString& unitText);
 
-// OK of the page window: stores the option's value in AllParaData; alarm
-// types set the re-read flag. Nothing is sent or saved.
+// OK of the page window: stores the option's value in AllParaData. Nothing
+// is sent or saved, and nothing asks for a re-read.
 void storePageSelection(QVX720_INC& s, const SelectTarget& t, int option);
 
 // Captions of the 36 input-type options 0..35: range, unit and sensor for

@@ -142,42 +142,6 @@ CopyVerdict checkChannelCopy(const QVX720_INC& s, int src, int dst);
 // Items 10..63 of src into dst.
 void copyChannel(QVX720_INC& s, int src, int dst);
 
-// The wait helpers of the write-all requests. processEvents lets the link
-// timer run (waitForEvents in the program: it sleeps until an event comes);
-// closing says the program is ending.
-struct TransferWait {
-    std::function<void()> processEvents;
-    std::function<bool()> closing;
-};
-
-// True when AllSend_flg is set but the request slot holds no chain for the
-// link to serve, so that nothing would ever clear the flag.
-bool transferFlagStale(const QVX720_INC& s);
-
-// Queues the write-all chain of one channel for the one-channel window. A
-// chain that is already waiting in the slot (a transfer to several channels,
-// or an earlier request of this window) is never displaced: the request
-// waits, processing events, until the link has sent it. The request carries
-// the transfer flag, so that a transfer to several channels waits for it in
-// turn. commit runs once the slot is free, right before the request is
-// queued (the values to send go into ParaData there). False, with nothing
-// committed or queued, when the program closes meanwhile.
-bool queueChannelWriteAll(QVX720_INC& s, int ch, const TransferWait& wait,
-                          const std::function<void()>& commit = {});
-
-struct LoadWalk {
-    TransferWait wait;
-    std::function<void(int ch)> nextChannel;  // before each channel is queued
-    std::function<void(int ch)> queued;       // right after it is queued
-};
-// The all-channels load's walk: queues the write-all chain of channels 0..94
-// one at a time, each once the link has cleared the transfer flag of the
-// one before, processing events between the tests. Ends right after channel
-// 94 is queued, without waiting for its chain, or when the program closes
-// (false). A request of the walk that another requester displaced without a
-// chain to clear the flag is queued again rather than waited for for ever.
-bool queueAllChannels(QVX720_INC& s, const LoadWalk& walk);
-
 // ---- channel names -------------------------------------------------------------------
 
 inline constexpr int kNameMaxBytes = 12;

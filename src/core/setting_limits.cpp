@@ -266,7 +266,7 @@ SettingRange Range_Set(QVX720_INC& s, const QString& nowText) {
     return r;
 }
 
-void Setdata_Write(QVX720_INC& s, SettingsStore& store) {
+void Setdata_Write(QVX720_INC& s, SettingsStore& store, bool reRead) {
     const int k = s.Edit_Context.Set_Item;
     const int ch = s.Edit_Context.Set_Ch;
     if (ch < 0 || ch >= kChannels) throwIndexError("channel", ch, kChannels);
@@ -278,7 +278,7 @@ void Setdata_Write(QVX720_INC& s, SettingsStore& store) {
         store.save(QStringLiteral("Decimalpoint") + channelKey3(ch), QString::number(s.DecimalData(ch)));
         return;
     }
-    queueSingleWrite(s, ch, k);
+    queueSingleWrite(s, ch, k, reRead);
 }
 
 qint16 Zero_Under(qint16& v) {

@@ -72,9 +72,10 @@ SettingRange Range_Set(QVX720_INC& s, const QString& nowText);
 // After a dialog stored the value of Set_Item of Set_Ch: item 65 saves
 // UnitText under "UNIT"+NNN, item 66 saves DecimalData under
 // "Decimalpoint"+NNN (NNN = 001..095), neither queues anything; any other
-// item fills Write_Request for a single write (Com_Code, Com_Item, Com_Ch,
-// Com_State = Com_WriteOne). A failure of the store is not reported.
-void Setdata_Write(QVX720_INC& s, SettingsStore& store);
+// item queues a single write (queueSingleWrite), which asks for the
+// channel's re-read once done when reRead is set. A failure of the store is
+// not reported.
+void Setdata_Write(QVX720_INC& s, SettingsStore& store, bool reRead = false);
 
 // A negative v becomes 0 (in place); returns the resulting value.
 qint16 Zero_Under(qint16& v);

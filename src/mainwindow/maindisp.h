@@ -480,8 +480,6 @@ public:
 private:
     // What the setting-value file windows need of this window.
     struct FileWindowHooks fileWindowHooks();
-    // A transfer's wait gives up: the program ends, or a tick is held open.
-    bool transferWaitRefused() const;
     QPointer<SubDisp_AllSaveLoad> m_allSaveLoad;
     QPointer<SubDisp_Chname> m_chname;
     // ---- end files ----

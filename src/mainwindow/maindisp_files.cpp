@@ -9,7 +9,6 @@
 #include "subdisp_allsaveload.h"
 #include "subdisp_chname.h"
 #include "subdisp_saveload.h"
-#include "transfer.h"
 
 namespace qvx {
 
@@ -18,18 +17,9 @@ FileWindowHooks MainDisp::fileWindowHooks() {
     h.programFolder = m_programFolder;
     h.setStatusPanel4 = [this](const QString& text) { setStatusPanel(4, text); };
     h.chnameRead = [this] { Chname_Read(); };
-    h.channelName = [this](int ch) { return channelName(ch); };
-    h.processEvents = [] { waitForEvents(); };
-    h.closing = [this] { return transferWaitRefused(); };
     h.lineWorkRefused = [this] { return lineWorkRefused(); };
 
     return h;
-}
-
-bool MainDisp::transferWaitRefused() const {
-    // A box shown inside a link tick holds the tick: a wait for the link
-    // would never end there.
-    return End_flg || (m_link && m_link->inTick());
 }
 
 SubDisp_Alarm* MainDisp::alarmDialog() {

@@ -248,35 +248,12 @@ void MainDisp::Command2_Click(int Index) {
             transmitRefusal(at);
             return;
         }
-        std::vector<ChannelBlock> before(kChannels), copied(kChannels);
-        for (int ch = 0; ch < kChannels; ++ch) {
-            if (!m_state.present(ch)) continue;
-            before[std::size_t(ch)] = channelBlock(m_state, ch);
-            copyPageToChannel(m_state, ch, [this](int box) { return optionCheckValue(box); });
-            copied[std::size_t(ch)] = channelBlock(m_state, ch);
-        }
-        // Only a stale flag is reset: a transfer still waiting in the slot is
-        // left to finish first.
-        if (transferFlagStale(m_state)) m_state.Write_Request.AllSend_flg = false;
-        const TransferScope running(m_state);
-        // The page's values wait in each channel for its chain.
-        for (int ch = 0; ch < kChannels; ++ch) m_state.Write_Request.Transfer_Pending(ch) = m_state.present(ch);
-        const auto pump = [] { waitForEvents(); };
-        const auto closing = [this] { return transferWaitRefused(); };
-        for (int ch = 0; ch < kChannels; ++ch) {
-            if (!m_state.present(ch)) continue;
-            if (autoTuning(m_state, ch)) {
-                // Not sent: the channel shows its own values again.
-                undoPageCopy(m_state, ch, before[std::size_t(ch)], copied[std::size_t(ch)]);
-                transmitRefusal(ch);
-            } else {
-                if (!waitForTransfer(m_state, pump, closing)) return;
-                queueChain(m_state, ch, Com_WriteSelect);
-                setStatusPanel(4, m_strings.text(453));
-            }
-            processEvents();
-            if (End_flg) return;
-        }
+        // Every present channel's chain is queued now, with the page's
+        // values; the link sends them one after another, whatever box is
+        // open meanwhile.
+        const auto boxes = [this](int box) { return optionCheckValue(box); };
+        if (queueTransfer(m_state, Com_WriteSelect, [&](int ch) { copyPageToChannel(m_state, ch, boxes); }) > 0)
+            setStatusPanel(4, m_strings.text(453));
         Label2->clear();
         return;
     }

@@ -10,6 +10,7 @@
 #include "file_writes.h"
 #include "qvx720_inc.h"
 #include "setting_files.h"
+#include "transfer.h"
 
 namespace qvx {
 
@@ -131,17 +132,10 @@ void SubDisp_AllSaveLoad::loadAll() {
         return;
     }
     for (int ch = 0; ch < kChannels; ++ch) storeChannelBlock(m_state, ch, (*blocks)[std::size_t(ch)]);
-
-    LoadWalk walk;
-    walk.wait = {m_hooks.processEvents, m_hooks.closing};
-    walk.nextChannel = [this](int ch) {
-        Label1[1]->show();
-        Label2->setText(m_hooks.channelName ? m_hooks.channelName(ch) : QString());
-    };
-    walk.queued = [this](int) {
-        if (m_hooks.setStatusPanel4) m_hooks.setStatusPanel4(m_strings.text(453));
-    };
-    queueAllChannels(m_state, walk);
+    // Every present channel's chain is queued now; the link sends them one
+    // after another, whatever window is open meanwhile.
+    if (queueTransfer(m_state, Com_WriteAll) > 0 && m_hooks.setStatusPanel4)
+        m_hooks.setStatusPanel4(m_strings.text(453));
 }
 
 }  // namespace qvx

@@ -10,6 +10,7 @@
 #include "file_writes.h"
 #include "qvx720_inc.h"
 #include "setting_files.h"
+#include "transfer.h"
 
 namespace qvx {
 
@@ -125,8 +126,8 @@ void SubDisp_SaveLoad::copyChannel() {
     case CopyVerdict::TargetAbsent: message(m_strings.text(502)); return;
     case CopyVerdict::TargetAutoTuning: message(m_strings.text(503)); return;
     }
-    const TransferWait wait{m_hooks.processEvents, m_hooks.closing};
-    if (!queueChannelWriteAll(m_state, dst, wait, [&] { qvx::copyChannel(m_state, src, dst); })) return;
+    qvx::copyChannel(m_state, src, dst);
+    queueChain(m_state, dst, Com_WriteAll);
     if (m_hooks.setStatusPanel4) m_hooks.setStatusPanel4(m_strings.text(453));
 }
 
@@ -166,8 +167,8 @@ void SubDisp_SaveLoad::loadChannel() {
     const int ch = listChannel(0);
     if (ch < 0) return;
     if (m_hooks.lineWorkRefused && m_hooks.lineWorkRefused()) return;
-    const TransferWait wait{m_hooks.processEvents, m_hooks.closing};
-    if (!queueChannelWriteAll(m_state, ch, wait, [&] { storeChannelBlock(m_state, ch, file.values); })) return;
+    storeChannelBlock(m_state, ch, file.values);
+    queueChain(m_state, ch, Com_WriteAll);
     if (m_hooks.setStatusPanel4) m_hooks.setStatusPanel4(m_strings.text(453));
 }
 

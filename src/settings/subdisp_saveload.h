@@ -30,9 +30,6 @@ struct FileWindowHooks {
     QString programFolder;                              // "Setdata" lies under it
     std::function<void(const QString&)> setStatusPanel4;
     std::function<void()> chnameRead;                   // QVX720_INC.Chname_Read
-    std::function<QString(int ch)> channelName;         // stored name, default applied
-    std::function<void()> processEvents;                // lets the link timer run (waitForEvents)
-    std::function<bool()> closing;                      // the program is ending
     std::function<bool()> lineWorkRefused;              // a data clear runs: told, true
 };
 

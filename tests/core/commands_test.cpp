@@ -153,9 +153,9 @@ TEST(Buttons, RowWithoutPageKeepsSetCh) {
 // ------------------------------------------------------------------ request slot
 
 TEST(RequestSlot, SingleWritesWaitInOrderAndTheLaterValueWins) {
-    // Items asked while the slot holds the first: each goes out once, in the
-    // order asked; an item asked again takes the newer value where it waits,
-    // the one in the slot too, and an older one never goes out.
+    // Items asked while the link is busy: each goes out once, in the order
+    // asked; an item asked again removes the older value not yet sent, the
+    // slot's too, and goes out in the place of the later request.
     test::LinkRig r;
     r.markPresent({1, 2});
     r.s.Write_Request.Com_State = Com_Monitor;
@@ -168,12 +168,12 @@ TEST(RequestSlot, SingleWritesWaitInOrderAndTheLaterValueWins) {
     ask(1, 12, 7);
     ask(2, 12, 8);
     ask(1, 10, 9);
-    EXPECT_EQ(r.s.Write_Request.Waiting.size(), 2u);  // bounded: one per channel and item
+    EXPECT_EQ(r.s.Write_Request.Line_Queue.size(), 3u);  // bounded: one per channel and item
     r.tickUntil([&] { return r.s.Write_Request.Com_State == Com_Monitor && !r.link.lineWorkRunning(); });
     std::vector<std::string> writes;
     for (const auto& k : r.keys())
         if (k.find(" P ") != std::string::npos) writes.push_back(k);
-    EXPECT_EQ(writes, (std::vector<std::string>{"1 P 0001 0009", "2 P 0004 0008", "1 P 0004 0007"}));
+    EXPECT_EQ(writes, (std::vector<std::string>{"1 P 0004 0007", "2 P 0004 0008", "1 P 0001 0009"}));
     EXPECT_EQ(r.s.ParaData(2, 12), 8);
 }
 
@@ -181,22 +181,19 @@ TEST(RequestSlot, SingleWriteNeverDisplacesAPendingChain) {
     for (qint16 chain : {qint16(Com_WriteAll), qint16(Com_WriteSelect)}) {
         test::LinkRig r;
         r.markPresent({0, 1});
-        r.s.Write_Request.Com_State = chain;
-        r.s.Write_Request.Com_Ch = 0;
-        r.s.Write_Request.AllSend_flg = true;
+        queueChain(r.s, 0, chain);
         r.view.optionBoxes = {{0, 1}};
         r.s.ParaData(1, 12) = 77;
         queueSingleWrite(r.s, 1, 12);
         EXPECT_EQ(r.s.Write_Request.Com_State, chain);
         r.tickUntil([&] { return r.s.Write_Request.Com_State == Com_Monitor && !r.link.lineWorkRunning(); });
-        // The chain ran, cleared the handshake, and the single write followed it.
-        EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
+        // The chain ran, and the single write followed it.
         const auto keys = r.keys();
         ASSERT_GE(keys.size(), 3u);
         EXPECT_EQ(keys[keys.size() - 2], "1 P 0004 004D");
         EXPECT_EQ(keys.back(), "1   0004");
         EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
-        EXPECT_TRUE(r.s.Write_Request.Waiting.empty());
+        EXPECT_TRUE(r.s.Write_Request.Line_Queue.empty());
     }
 }
 
@@ -210,7 +207,7 @@ TEST(RequestSlot, ChainNeverDisplacesAPendingSingleWrite) {
         {Com_WriteAll, false, true, 53},
         {Com_WriteSelect, false, true, 1},
         {Com_WriteAll, true, false, 53},
-        {Com_WriteSelect, true, true, 1},  // both single writes are re-read, one after the other
+        {Com_WriteSelect, true, true, 1},  // the re-read is the first write's alone
     };
     for (const auto& row : table) {
         test::LinkRig r;
@@ -218,8 +215,7 @@ TEST(RequestSlot, ChainNeverDisplacesAPendingSingleWrite) {
         r.s.Write_Request.Com_State = Com_Monitor;
         r.view.optionBoxes = {{0, 1}};  // the write-selected chain sends item 10 only
         r.s.ParaData(1, 12) = 77;       // the operator's value, not yet sent
-        queueSingleWrite(r.s, 1, 12);
-        r.s.Write_Request.Para_chgflg = row.reRead;
+        queueSingleWrite(r.s, 1, 12, row.reRead);
         queueChain(r.s, 4, row.chain);  // a copy, a load or a transmit
         if (row.writeAfter) {
             r.s.ParaData(6, 10) = 5;
@@ -241,8 +237,7 @@ TEST(RequestSlot, ChainNeverDisplacesAPendingSingleWrite) {
             EXPECT_EQ(keys[keys.size() - 2], "6 P 0001 0005");
             EXPECT_EQ(keys.back(), "6   0001");
         }
-        EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
-        EXPECT_TRUE(r.s.Write_Request.Waiting.empty());
+        EXPECT_EQ(r.s.Write_Request.Line_Queue.size(), row.reRead ? 1u : 0u);
         EXPECT_EQ(r.s.Write_Request.Com_State, row.reRead ? Com_ReRead : Com_Monitor);
         if (row.reRead) {
             EXPECT_EQ(r.s.Write_Request.ReRead_Ch, 1);
@@ -258,7 +253,7 @@ TEST(RequestSlot, ChainNeverDisplacesAPendingSingleWrite) {
                 for (size_t i = from; i < read.size(); ++i)
                     EXPECT_EQ(read[i][0], char('0' + reReadChannels.back())) << read[i];
             }
-            EXPECT_EQ(reReadChannels, row.writeAfter ? (std::vector<int>{1, 6}) : (std::vector<int>{1}));
+            EXPECT_EQ(reReadChannels, std::vector<int>{1});
             EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
         }
     }

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "link_fixture.h"
 #include "preferences.h"
+#include "setting_entry.h"
 #include "setting_files.h"
 #include "pv_logging.h"
 #include "transfer.h"
@@ -181,8 +182,7 @@ TEST(ReRead, HeldStatusBitAsksWhileTheLastStatusPollWasAcknowledged) {
         for (std::size_t i = 0; i < row.steps.size(); ++i) {
             const Step& st = row.steps[i];
             reply = st.reply;
-            r.s.Write_Request.Com_State = Com_Monitor;
-            r.s.Write_Request.ReRead_Ch = 0;
+            r.s.Write_Request = WriteRequest{};
             r.s.Poll_Cursor = {4, static_cast<qint16>(st.phase)};
             r.link.Monitor_read();
             EXPECT_EQ(r.s.Write_Request.Com_State == Com_ReRead, st.reRead) << row.name << ", step " << i;
@@ -201,7 +201,7 @@ TEST(ReRead, AutoTuningEndGivesExactlyOneReRead) {
         r.markPresent({2});
         int rereads = 0;
         for (int16_t f : row.flags) {
-            r.s.Write_Request.Com_State = Com_Monitor;
+            r.s.Write_Request = WriteRequest{};
             r.bank.values[{2, "0003"}] = f;
             r.s.Poll_Cursor = {2, 2};
             r.link.Monitor_read();
@@ -357,16 +357,15 @@ TEST(Scan, UnitAndDecimalFromStore) {
     for (int ch : {0, 4, 9, 11}) EXPECT_EQ(r.s.DecimalData(ch), p.Decimalpoint(ch)) << ch;
 }
 
-TEST(ReRead, ReadsItemsOfOneChannelAndClearsFlag) {
+TEST(ReRead, ReadsItemsOfOneChannelAndLeavesTheQueue) {
     LinkRig r;
     r.markPresent({6});
-    r.s.Write_Request.ReRead_Ch = 6;
-    r.s.Write_Request.Para_chgflg = true;
+    queueReRead(r.s, 6);
     r.bank.values[{6, "0001"}] = 123;
     finish([&] { return r.link.ReadPara_setflg(); });
     EXPECT_EQ(r.sent.size(), 44u);
     EXPECT_EQ(r.s.ParaData(6, 10), 123);
-    EXPECT_FALSE(r.s.Write_Request.Para_chgflg);
+    EXPECT_TRUE(r.s.Write_Request.Line_Queue.empty());
     EXPECT_EQ(r.view.panel[4], "");
     EXPECT_EQ(r.view.panel[1], "OK");
 }
@@ -397,8 +396,7 @@ TEST(ReRead, TriesAreCountedPerReason) {
             case Scan: r.link.Setdata_read(); break;
             case LostReadBack:
             case WriteThatAsks:
-                queueSingleWrite(r.s, 3, 12);
-                r.s.Write_Request.Para_chgflg = reason == WriteThatAsks;
+                queueSingleWrite(r.s, 3, 12, reason == WriteThatAsks);
                 r.link.Timer4_Timer();
                 break;
             case ChainLinkNotTaken:
@@ -878,11 +876,14 @@ TEST(StateMachine, TransitionsPerState) {
     for (const auto& row : table) {
         LinkRig r;
         r.markPresent({1});
-        r.s.Write_Request.Com_State = row.state;
-        r.s.Write_Request.Com_Ch = 1;
-        r.s.Write_Request.Com_Item = 10;
-        r.s.Write_Request.Com_Code = "0001";
-        r.s.Write_Request.Para_chgflg = row.chg;
+        switch (row.state) {
+        case Com_Monitor: break;
+        case Com_WriteOne: queueSingleWrite(r.s, 1, 10, row.chg); break;
+        case Com_WriteAll:
+        case Com_WriteSelect: queueChain(r.s, 1, row.state); break;
+        case Com_ReRead: queueReRead(r.s, 1); break;
+        default: r.s.Write_Request.Com_State = row.state; break;
+        }
         r.link.Timer4_Timer();
         r.finishWork();
         EXPECT_EQ(r.s.Write_Request.Com_State, row.next) << row.state;
@@ -895,21 +896,20 @@ TEST(StateMachine, TransitionsPerState) {
     }
 }
 
-TEST(StateMachine, WriteRequestReplacesPendingReRead) {
+TEST(StateMachine, AWriteWaitsBehindAPendingReRead) {
     LinkRig r;
     r.markPresent({0, 1});
-    r.s.Write_Request.Com_State = Com_ReRead;
-    r.s.Write_Request.ReRead_Ch = 0;
+    queueReRead(r.s, 0);
     // a request written before the next tick
     r.s.ParaData(1, 10) = 300;
-    r.s.Write_Request.Com_Item = 10;
-    r.s.Write_Request.Com_Code = "0001";
-    r.s.Write_Request.Com_Ch = 1;
-    r.s.Write_Request.Com_State = Com_WriteOne;
-    r.link.Timer4_Timer();
-    r.finishWork();
-    EXPECT_EQ(r.keys(), (std::vector<std::string>{"1 P 0001 012C", "1   0001"}));
-    EXPECT_EQ(r.s.Write_Request.Com_State, Com_Monitor);
+    queueSingleWrite(r.s, 1, 10);
+    EXPECT_EQ(r.s.Write_Request.Com_State, Com_ReRead);
+    r.tickUntil([&] { return r.s.Write_Request.Com_State == Com_Monitor && !r.link.lineWorkRunning(); });
+    const auto keys = r.keys();
+    ASSERT_EQ(keys.size(), 44u + 2u);
+    EXPECT_EQ(keys.front(), "0   0001");
+    EXPECT_EQ(keys[44], "1 P 0001 012C");
+    EXPECT_EQ(keys[45], "1   0001");
 }
 
 // ------------------------------------------------------------------ writes
@@ -918,9 +918,7 @@ TEST(Writes, SingleWriteThenReadBack) {
     LinkRig r;
     r.markPresent({1});
     r.s.ParaData(1, 10) = -200;
-    r.s.Write_Request.Com_Ch = 1;
-    r.s.Write_Request.Com_Item = 10;
-    r.s.Write_Request.Com_Code = "0001";
+    queueSingleWrite(r.s, 1, 10);
     r.bank.values[{1, "0001"}] = 0;
     r.bank.override_ = [](const proto::Request& q) -> std::optional<std::string> {
         if (q.command == ' ') return ack(q, "0064");  // the controller holds 100
@@ -935,8 +933,7 @@ TEST(Writes, AlarmCommandHasNoReadBack) {
     LinkRig r;
     r.markPresent({0});
     r.s.ParaData(0, 64) = 2;
-    r.s.Write_Request.Com_Item = 64;
-    r.s.Write_Request.Com_Code = "0051";
+    queueSingleWrite(r.s, 0, 64);
     finish([&] { return r.link.OneData_write(); });
     EXPECT_EQ(r.keys(), (std::vector<std::string>{"0 P 0051 0002"}));
 }
@@ -945,8 +942,7 @@ TEST(Writes, KeyOperationRefusalStillReadsBack) {
     LinkRig r;
     r.markPresent({0});
     r.s.ParaData(0, 10) = 50;
-    r.s.Write_Request.Com_Item = 10;
-    r.s.Write_Request.Com_Code = "0001";
+    queueSingleWrite(r.s, 0, 10);
     r.bank.values[{0, "0001"}] = 40;
     r.bank.override_ = [](const proto::Request& q) -> std::optional<std::string> {
         if (q.command == 'P') return nak(q, '5');
@@ -959,34 +955,30 @@ TEST(Writes, KeyOperationRefusalStillReadsBack) {
     EXPECT_EQ(r.s.ParaData(0, 10), 40);  // the controller's value came back
 }
 
-TEST(Writes, AbsentChannelGetsNothingButChainsClearHandshake) {
+TEST(Writes, AbsentChannelGetsNothingAndTheLastChainEmptiesThePanel) {
     LinkRig r;
     r.markPresent({});
     r.bank.present.insert(3);  // a controller that would answer, were it asked
     r.s.ParaData(3, 10) = 300;
     r.view.optionBoxes = {{0, 1}};  // item 10 chosen for the write-selected chain
-    WriteRequest& w = r.s.Write_Request;
-    w.Com_Ch = 3;
-    w.Com_Item = 10;
-    w.Com_Code = "0001";
-    const auto busy = [&] {
-        w.AllSend_flg = true;
-        r.view.panel[4] = "busy";
+    const auto askAll = [&] {
+        queueSingleWrite(r.s, 3, 10);
+        queueChain(r.s, 3, Com_WriteAll);
+        queueChain(r.s, 3, Com_WriteSelect);
     };
-    busy();
+    askAll();
+    r.view.panel[4] = "busy";
     finish([&] { return r.link.OneData_write(); });
-    EXPECT_TRUE(w.AllSend_flg);  // a single write leaves the handshake alone
-    EXPECT_EQ(r.view.panel[4], "busy");
+    EXPECT_EQ(r.view.panel[4], "busy");  // a single write leaves the panel alone
     finish([&] { return r.link.AllData_write(); });
-    EXPECT_FALSE(w.AllSend_flg);
-    EXPECT_EQ(r.view.panel[4], "");
-    busy();
+    EXPECT_EQ(r.view.panel[4], "busy");  // a chain still waits
     finish([&] { return r.link.SelectData_write(); });
-    EXPECT_FALSE(w.AllSend_flg);
     EXPECT_EQ(r.view.panel[4], "");
     EXPECT_TRUE(r.sent.empty());
+    EXPECT_TRUE(r.s.Write_Request.Line_Queue.empty());
     // The same three requests to the channel once present: write and read-back, 53 links, one link.
     r.s.NoConnect(3) = 0;
+    askAll();
     finish([&] { return r.link.OneData_write(); });
     finish([&] { return r.link.AllData_write(); });
     finish([&] { return r.link.SelectData_write(); });
@@ -999,7 +991,7 @@ TEST(Writes, WriteAllChainSends53FramesInOrder) {
     LinkRig r;
     r.markPresent({0});
     for (int k = 10; k <= 63; ++k) r.s.ParaData(0, k) = static_cast<qint16>(k * 3 - 100);
-    r.s.Write_Request.AllSend_flg = true;
+    queueChain(r.s, 0, Com_WriteAll);
     r.bank.override_ = [](const proto::Request& q) -> std::optional<std::string> {
         if (q.item == "0018") return nak(q, '5');  // refusals inside a chain are plain NAKs
         return std::nullopt;
@@ -1016,13 +1008,14 @@ TEST(Writes, WriteAllChainSends53FramesInOrder) {
     }
     EXPECT_EQ(r.view.keyMessages, 0);
     EXPECT_EQ(r.view.history.size(), 1u);
-    EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
+    EXPECT_TRUE(r.s.Write_Request.Line_Queue.empty());
 }
 
 TEST(Writes, WriteSelectedChainFollowsTheBoxes) {
     LinkRig r;
     r.markPresent({0});
     r.view.optionBoxes = {{0, 1}, {19, 1}, {20, 2}, {53, 1}, {44, 1}, {8, 1}, {1, 1}, {52, 0}};
+    queueChain(r.s, 0, Com_WriteSelect);
     finish([&] { return r.link.SelectData_write(); });
     EXPECT_EQ(itemsOf(r.sent), (std::vector<int>{29, 10, 63}));
     EXPECT_EQ(r.link.OptionChk("0044"), 0);
@@ -1036,14 +1029,14 @@ TEST(Writes, WriteSelectedChainOrderWithEveryBoxChecked) {
     LinkRig r;
     r.markPresent({0});
     for (int box = 0; box <= 53; ++box) r.view.optionBoxes[box] = 1;
-    r.s.Write_Request.AllSend_flg = true;
+    queueChain(r.s, 0, Com_WriteSelect);
     finish([&] { return r.link.SelectData_write(); });
     // No input type and no manual reset; the tail differs from the write-all chain.
     const std::vector<int> order = {29, 30, 39, 40, 58, 59, 10, 12, 13, 14, 15, 16, 17, 19, 20, 21, 22,
                                     23, 62, 24, 25, 26, 27, 28, 31, 32, 33, 34, 35, 36, 37, 38, 41, 42,
                                     43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 55, 56, 57, 60, 61, 63};
     EXPECT_EQ(itemsOf(r.sent), order);
-    EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
+    EXPECT_TRUE(r.s.Write_Request.Line_Queue.empty());
 }
 
 // ------------------------------------------------------------------ silent in the middle
@@ -1090,7 +1083,7 @@ TEST(LineWork, AControllerSilentInTheMiddleIsLeftAfterTwoMisses) {
         WriteRequest& w = r.s.Write_Request;
         switch (row.work) {
         case Scan: w.Com_State = Com_FirstRead; break;
-        case ReRead: w.Com_State = Com_ReRead, w.ReRead_Ch = 5; break;
+        case ReRead: queueReRead(r.s, 5); break;
         case Chain: queueChain(r.s, 5, Com_WriteAll); break;
         }
         qint64 longestTick = 0;
@@ -1110,7 +1103,7 @@ TEST(LineWork, AControllerSilentInTheMiddleIsLeftAfterTwoMisses) {
             EXPECT_EQ(r.s.current(5, Item::SV), !left) << row.name;
             EXPECT_EQ(r.s.NoConnect(20), 0) << row.name;
         }
-        EXPECT_FALSE(w.AllSend_flg) << row.name;
+        EXPECT_TRUE(w.Line_Queue.empty()) << row.name;
 
         // It answers again: the poll finds it and its read is done whole.
         r.bank.override_ = nullptr;
@@ -1166,8 +1159,7 @@ TEST(Requests, WhatTheOperatorGaveIsWhatTheControllerGets) {
         WriteRequest& w = r.s.Write_Request;
         std::map<int, int> want;  // item -> what the controller must hold at the end
         if (row.when == InReRead) {
-            w.Com_State = Com_ReRead;
-            w.ReRead_Ch = 5;
+            queueReRead(r.s, 5);
             r.link.Timer4_Timer();
             ASSERT_TRUE(r.link.lineWorkRunning()) << row.name;
         } else {
@@ -1198,13 +1190,12 @@ TEST(Requests, WhatTheOperatorGaveIsWhatTheControllerGets) {
             for (int k : kWriteAllChain) want[k] = (row.act == Copy ? 200 : 50) + k;
             break;
         }
-        r.tickUntil([&] { return w.Com_State == Com_Monitor && !r.link.lineWorkRunning() && w.Waiting.empty(); }, 400);
+        r.tickUntil([&] { return w.Com_State == Com_Monitor && !r.link.lineWorkRunning() && w.Line_Queue.empty(); }, 400);
         r.tickUntil([] { return false; }, 60);  // the re-reads the writes asked for, and polls
         for (const auto& [k, v] : want) {
             EXPECT_EQ((r.bank.values[{5, itemCode(k).toStdString()}]), v) << row.name << ", item " << k;
             EXPECT_EQ(r.s.ParaData(5, k), v) << row.name << ", item " << k;
         }
-        EXPECT_FALSE(w.AllSend_flg) << row.name;
     }
 }
 
@@ -1219,24 +1210,51 @@ TEST(Requests, AnAllChannelsLoadSendsTheFileAndTheOperatorsLaterValue) {
         r.s.ParaData(ch, Item::SV) = qint16(100 + ch);
     }
     WriteRequest& w = r.s.Write_Request;
-    w.Com_State = Com_ReRead;
-    w.ReRead_Ch = 3;
-    int passes = 0;
-    LoadWalk walk;
-    walk.wait.processEvents = [&] {
-        r.link.Timer4_Timer();
-        if (++passes == 3) {
-            r.s.ParaData(4, Item::SV) = 77;
-            queueSingleWrite(r.s, 4, Item::SV);
-        }
-    };
-    ASSERT_TRUE(queueAllChannels(r.s, walk));
-    r.tickUntil([&] { return w.Com_State == Com_Monitor && w.Waiting.empty() && !r.link.lineWorkRunning(); }, 2000);
+    queueReRead(r.s, 3);
+    ASSERT_EQ(queueTransfer(r.s, Com_WriteAll), 5);
+    for (int tick = 0; tick < 3; ++tick) r.link.Timer4_Timer();
+    r.s.ParaData(4, Item::SV) = 77;
+    queueSingleWrite(r.s, 4, Item::SV);
+    r.tickUntil([&] { return w.Com_State == Com_Monitor && w.Line_Queue.empty() && !r.link.lineWorkRunning(); }, 2000);
     r.tickUntil([] { return false; }, 200);  // the re-reads the chains ask for
     const std::map<int, int> want = {{0, 100}, {1, 101}, {2, 102}, {3, 103}, {4, 77}};
     for (const auto& [ch, v] : want) {
         EXPECT_EQ((r.bank.values[{ch, "0001"}]), v) << "ch " << ch;
         EXPECT_EQ(r.s.ParaData(ch, Item::SV), v) << "ch " << ch;
+    }
+}
+
+// SV 500, scaling high 2000, SV 1500 on a controller at SV 100 and scaling
+// high 1000 that refuses an SV above its scaling high: asked during a re-read
+// of the channel, they leave it as they do with no line work under way.
+TEST(Requests, ALaterValueGoesOutAfterWhatWasAskedBeforeIt) {
+    for (const bool busy : {false, true}) {
+        LinkRig r;
+        r.markPresent({1});
+        r.bank.values[{1, "0001"}] = 100;
+        r.bank.values[{1, "0018"}] = 1000;
+        r.bank.override_ = [&](const proto::Request& q) -> std::optional<std::string> {
+            if (q.command == 'P' && q.item == "0001" && proto::parseHex4(q.data).value_or(0) > r.bank.values[{1, "0018"}])
+                return nak(q, '3');
+            return std::nullopt;
+        };
+        const auto idle = [&] { return r.s.Write_Request.Line_Queue.empty() && !r.link.lineWorkRunning(); };
+        if (busy) {
+            queueReRead(r.s, 1);
+            r.link.Timer4_Timer();
+            ASSERT_TRUE(r.link.lineWorkRunning());
+        }
+        const struct { int item; qint16 value; } asked[] = {{Item::SV, 500}, {Item::ScalingHigh, 2000}, {Item::SV, 1500}};
+        for (const auto& a : asked) {
+            r.s.ParaData(1, a.item) = a.value;
+            queueSingleWrite(r.s, 1, a.item, numericSetsReRead(a.item));
+            if (!busy) r.tickUntil(idle);
+        }
+        r.tickUntil(idle);
+        EXPECT_EQ((r.bank.values[{1, "0001"}]), 1500) << busy;
+        EXPECT_EQ((r.bank.values[{1, "0018"}]), 2000) << busy;
+        EXPECT_EQ(r.s.ParaData(1, Item::SV), 1500) << busy;
+        EXPECT_TRUE(r.view.history.empty()) << busy;  // nothing refused
     }
 }
 
@@ -1257,7 +1275,7 @@ TEST(Requests, SingleWritesAskedDuringAChainAllGoOutInOrder) {
         }
         r.tickUntil([&] {
             const WriteRequest& w = r.s.Write_Request;
-            return w.Com_State == Com_Monitor && w.Waiting.empty() && !r.link.lineWorkRunning();
+            return w.Com_State == Com_Monitor && w.Line_Queue.empty() && !r.link.lineWorkRunning();
         }, 400);
         std::vector<std::string> singles;
         size_t chainLinks = 0, lastChain = 0;

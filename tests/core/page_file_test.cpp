@@ -130,7 +130,7 @@ TEST(PageTransmitTest, OnlyBoxesWithValueOneCopy) {
     EXPECT_EQ(s.ParaData(5, 10), 0);
 }
 
-TEST(PageTransmitTest, AutoTuningChannelsAndUndo) {
+TEST(PageTransmitTest, AutoTuningChannels) {
     QVX720_INC s;
     EXPECT_EQ(firstAutoTuningChannel(s), -1);
     s.Monitor_Data.StatusData(2) = qint16(0x800);
@@ -139,14 +139,4 @@ TEST(PageTransmitTest, AutoTuningChannelsAndUndo) {
     s.Monitor_Data.StatusData(9) = qint16(0x800);
     EXPECT_EQ(firstAutoTuningChannel(s), 6);
 
-    for (int k = 10; k <= 63; ++k) s.ParaData(3, k) = 1;
-    const ChannelBlock before = channelBlock(s, 3);
-    for (int k = 10; k <= 63; ++k) s.AllPage_Data.AllParaData(k) = 9;
-    copyPageToChannel(s, 3, [](int) { return 1; });
-    const ChannelBlock copied = channelBlock(s, 3);
-    s.ParaData(3, 10) = 42;  // read back from the controller meanwhile
-    undoPageCopy(s, 3, before, copied);
-    EXPECT_EQ(s.ParaData(3, 10), 42);
-    EXPECT_EQ(s.ParaData(3, 12), 1);
-    EXPECT_EQ(s.ParaData(3, 63), 1);
 }

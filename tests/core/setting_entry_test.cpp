@@ -245,7 +245,8 @@ TEST_F(SettingEntryState, NumericOkStoresIntoItsTargetWhateverTheContextSays) {
         storeNumeric(s, store, t, c.value);
         EXPECT_EQ(s.ParaData(c.channel, c.item), c.value) << c.item;
         EXPECT_EQ(s.ParaData(60, 45), 0) << c.item;
-        EXPECT_EQ(s.Write_Request.Para_chgflg, c.reRead) << c.item;
+        ASSERT_EQ(s.Write_Request.Line_Queue.size(), 1u) << c.item;
+        EXPECT_EQ(s.Write_Request.Line_Queue.head()->reRead, c.reRead) << c.item;
         EXPECT_EQ(s.Write_Request.Com_State, Com_WriteOne) << c.item;
         EXPECT_EQ(s.Write_Request.Com_Ch, c.channel) << c.item;
         EXPECT_EQ(s.Write_Request.Com_Item, c.item) << c.item;
@@ -265,7 +266,7 @@ TEST_F(SettingEntryState, PageOkStoresWithoutSending) {
     EXPECT_EQ(s.AllPage_Data.AllParaData(45), 1234);
     EXPECT_EQ(s.ParaData(9, 45), 0);
     EXPECT_EQ(s.Write_Request.Com_State, Com_Monitor);
-    EXPECT_FALSE(s.Write_Request.Para_chgflg);
+    EXPECT_TRUE(s.Write_Request.Line_Queue.empty());
 }
 
 TEST_F(SettingEntryState, ProgramSideItemsAreSavedNotSent) {
@@ -355,7 +356,6 @@ TEST_F(SettingEntryState, SelectionOkStoresTheOptionOfItsTarget) {
         s.Edit_Context.Set_Ch = 70;
         storeSelection(s, store, t, c.option, QString());
         EXPECT_EQ(s.ParaData(5, c.item), c.stored) << c.item;
-        EXPECT_EQ(s.Write_Request.Para_chgflg, c.reRead) << c.item;
         if (c.item == Item::DecimalPoint) {
             EXPECT_EQ(s.DecimalData(5), c.stored);
             EXPECT_EQ(store.read(QStringLiteral("Decimalpoint006"), QString()), QString::number(c.stored));
@@ -364,6 +364,8 @@ TEST_F(SettingEntryState, SelectionOkStoresTheOptionOfItsTarget) {
             EXPECT_EQ(s.Write_Request.Com_State, Com_WriteOne) << c.item;
             EXPECT_EQ(s.Write_Request.Com_Ch, 5) << c.item;
             EXPECT_EQ(s.Write_Request.Com_Item, c.item) << c.item;
+            ASSERT_EQ(s.Write_Request.Line_Queue.size(), 1u) << c.item;
+            EXPECT_EQ(s.Write_Request.Line_Queue.head()->reRead, c.reRead) << c.item;
         }
         EXPECT_EQ(s.Edit_Context.Set_Item, 10);
         EXPECT_EQ(s.Edit_Context.Set_Ch, 70);
@@ -383,10 +385,9 @@ TEST_F(SettingEntryState, UnitTextIsStoredAsTypedAndSaved) {
 TEST_F(SettingEntryState, PageSelectionStoresWithoutSending) {
     const struct {
         int item, option, stored;
-        bool reRead;
     } cases[] = {
-        {49, 1, 1, false}, {26, 2, 0, false}, {39, 9, 9, true}, {40, -1, 6, true},
-        {50, 0, 0, false}, {54, 3, 6, false},  // the page has no input-type frame
+        {49, 1, 1}, {26, 2, 0}, {39, 9, 9}, {40, -1, 6},
+        {50, 0, 0}, {54, 3, 6},  // the page has no input-type frame
     };
     for (auto c : cases) {
         s.Write_Request = WriteRequest{};
@@ -396,7 +397,7 @@ TEST_F(SettingEntryState, PageSelectionStoresWithoutSending) {
         EXPECT_EQ(t.value, 6);
         storePageSelection(s, t, c.option);
         EXPECT_EQ(s.AllPage_Data.AllParaData(c.item), c.stored) << c.item;
-        EXPECT_EQ(s.Write_Request.Para_chgflg, c.reRead) << c.item;
+        EXPECT_TRUE(s.Write_Request.Line_Queue.empty()) << c.item;  // no write, no re-read
         EXPECT_EQ(s.Write_Request.Com_State, Com_Monitor) << c.item;
     }
 }

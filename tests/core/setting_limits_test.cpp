@@ -391,14 +391,14 @@ TEST(SetdataWrite, OtherItemsFillTheRequest) {
         QVX720_INC s;
         fillParaAddr(s);
         s.ParaData(c.ch, c.k) = 321;
-        s.Write_Request.Com_State = Com_ReRead;  // a re-read not yet taken: the write waits behind it
+        queueReRead(s, 7);  // a re-read not yet taken: the write waits behind it
         s.Edit_Context.Set_Item = static_cast<qint16>(c.k);
         s.Edit_Context.Set_Ch = static_cast<qint16>(c.ch);
         SettingsStore store(path);
         Setdata_Write(s, store);
         EXPECT_EQ(s.Write_Request.Com_State, Com_ReRead) << c.k;
-        ASSERT_EQ(s.Write_Request.Waiting.size(), 1u) << c.k;
-        const LineRequest& w = s.Write_Request.Waiting.front();
+        ASSERT_EQ(s.Write_Request.Line_Queue.size(), 2u) << c.k;
+        const LineRequest& w = s.Write_Request.Line_Queue.requests().back();
         EXPECT_EQ(w.state, Com_WriteOne) << c.k;
         EXPECT_EQ(w.ch, c.ch) << c.k;
         EXPECT_EQ(w.item, c.k) << c.k;
@@ -419,7 +419,7 @@ TEST(SetdataWrite, BadChannelLeavesTheRequestAlone) {
         s.Edit_Context.Set_Ch = static_cast<qint16>(ch);
         EXPECT_THROW(Setdata_Write(s, store), std::out_of_range) << ch;
         EXPECT_EQ(s.Write_Request.Com_State, Com_Monitor) << ch;
-        EXPECT_TRUE(s.Write_Request.Waiting.empty()) << ch;
+        EXPECT_TRUE(s.Write_Request.Line_Queue.empty()) << ch;
     }
 }
 

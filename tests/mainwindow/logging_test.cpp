@@ -27,6 +27,7 @@ using namespace qvx;
 using namespace qvx::test;
 
 #include "test_files.h"
+#include "transfer.h"
 
 using qvx::test::fileBytes;
 using qvx::test::writeFile;
@@ -90,6 +91,19 @@ struct Rig {
         return done();
     }
 };
+
+// The program on the simulated controllers of bank, its files in dir.
+ProgramOptions simulatedProgram(const QTemporaryDir& dir, const std::shared_ptr<sim::ControllerBank>& bank) {
+    ProgramOptions o;
+    o.programFolder = dir.path();
+    o.settingsPath = dir.filePath("settings.ini");
+    sim::SimLineOptions line;
+    line.lineTime = false;
+    o.simulatedLine = [bank, line] { return std::make_unique<sim::SimTransport>(bank, line); };
+    o.simulateAllPorts = true;
+    o.initialTimeoutMs = 5;
+    return o;
+}
 
 }  // namespace
 
@@ -278,14 +292,7 @@ TEST(LoggingButtons, ResumedAtStartUp) {
     ScriptedUi ui;
     auto bank = std::make_shared<sim::ControllerBank>();
     for (int ch : {0, 2}) bank->setChannel(ch, sim::plainChannel(ch));
-    ProgramOptions o;
-    o.programFolder = dir.path();
-    o.settingsPath = dir.filePath("settings.ini");
-    sim::SimLineOptions line;
-    line.lineTime = false;
-    o.simulatedLine = [bank, line] { return std::make_unique<sim::SimTransport>(bank, line); };
-    o.simulateAllPorts = true;
-    o.initialTimeoutMs = 5;
+    const ProgramOptions o = simulatedProgram(dir, bank);
     const QString file = dir.filePath("Logging/resumed.csv");
     {
         SettingsStore seed(o.settingsPath);
@@ -424,7 +431,7 @@ TEST(PageFile, SaveAndLoad) {
     EXPECT_TRUE(r.ui.fileDialogs[1].mustExist);
     // Nothing goes to the controllers.
     EXPECT_NE(r.s.Write_Request.Com_State, Com_WriteSelect);
-    EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
+    EXPECT_TRUE(r.s.Write_Request.Line_Queue.empty());
 }
 
 TEST(PageFile, LoadRefusals) {
@@ -513,28 +520,15 @@ TEST(PageFile, SaveOverExistingFileAsksFirst) {
 // ---- transmit -------------------------------------------------------------------------------
 
 namespace {
-// Stands in for the link: serves each queued chain on the next event pass.
-struct FakeLink {
-    Rig& r;
-    QTimer timer;
-    QList<int> served;
-    int queuedWhileBusy = 0;
-    std::function<void(int ch)> onServe;
-    explicit FakeLink(Rig& rig) : r(rig) {
-        timer.setInterval(0);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            WriteRequest& w = r.s.Write_Request;
-            if (!w.AllSend_flg) return;
-            EXPECT_EQ(w.Com_State, Com_WriteSelect);
-            served << w.Com_Ch;
-            if (onServe) onServe(w.Com_Ch);
-            if (r.w->End_flg) return;  // closing: the chain never finishes
-            w.Com_State = Com_Monitor;
-            w.AllSend_flg = false;
-        });
-        timer.start();
+// The channels of the chains queued, in order.
+QList<int> queuedChains(const Rig& r) {
+    QList<int> out;
+    for (const LineRequest& q : r.s.Write_Request.Line_Queue.requests()) {
+        EXPECT_EQ(q.state, Com_WriteSelect);
+        out << q.ch;
     }
-};
+    return out;
+}
 
 void setUpPage(Rig& r) {
     r.s.AllPage_Data.AllParaData(29) = 1300;
@@ -549,14 +543,14 @@ void setUpPage(Rig& r) {
 }
 }  // namespace
 
-TEST(PageTransmit, QueuesOneChannelAtATime) {
+TEST(PageTransmit, QueuesEveryPresentChannelAtOnce) {
     Rig r;
     setUpPage(r);
-    FakeLink link(r);
     r.ui.answers = {UiSeam::Answer::Yes};
     r.w->Command2[2]->click();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(link.served, (QList<int>{0, 1, 2, 5}));
+    EXPECT_EQ(queuedChains(r), (QList<int>{0, 1, 2, 5}));
+    for (const LineRequest& q : r.s.Write_Request.Line_Queue.requests())
+        EXPECT_EQ(q.values.at(29), 1300) << q.ch;  // the page's value, taken when asked
     for (int ch : {0, 1, 2, 5}) EXPECT_EQ(r.s.ParaData(ch, 29), 1300) << ch;
     EXPECT_EQ(r.s.ParaData(1, 13), 55);
     for (int ch : {0, 2, 5}) EXPECT_EQ(r.s.ParaData(ch, 13), 10) << ch;
@@ -571,51 +565,80 @@ TEST(PageTransmit, AnsweredNoDoesNothing) {
     setUpPage(r);
     r.w->Command2_Click(2);
     EXPECT_EQ(r.s.ParaData(0, 29), 900);
-    EXPECT_FALSE(r.s.Write_Request.AllSend_flg);
+    EXPECT_TRUE(r.s.Write_Request.Line_Queue.empty());
 }
 
 TEST(PageTransmit, AutoTuningChannelRefusesBeforeAnythingChanges) {
     Rig r;
     setUpPage(r);
     r.s.Monitor_Data.StatusData(2) = qint16(0x800);
-    FakeLink link(r);
     QString labelDuringBox;
     r.ui.duringBox = [&](const QString&) { labelDuringBox = r.w->Label2->text(); };
     r.ui.answers = {UiSeam::Answer::Yes};
     r.w->Command2_Click(2);
-    QCoreApplication::processEvents();
     EXPECT_EQ(r.boxTexts(), (QStringList{r.T(534), r.T(503)}));
     EXPECT_EQ(labelDuringBox, r.T(227) + " Ch03");
     EXPECT_TRUE(r.w->Label2->text().isEmpty());
-    EXPECT_TRUE(link.served.isEmpty());
+    EXPECT_TRUE(queuedChains(r).isEmpty());
     for (int ch : {0, 1, 2, 5}) EXPECT_EQ(r.s.ParaData(ch, 29), 900) << ch;
 }
 
-TEST(PageTransmit, ChannelThatStartsAutoTuningMeanwhileIsSkipped) {
-    Rig r;
-    setUpPage(r);
-    FakeLink link(r);
-    link.onServe = [&](int ch) {
-        if (ch == 1) r.s.Monitor_Data.StatusData(2) = qint16(0x800);
-    };
-    r.ui.answers = {UiSeam::Answer::Yes};
-    r.w->Command2_Click(2);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(link.served, (QList<int>{0, 1, 5}));
-    EXPECT_EQ(r.boxTexts(), (QStringList{r.T(534), r.T(503)}));
-    EXPECT_EQ(r.s.ParaData(2, 29), 900);  // not sent: its own value again
-    EXPECT_EQ(r.s.ParaData(5, 29), 1300);
-}
 
-TEST(PageTransmit, WaitEndsWhenTheProgramCloses) {
-    Rig r;
-    setUpPage(r);
-    FakeLink link(r);
-    link.onServe = [&](int ch) {
-        if (ch == 1) r.w->End_flg = true;
+// A box opened while the transmit is asked runs its own event loop on top:
+// the chains of every channel still go out while it stays open, since no
+// handler below it walks the channels or waits for them.
+TEST(PageTransmit, ChainsGoOutWhileABoxIsOpenAboveThem) {
+    app();
+    QTemporaryDir dir;
+    ScriptedUi ui;
+    auto bank = std::make_shared<sim::ControllerBank>();
+    for (int ch = 0; ch < 10; ++ch) bank->setChannel(ch, sim::plainChannel(ch));
+    const ProgramOptions o = simulatedProgram(dir, bank);
+    SettingsStore(o.settingsPath).saveAll({{"Time_Count", "0"}});
+    Program program(o, numberedTable(), ui);
+    program.Main();
+    QVX720_INC& s = program.state();
+    MainDisp& w = program.window();
+    QElapsedTimer t;
+    t.start();
+    while (!s.Monitor_Data.PvRead(9) && t.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(s.Monitor_Data.PvRead(9));
+    constexpr qint16 kSv = 123;
+    for (int ch = 0; ch < 10; ++ch) ASSERT_NE(bank->controller(ch)->setting(Item::SV), kSv);
+    s.AllPage_Data.AllParaData(Item::SV) = kSv;
+    w.setOptionCheckValue(0, 1);
+    const auto allSent = [&] {
+        for (int ch = 0; ch < 10; ++ch)
+            if (bank->controller(ch)->setting(Item::SV) != kSv) return false;
+        return true;
     };
-    r.ui.answers = {UiSeam::Answer::Yes};
-    r.w->Command2_Click(2);  // returns instead of waiting for ever
-    EXPECT_EQ(link.served, (QList<int>{0, 1}));
-    EXPECT_TRUE(r.s.Write_Request.AllSend_flg);
+    const QString question = QStringLiteral("End?");
+    bool boxDone = false, sentInBox = false, emptiedInBox = false;
+    ui.duringBox = [&](const QString& text) {
+        if (text != question) return;
+        QEventLoop box;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &box, [&] {
+            if (allSent() && !transferRunning(s)) box.quit();
+        });
+        poll.start(5);
+        QTimer::singleShot(10000, &box, &QEventLoop::quit);
+        box.exec();
+        sentInBox = allSent();
+        emptiedInBox = w.statusPanelText(4).isEmpty();
+        boxDone = true;
+    };
+    // The box comes up from the next pass of the event loop, as a box of
+    // another window would while the transmit is under way.
+    QTimer::singleShot(0, &w, [&] {
+        ui.messageBox(&w, question, QString(), UiSeam::Icon::Question, UiSeam::Buttons::YesNo);
+    });
+    ui.answers = {UiSeam::Answer::Yes};  // the transmit's question
+    w.Command2_Click(2);
+    EXPECT_EQ(w.statusPanelText(4), QStringLiteral("T453"));
+    t.restart();
+    while (!boxDone && t.elapsed() < 15000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(sentInBox);
+    EXPECT_TRUE(emptiedInBox);  // the transfer's panel empties with its last chain
+    w.Timer4->stop();
 }

@@ -517,9 +517,8 @@ TEST(ProgramEndToEnd, SvChangeReachesTheControllerAndThePanel) {
         EXPECT_EQ(s.Write_Request.Com_State, Com_Monitor);
         EXPECT_EQ(s.ParaData(ch, 10), wanted);  // the controller's answer to the read-back
         // A fresh re-read of the channel brings the controller's value once more.
-        s.Write_Request.ReRead_Ch = ch;
         s.ParaData(ch, 10) = 0;
-        s.Write_Request.Com_State = Com_ReRead;
+        queueReRead(s, ch);
         t.restart();
         while (s.Write_Request.Com_State != Com_Monitor && t.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -623,10 +622,9 @@ TEST(ProgramEndToEnd, OutagesDuringTheScanAndTransfersLoseNoChannelAndShowTheCon
     const quint64 before = com.reopenAttempts();
     for (int ch : {47, 94}) {
         s.ParaData(ch, Item::SV) = qint16(s.ParaData(ch, Item::SV) + 5);
-        ASSERT_TRUE(waitForTransfer(s, [] { waitForEvents(); }, [] { return false; }));
         queueChain(s, ch, Com_WriteAll);
     }
-    ASSERT_TRUE(waitForTransfer(s, [] { waitForEvents(); }, [] { return false; }));
+    ASSERT_TRUE(waitFor([&] { return !transferRunning(s); }, 5000));
     EXPECT_LE(com.reopenAttempts() - before, 3u);  // a time-out per channel at the most
     EXPECT_EQ(s.ParaData(0, Item::SV), sv0 + 1);     // what the operator asked for, meanwhile
     EXPECT_TRUE(program.link().reReadWanted(0));

@@ -59,7 +59,6 @@ int main(int argc, char** argv) {
         const QString suffix = english ? QStringLiteral("en") : QStringLiteral("ja");
         qvx::FileWindowHooks hooks;
         hooks.programFolder = dir.path();
-        hooks.channelName = [&](int ch) { return qvx::channelName(store, ch); };
 
         qvx::SubDisp_SaveLoad one(state, strings, ui, hooks);
         QStringList names;

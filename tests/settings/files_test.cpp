@@ -59,11 +59,7 @@ protected:
         state = QVX720_INC();
         ui = test::ScriptedUi();
         panel4.clear();
-        served.clear();
-        passes = 0;
         chnameReads = 0;
-        closing = false;
-        duringPass = nullptr;
         fillParaAddr(state);
         state.Write_Request.Com_State = Com_Monitor;
         for (int ch = 0; ch < kChannels; ++ch) {
@@ -85,17 +81,12 @@ protected:
         return out;
     }
 
-    // The link's write-all state, one pass per processed-events call.
-    void linkPass() {
-        ++passes;
-        if (duringPass) duringPass();
-        WriteRequest& w = state.Write_Request;
-        if (w.Com_State == Com_WriteAll || w.Com_State == Com_WriteSelect) {
-            served.push_back(w.Com_Ch);
-            w.AllSend_flg = false;
-            w.Com_State = Com_Monitor;
-            panel4.push_back(QString());
-        }
+    // The channels of the chains queued, in order.
+    std::vector<int> queuedChains() const {
+        std::vector<int> out;
+        for (const LineRequest& r : state.Write_Request.Line_Queue.requests())
+            if (r.isChain()) out.push_back(r.ch);
+        return out;
     }
 
     FileWindowHooks hooks() {
@@ -103,9 +94,6 @@ protected:
         h.programFolder = folder;
         h.setStatusPanel4 = [this](const QString& t) { panel4.push_back(t); };
         h.chnameRead = [this] { ++chnameReads; };
-        h.channelName = [this](int ch) { return channelName(store, ch); };
-        h.processEvents = [this] { linkPass(); };
-        h.closing = [this] { return closing; };
         return h;
     }
 
@@ -117,11 +105,7 @@ protected:
     test::ScriptedUi ui;
     SettingsStore store{dir.filePath(QStringLiteral("store.ini"))};
     std::vector<QString> panel4;
-    std::vector<int> served;
-    int passes = 0;
     int chnameReads = 0;
-    bool closing = false;
-    std::function<void()> duringPass;
 };
 
 // ---- one channel ---------------------------------------------------------------------
@@ -187,15 +171,16 @@ TEST_F(SaveLoadTest, CopyAndItsRefusals) {
     }
 }
 
-TEST_F(SaveLoadTest, CopyWaitsForAPendingTransferInsteadOfDisplacingIt) {
+TEST_F(SaveLoadTest, CopyQueuesBehindAPendingTransferWithoutWaiting) {
     queueChain(state, 50, Com_WriteAll);
+    for (int k = 10; k <= 63; ++k) state.ParaData(2, k) = qint16(k + 1000);
     select(2, 7);
     d->Command1[0]->click();
-    EXPECT_EQ(served, std::vector<int>{50});
-    EXPECT_EQ(state.Write_Request.Com_Ch, 7);
-    EXPECT_EQ(state.Write_Request.Com_State, Com_WriteAll);
-    EXPECT_TRUE(state.Write_Request.AllSend_flg);  // a transfer waits for this one in turn
+    EXPECT_EQ(queuedChains(), (std::vector<int>{50, 7}));
+    EXPECT_EQ(state.Write_Request.Com_Ch, 50);  // the transfer asked first goes first
     EXPECT_EQ(channelBlock(state, 7), channelBlock(state, 2));
+    state.ParaData(7, 10) = 5;  // a read that lands meanwhile does not change what goes out
+    EXPECT_EQ(state.Write_Request.Line_Queue.requests().back().values.at(10), 1010);
 }
 
 TEST_F(SaveLoadTest, Save) {
@@ -406,62 +391,38 @@ TEST_F(AllSaveLoadTest, LoadRefusalsChangeNothing) {
         EXPECT_EQ(ui.fileDialogs.size(), c.dialogs) << c.name;
         EXPECT_TRUE(state.ParaData == before) << c.name;
         EXPECT_EQ(state.Write_Request.Com_State, Com_Monitor) << c.name;
-        EXPECT_TRUE(served.empty()) << c.name;
+        EXPECT_TRUE(state.Write_Request.Line_Queue.empty()) << c.name;
         EXPECT_TRUE(buttonsEnabled()) << c.name;
         EXPECT_FALSE(d->loading()) << c.name;
         EXPECT_TRUE(d->Label1[1]->isHidden()) << c.name;
     }
 }
 
-TEST_F(AllSaveLoadTest, LoadQueuesEveryChannelOneAtATime) {
+TEST_F(AllSaveLoadTest, LoadQueuesEveryChannelAtOnce) {
     QVX720_INC other;
     for (int ch = 0; ch < kChannels; ++ch) storeChannelBlock(other, ch, sequence(-ch * 7));
-    store.save(chnameKey(1), QStringLiteral("Dryer"));
+    state.NoConnect(3) = 1;  // absent: nothing to send it
     const QString path = write(QStringLiteral("all.dat"), formatAllChannelsFile(other) + "trailing\r\n");
     ui.answers = {Answer::Yes};
     ui.fileNames = {path};
     d->show();
-    std::vector<QString> names;
-    bool disabledThroughout = true;
-    duringPass = [&] {
-        names.push_back(d->Label2->text());
-        disabledThroughout = disabledThroughout && !d->Command1[0]->isEnabled() && !d->Command1[1]->isEnabled() &&
-                             !d->Command1[2]->isEnabled() && !d->Label1[1]->isHidden();
-        d->close();  // the window stays while channels are queued
-        d->reject();
-    };
     d->Command1[1]->click();
-    EXPECT_TRUE(disabledThroughout);
     EXPECT_TRUE(d->isVisible());
     for (int ch = 0; ch < kChannels; ++ch) EXPECT_EQ(channelBlock(state, ch), channelBlock(other, ch)) << ch;
-    // One channel per request, in channel order, the text of panel 4 with each.
-    ASSERT_EQ(served.size(), 95u);
-    for (int ch = 0; ch < kChannels; ++ch) EXPECT_EQ(served[std::size_t(ch)], ch);
-    ASSERT_EQ(panel4.size(), 190u);
-    for (std::size_t i = 0; i < panel4.size(); ++i)
-        EXPECT_EQ(panel4[i], i % 2 ? QString() : QStringLiteral("T453")) << i;
-    ASSERT_GE(names.size(), 3u);
-    EXPECT_EQ(names[0], QStringLiteral("Ch01"));
-    EXPECT_EQ(names[1], QStringLiteral("Dryer"));
-    EXPECT_EQ(names.back(), QStringLiteral("Ch95"));
-    EXPECT_TRUE(d->Label2->text().isEmpty());
+    // Every present channel's chain, in channel order, each with the file's values.
+    const auto& q = state.Write_Request.Line_Queue.requests();
+    ASSERT_EQ(q.size(), 94u);
+    for (std::size_t i = 0; i < q.size(); ++i) {
+        const int ch = int(i) + (i >= 3 ? 1 : 0);
+        EXPECT_EQ(q[i].ch, ch);
+        EXPECT_EQ(q[i].state, Com_WriteAll);
+        EXPECT_EQ(q[i].values.at(10), channelBlock(other, ch)[0]) << ch;
+    }
+    EXPECT_EQ(panel4, std::vector<QString>{QStringLiteral("T453")});
     EXPECT_TRUE(d->Label1[1]->isHidden());
     EXPECT_TRUE(buttonsEnabled());
-    EXPECT_TRUE(ui.boxes.size() == 1 && ui.boxes[0].text == QStringLiteral("T536"));
-}
-
-TEST_F(AllSaveLoadTest, LoadEndsWhenTheProgramCloses) {
-    const QString path = write(QStringLiteral("all.dat"), formatAllChannelsFile(state));
-    ui.answers = {Answer::Yes};
-    ui.fileNames = {path};
-    duringPass = [&] {
-        if (served.size() == 10) closing = true;
-    };
-    d->Command1[1]->click();
-    EXPECT_GE(served.size(), 10u);
-    EXPECT_LE(served.size(), 11u);
-    EXPECT_TRUE(buttonsEnabled());
     EXPECT_FALSE(d->loading());
+    EXPECT_TRUE(ui.boxes.size() == 1 && ui.boxes[0].text == QStringLiteral("T536"));
 }
 
 TEST_F(AllSaveLoadTest, CloseRefreshesNames) {
@@ -740,7 +701,7 @@ TEST_F(MenuEntriesTest, ColourWindowIsLoadedAfreshEachTime) {
     EXPECT_EQ(store.read(QStringLiteral("Alm4color"), QString()), QStringLiteral("65280"));
 }
 
-TEST_F(MenuEntriesTest, AllChannelsLoadEndsWhenTheWindowCloses) {
+TEST_F(MenuEntriesTest, AllChannelsLoadQueuesAndReturns) {
     MainDisp& m = window();
     m.mnuSave_ALL->trigger();
     SubDisp_AllSaveLoad* d = m.allSaveLoadDialog();
@@ -748,12 +709,12 @@ TEST_F(MenuEntriesTest, AllChannelsLoadEndsWhenTheWindowCloses) {
     const QString path = write(QStringLiteral("all.dat"), formatAllChannelsFile(state));
     ui.answers = {Answer::Yes};
     ui.fileNames = {path};
-    // No link runs here: channel 0 stays queued until the program ends.
-    QTimer::singleShot(20, &m, [&m] { m.End_flg = true; });
+    // No link runs here: the chains stay queued, and the load returns at once.
     d->Command1[1]->click();
     EXPECT_FALSE(d->loading());
     EXPECT_TRUE(d->Command1[1]->isEnabled());
     EXPECT_EQ(state.Write_Request.Com_Ch, 0);
+    EXPECT_TRUE(transferRunning(state));
     EXPECT_EQ(m.statusPanelText(4), QStringLiteral("T453"));
 }
 

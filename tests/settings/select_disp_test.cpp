@@ -168,7 +168,8 @@ TEST_F(SelectDialogTest, OkStoresTheChosenOptionAndQueuesItsWrite) {
         EXPECT_EQ(ui.beeps, 1);
         EXPECT_TRUE(ui.boxes.empty());
         EXPECT_EQ(state.ParaData(20, c.item), c.stored) << c.item;
-        EXPECT_EQ(state.Write_Request.Para_chgflg, c.reRead) << c.item;
+        ASSERT_EQ(state.Write_Request.Line_Queue.size(), 1u) << c.item;
+        EXPECT_EQ(state.Write_Request.Line_Queue.head()->reRead, c.reRead) << c.item;
         EXPECT_EQ(state.Write_Request.Com_State, Com_WriteOne);
         EXPECT_EQ(state.Write_Request.Com_Ch, 20);
         EXPECT_EQ(state.Write_Request.Com_Item, c.item);
@@ -206,9 +207,8 @@ TEST_F(SelectDialogTest, UnitAndDecimalPointAreSavedNotSent) {
 TEST_F(SelectDialogTest, PageOkStoresWithoutBeepOrRequest) {
     const struct {
         int item, choose, stored;
-        bool reRead;
     } cases[] = {
-        {49, 1, 1, false}, {26, 3, 3, false}, {39, 8, 8, true}, {61, 1, 1, false}, {63, 0, 0, false},
+        {49, 1, 1}, {26, 3, 3}, {39, 8, 8}, {61, 1, 1}, {63, 0, 0},
     };
     for (const auto& c : cases) {
         state.Write_Request = WriteRequest{};
@@ -219,7 +219,7 @@ TEST_F(SelectDialogTest, PageOkStoresWithoutBeepOrRequest) {
         page.Command1->click();
         EXPECT_FALSE(page.isVisible());
         EXPECT_EQ(state.AllPage_Data.AllParaData(c.item), c.stored) << c.item;
-        EXPECT_EQ(state.Write_Request.Para_chgflg, c.reRead) << c.item;
+        EXPECT_TRUE(state.Write_Request.Line_Queue.empty()) << c.item;  // no write, no re-read
         EXPECT_EQ(state.Write_Request.Com_State, Com_Monitor) << c.item;
     }
     EXPECT_EQ(ui.beeps, 0);
@@ -233,7 +233,7 @@ TEST_F(SelectDialogTest, CancelStoresNothing) {
     one.Command2->click();
     EXPECT_FALSE(one.isVisible());
     EXPECT_EQ(state.ParaData(3, 39), 1);
-    EXPECT_FALSE(state.Write_Request.Para_chgflg);
+    EXPECT_TRUE(state.Write_Request.Line_Queue.empty());
     EXPECT_EQ(state.Write_Request.Com_State, Com_Monitor);
     // The next opening starts as freshly loaded: nothing selected but the preset.
     state.ParaData(3, 40) = 11;
@@ -272,8 +272,9 @@ TEST_F(SelectDialogTest, ReTargetingShowsTheNewItemOnly) {
     one.Command1_Click();
     EXPECT_EQ(state.ParaData(6, 35), 0);
     EXPECT_EQ(state.ParaData(2, 39), 1);  // the hidden choice is never read
-    EXPECT_FALSE(state.Write_Request.Para_chgflg);
     EXPECT_EQ(state.Write_Request.Com_Ch, 6);
+    ASSERT_EQ(state.Write_Request.Line_Queue.size(), 1u);
+    EXPECT_FALSE(state.Write_Request.Line_Queue.head()->reRead);
 }
 
 TEST_F(SelectDialogTest, ReTargetingWithinOneFrameSelectsTheNewValue) {
@@ -286,7 +287,8 @@ TEST_F(SelectDialogTest, ReTargetingWithinOneFrameSelectsTheNewValue) {
     EXPECT_EQ(state.ParaData(3, 40), 15);
     EXPECT_EQ(state.ParaData(2, 39), 1);
     EXPECT_EQ(state.Write_Request.Com_Item, 40);
-    EXPECT_TRUE(state.Write_Request.Para_chgflg);
+    ASSERT_EQ(state.Write_Request.Line_Queue.size(), 1u);
+    EXPECT_TRUE(state.Write_Request.Line_Queue.head()->reRead);
 }
 
 }  // namespace

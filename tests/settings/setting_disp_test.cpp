@@ -221,7 +221,8 @@ TEST_F(NumericDialogTest, AcceptedOkStoresQueuesAndCloses) {
         EXPECT_EQ(ui.events, std::vector<std::string>{"beep"}) << c.item;
         EXPECT_FALSE(d->isVisible()) << c.item;
         EXPECT_EQ(d->result(), QDialog::Accepted);
-        EXPECT_EQ(state.Write_Request.Para_chgflg, c.reRead) << c.item;
+        const LineRequest* asked = state.Write_Request.Line_Queue.head();
+        EXPECT_EQ(asked && asked->reRead, c.reRead) << c.item;
         if (c.m == Member::Setting2) {
             EXPECT_EQ(state.AllPage_Data.AllParaData(c.item), c.value);
             EXPECT_EQ(state.ParaData(c.ch, c.item), 0);
@@ -363,10 +364,12 @@ TEST_F(NumericDialogTest, TwoMembersOpenAtOnceEachKeepTheirOwnTarget) {
     EXPECT_EQ(state.ParaData(2, Item::ScalingHigh), 800);
     // Both go out, in the order given.
     EXPECT_EQ(state.Write_Request.Com_Ch, 5);
-    ASSERT_EQ(state.Write_Request.Waiting.size(), 1u);
-    EXPECT_EQ(state.Write_Request.Waiting.front().ch, 2);
-    EXPECT_EQ(state.Write_Request.Waiting.front().value, 800);
-    EXPECT_TRUE(state.Write_Request.Para_chgflg);
+    const auto& asked = state.Write_Request.Line_Queue.requests();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_FALSE(asked.front().reRead);
+    EXPECT_EQ(asked.back().ch, 2);
+    EXPECT_EQ(asked.back().value, 800);
+    EXPECT_TRUE(asked.back().reRead);  // the scaling limit's re-read is its own
 }
 
 TEST_F(NumericDialogTest, LinearInputWithImpossibleDecimalsShowsTheRawEntry) {
