@@ -498,6 +498,12 @@ void Korvel_ChartCtl::endRecording() {
     env_.ui->beep();
 }
 
+void Korvel_ChartCtl::sampleIfDeferred() {
+    if (!deferred_) return;
+    deferred_ = false;
+    timChart_Timer();
+}
+
 void Korvel_ChartCtl::timChart_Timer() {
     if (deferred_) return;
     chart::PlotInputs in;
@@ -516,14 +522,10 @@ void Korvel_ChartCtl::timChart_Timer() {
     case chart::PlotState::Tick::Ended: endRecording(); return;
     case chart::PlotState::Tick::Sampled: picCanbus->drawStrokes(strokes_); return;
     case chart::PlotState::Tick::Deferred:
-        // The link's next step answers it: the sample is taken right after.
-        if (!deferred_) {
-            deferred_ = true;
-            QTimer::singleShot(kDeferredSampleMs, this, [this] {
-                deferred_ = false;
-                timChart_Timer();
-            });
-        }
+        // The link's next step answers it: the sample is taken right after,
+        // or soon, whichever comes first.
+        deferred_ = true;
+        QTimer::singleShot(kDeferredSampleMs, this, [this] { sampleIfDeferred(); });
         return;
     }
 }

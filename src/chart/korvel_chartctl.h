@@ -131,6 +131,9 @@ public:
     void TabStrip1_Click();
     void TabStrip2_Click();
     void timChart_Timer();
+    // A sample that waited for a line check is taken now that it has its
+    // answer (the program calls this right after the deciding step).
+    void sampleIfDeferred();
     void updChartitv_Change();
     void UpDown1_Change();
     void updSH_Change();

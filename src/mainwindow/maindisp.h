@@ -490,6 +490,10 @@ public:
     void Command1_Click(int Index);
     // The logging clock, every 200 ms while logging runs.
     void Timer1_Timer();
+    // A line check has answered the miss the records waited for: a logging
+    // row and a chart sample that fell meanwhile are taken now, before the
+    // next miss can hold them again.
+    void lineDecided();
     // All-channels page buttons: 0 save, 1 load, 2 transmit.
     void Command2_Click(int Index);
     // The logging state and its seams (clock, locale, file writes), the last

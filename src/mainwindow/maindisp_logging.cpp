@@ -19,6 +19,7 @@
 
 #include "file_writes.h"
 #include "link.h"
+#include "korvel_chartctl.h"
 #include "maindisp_logging.h"
 #include "page_file.h"
 #include "transfer.h"
@@ -161,6 +162,11 @@ void MainDisp::logStop() {
     setStatusPanel(2, m_strings.text(18));
     Command1[0]->setEnabled(true);
     Frame_logging->setEnabled(true);
+}
+
+void MainDisp::lineDecided() {
+    if (Timer1->isActive()) Timer1_Timer();
+    if (Korvel_ChartCtl1) Korvel_ChartCtl1->sampleIfDeferred();
 }
 
 void MainDisp::Timer1_Timer() {

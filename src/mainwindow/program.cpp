@@ -216,8 +216,10 @@ void Program::communicate() {
 void Program::linkTick() {
     if (window_->End_flg) return;
     window_->deferStatusPanels(true);
+    const bool deciding = state_.PvLog_State.Deciding;
     link_->Timer4_Timer();
     window_->deferStatusPanels(false);
+    if (deciding && !state_.PvLog_State.Deciding) window_->lineDecided();
     if (!state_.NoReply_flg) window_->setCommErrorVisible(false);
     paceLinkTimer();
 }

@@ -146,6 +146,50 @@ TEST(Program, AScanStepThatWaitedIsFollowedByAPauseOfTheLinkTimer) {
     }
 }
 
+// A logging row that falls due while a miss waits for its line check is
+// written right after the step that answers it. Left to the logging clock's
+// own timer it would meet the next miss each time, with controllers silent
+// at a long time-out, and no row would come at all.
+TEST(Program, ARowThatWaitedForALineCheckIsWrittenRightAfterIt) {
+    Rig r({0, 1, 2});
+    const QString log = r.dir.filePath("log.csv");
+    r.seed("log_start", "1");
+    r.seed("Logtim", "0");
+    r.seed("LogName0", "1");
+    r.seed("Log_Filename", log);
+    r.ui.answers.push_back(UiSeam::Answer::Yes);  // overwrite the file named
+    r.start();
+    MainDisp& w = r.program->window();
+    ASSERT_TRUE(r.runUntil([&] { return w.Timer1->isActive() && QFile::exists(log); }));
+    const auto rows = [&] {
+        QFile f(log);
+        return f.open(QIODevice::ReadOnly) ? f.readAll().count('\n') : -1;
+    };
+    // Channel 2 goes silent at a 300 ms time-out; the logging clock's timer
+    // is kept out of it, and a row is due.
+    w.Timer1->start(3600 * 1000);
+    r.bank->removeChannel(2);
+    w.comm()->Comm_SetTimeOut(300);
+    int decided = 0, rowsLate = 0;
+    bool deciding = false;
+    // Connected after the program's own handler: runs once each step is done.
+    QObject::connect(w.Timer4, &QTimer::timeout, w.Timer4, [&] {
+        const bool now = r.s().PvLog_State.Deciding;
+        if (deciding && !now) {
+            ++decided;
+            if (rows() < 4) ++rowsLate;  // title, header, first row, and this one
+        }
+        deciding = now;
+    });
+    const QTime t = QTime::currentTime();
+    LogClock& c = r.s().Log_Clock;
+    c.LogNext(0) = qint16(t.hour()), c.LogNext(1) = qint16(t.minute()), c.LogNext(2) = qint16(t.second());
+    ASSERT_EQ(rows(), 3);
+    ASSERT_TRUE(r.runUntil([&] { return decided >= 1; }));
+    EXPECT_EQ(rowsLate, 0);
+    EXPECT_EQ(rows(), 4);
+}
+
 TEST(Program, FailingLinkCheckShowsDialogUntilOk) {
     // Every address but channel 0 answers, so the scan after OK stays short
     // at the dialog's time-out.
