@@ -139,6 +139,9 @@ void Link::step() {
     // A miss waits for its check before anything else goes out.
     if (doubtCh_ >= 0 && w.Com_State != Com_Reopen) {
         settleDoubt();
+        // A controller found silent shows it on every page at once, not
+        // after the next step (which may wait out another time-out).
+        view_.SelectDispItem();
         return;
     }
     // Line work under way goes on, one frame a tick, before anything else.

@@ -1538,8 +1538,10 @@ TEST(SilentController, ShowsNoMeasuredValueUntilItAnswers) {
     // Not yet known whose silence it is: nothing said of the line.
     EXPECT_FALSE(r.view.commError);
     EXPECT_FALSE(r.s.NoReply_flg);
+    const int refreshes = r.view.refreshes;
     r.link.Timer4_Timer();  // the line check: channel 0 answers
     EXPECT_FALSE(r.view.commError);
+    EXPECT_GT(r.view.refreshes, refreshes);  // shown at once
     EXPECT_EQ(shown(1), (std::vector<bool>{false, false, false, false, false, true}));
     EXPECT_EQ(shown(2), all);
     // It answers again: each value shows once it is read.
