@@ -100,6 +100,7 @@ Link::ScanStep Link::scanStep() {
             return nextScanAddress(!again);
         }
         // The line answers: the addresses probed since it last did are empty.
+        for (int c : unsure_) missCounted(c);
         unsure_.clear();
         unsureMs_ = 0;
         noteDeciding();
